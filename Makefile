@@ -1,0 +1,44 @@
+# Front door of the build: `make demo` and `make test` set up a fresh machine and run.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+PACKAGES    = build-essential cmake ninja-build pkg-config git \
+              libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build test demo bench asan tsan fuzz clean
+
+all: build
+
+# Installs only what is missing, so that `make test` asks nothing on a prepared machine.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:" $$missing; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	$(BUILD)/examples/example_foundation_demo
+
+bench: build
+	for b in $(BUILD)/bench/*_bench; do $$b --benchmark_min_time=0.2; done
+
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DQUARN_SANITIZE=address -DQUARN_BUILD_BENCH=OFF"
+
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DQUARN_SANITIZE=thread -DQUARN_BUILD_BENCH=OFF"
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

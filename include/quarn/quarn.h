@@ -1,0 +1,17 @@
+// The whole public interface of libquarn.
+#pragma once
+
+#include <quarn/Export.h>
+
+#include <hostkit/HostReport.h>
+#include <hostkit/HostUtil.h>
+#include <hostkit/HostVariables.h>
+
+#include <quarn/core/Report_Class.h>
+#include <quarn/core/Quarn.h>
+#include <quarn/core/Quarn_Buffer.h>
+#include <quarn/core/Str_Cleanup.h>
+
+#include <quarn/display/Critical.h>
+
+#include <quarn/script/Host_Variable.h>

@@ -1,0 +1,19 @@
+// Access to the host's variables through the host-supplied lookup.
+#pragma once
+
+#include <quarn/Export.h>
+
+#include <hostkit/HostVariables.h>
+
+#include <cstdint>
+
+/// The host's lookup, set by the host before any variable is read; null means no variables.
+extern QUARN_API Host_Var_Lookup Fct_Main_Var_Get;
+
+/// Storage address of a host variable, or null when unknown (or read-only and !read_only_ok).
+QUARN_API void* Fct_Variable_Get(const wchar_t* name, int* count, uint16_t* flags,
+                                 Host_Var_Update* update, uint8_t read_only_ok);
+/// The value itself in a pointer-sized word (integers extended, texts and arrays as pointers);
+/// 0 with a warning for float and double scalars and for types without a direct value.
+QUARN_API void* Fct_Variable_Value(const wchar_t* name, int* count, uint16_t* flags,
+                                   Host_Var_Update* update);
