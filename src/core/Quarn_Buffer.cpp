@@ -11,6 +11,28 @@
 namespace {
 constexpr uint16_t kBufferMagic = 0xAFBF;
 constexpr uint16_t kLockedBit = 0x0001;
+
+// One allocator for buffers and the free helpers, so that element sizes over 255 bytes survive.
+void** Rows_Alloc(size_t x, size_t y, size_t dim) {
+  if (y == 0) return nullptr;
+  auto** rows = static_cast<void**>(std::calloc(y, sizeof(void*)));
+  if (!rows) {
+    QUARN_MEMORY_ERROR("malloc", "pt", y, 8);
+    return nullptr;
+  }
+  size_t row_bytes = x * dim;
+  for (size_t j = 0; j < y; ++j) {
+    rows[j] = std::malloc(row_bytes ? row_bytes : 1);
+    if (!rows[j]) {
+      QUARN_MEMORY_ERROR("malloc", "pt[j]", x, dim);
+      Mat_Free(int(j), rows);
+      return nullptr;
+    }
+  }
+  return rows;
+}
+
+uint32_t Saturate(uint64_t v) { return v > UINT32_MAX ? UINT32_MAX : uint32_t(v); }
 }  // namespace
 
 #define BUF_IN(op)                                                                   \
@@ -98,7 +120,7 @@ void Quarn_Buffer::Data_Delete() {
 
 void** Quarn_Buffer::Matrix_New(uint16_t x, uint16_t y, uint16_t dim) {
   BUF_IN("Matrix_New") return nullptr;
-  rows_ = Mat_Alloc(x, y, char(dim));
+  rows_ = Rows_Alloc(x, y, dim);
   if (!rows_ && y) {
     x_ = y_ = 0;
     size_ = 0;
@@ -108,7 +130,7 @@ void** Quarn_Buffer::Matrix_New(uint16_t x, uint16_t y, uint16_t dim) {
   x_ = x;
   y_ = y;
   dim_ = dim;
-  size_ = uint32_t(y) * 8u + uint32_t(y) * x * dim;
+  size_ = Saturate(uint64_t(y) * 8u + uint64_t(y) * x * dim);
   BUF_OUT("Matrix_New");
   return rows_;
 }
@@ -199,26 +221,8 @@ void Quarn_Buffer::Sub_Delete() {
 }
 
 void** Mat_Alloc(int x, int y, char dim) {
-  if (y <= 0) return nullptr;
-  auto** rows = static_cast<void**>(std::calloc(size_t(y), sizeof(void*)));
-  if (!rows) {
-    QUARN_REPORT(quarn::msg::Memory,
-                 "line %-4d of %s \nmemory error in malloc (var=%s, dim=%dx%d)", __LINE__,
-                 __FILE_NAME__, "pt", y, 8);
-    return nullptr;
-  }
-  size_t row_bytes = size_t(x > 0 ? x : 0) * size_t(static_cast<unsigned char>(dim));
-  for (int j = 0; j < y; ++j) {
-    rows[j] = std::malloc(row_bytes ? row_bytes : 1);
-    if (!rows[j]) {
-      QUARN_REPORT(quarn::msg::Memory,
-                   "line %-4d of %s \nmemory error in malloc (var=%s, dim=%dx%d)", __LINE__,
-                   __FILE_NAME__, "pt[j]", x, int(dim));
-      Mat_Free(j, rows);
-      return nullptr;
-    }
-  }
-  return rows;
+  if (y <= 0 || x < 0) return nullptr;
+  return Rows_Alloc(size_t(x), size_t(y), static_cast<unsigned char>(dim));
 }
 
 void** Mat_Copy(int x, int y, char dim, void** source) {
