@@ -2,6 +2,7 @@
 #include <hostkit/HostUtil.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <unistd.h>
 
@@ -16,9 +17,11 @@ const wchar_t* Host_Program_Version = HOSTKIT_VERSION;
 namespace {
 
 // The texts are never freed: callers may read the globals from their own exit code.
-const wchar_t* Keep(const std::string& utf8) {
+void Keep(const wchar_t*& global, const std::string& utf8) {
   std::wstring wide = Host_Utf8_Decode(utf8.data(), utf8.size());
-  return (new std::wstring(std::move(wide)))->c_str();
+  auto* copy = new wchar_t[wide.size() + 1];
+  std::wmemcpy(copy, wide.c_str(), wide.size() + 1);
+  global = copy;
 }
 
 std::string With_Slash(std::string folder) {
@@ -45,11 +48,11 @@ struct Defaults {
       std::string exe = Executable_Path();
       size_t slash = exe.rfind('/');
       if (slash != std::string::npos) {
-        Host_Install_Dir = Keep(exe.substr(0, slash + 1));
-        Host_Program_Name = Keep(exe.substr(slash + 1));
+        Keep(Host_Install_Dir, exe.substr(0, slash + 1));
+        Keep(Host_Program_Name, exe.substr(slash + 1));
       }
       const char* tmp = std::getenv("TMPDIR");
-      if (tmp && *tmp) Host_Scratch_Dir = Keep(With_Slash(tmp));
+      if (tmp && *tmp) Keep(Host_Scratch_Dir, With_Slash(tmp));
     } catch (...) {  // out of memory at load: the constant defaults stay
     }
   }

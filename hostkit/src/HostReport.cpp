@@ -82,7 +82,9 @@ std::wstring Host_Utf8_Decode(const char* s, size_t n) {
         if ((p[i + k] & 0xC0) != 0x80) { ok = false; break; }
         cp = (cp << 6) | (p[i + k] & 0x3F);
       }
-      if (ok && cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : 0x10000u) && cp <= 0x10FFFF) {
+      bool shortest = cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : 0x10000u);
+      bool scalar = cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);  // surrogates are no characters
+      if (ok && shortest && scalar) {
         out.push_back(wchar_t(cp));
         i += len;
         continue;

@@ -47,7 +47,8 @@ HOSTKIT_API wchar_t* Host_Str_To_Lower(wchar_t* text);
 /// null separators mean blank and tab; returns null when no token is left.
 HOSTKIT_API wchar_t* Host_Str_Tokenize(wchar_t* text, const wchar_t* separators, wchar_t** state);
 /// Shortens a text in place to at most width characters; a cut text keeps its first characters
-/// and its last tail characters with "..." between them (at the end when tail is 0).
+/// and its last tail characters with "..." between them (at the end when tail is 0); a width of
+/// 3 or less leaves dots only.
 HOSTKIT_API wchar_t* Host_Clip_String(wchar_t* text, int width, int tail = 0);
 /// Shortens a file path in place to at most width characters, keeping the base name whole
 /// where it fits and putting "..." in place of the folders dropped.
