@@ -1,6 +1,8 @@
 // The host's reporting function: per-class filter, formatting, log file, terminal echo, capture.
 #include <hostkit/HostReport.h>
 
+#include "HostLocale.h"
+
 #include <algorithm>
 #include <atomic>
 #include <clocale>
@@ -12,6 +14,15 @@
 #include <vector>
 
 Host_Window Host_Main_Window = nullptr;
+
+locale_t Host_Utf8_Locale() {
+  static locale_t loc = [] {
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0);
+    if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", (locale_t)0);
+    return l;
+  }();
+  return loc;
+}
 
 namespace {
 
@@ -44,20 +55,11 @@ FILE* g_log = nullptr;
 Host_Echo_Mode g_echo = HOST_ECHO_OFF;
 std::vector<Host_Report_Capture*> g_captures;
 
-locale_t Utf8_Locale() {
-  static locale_t loc = [] {
-    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0);
-    if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", (locale_t)0);
-    return l;
-  }();
-  return loc;
-}
-
 // Formats under a UTF-8 character type for this thread only, so %ls and %hs convert the same way
 // whatever locale the process runs in.
 class Utf8_Scope {
 public:
-  Utf8_Scope() : old_(Utf8_Locale() ? uselocale(Utf8_Locale()) : (locale_t)0) {}
+  Utf8_Scope() : old_(Host_Utf8_Locale() ? uselocale(Host_Utf8_Locale()) : (locale_t)0) {}
   ~Utf8_Scope() { if (old_) uselocale(old_); }
 private:
   locale_t old_;
@@ -80,7 +82,9 @@ std::wstring Host_Utf8_Decode(const char* s, size_t n) {
         if ((p[i + k] & 0xC0) != 0x80) { ok = false; break; }
         cp = (cp << 6) | (p[i + k] & 0x3F);
       }
-      if (ok && cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : 0x10000u) && cp <= 0x10FFFF) {
+      bool shortest = cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : 0x10000u);
+      bool scalar = cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);  // surrogates are no characters
+      if (ok && shortest && scalar) {
         out.push_back(wchar_t(cp));
         i += len;
         continue;

@@ -1,0 +1,142 @@
+// Two-dimensional FFT of the host kit on known signals, round trips and concurrent calls.
+#include <hostkit/HostUtil.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Planes {
+  Planes(int w, int h) : w(w), h(h), re(size_t(w) * h), im(size_t(w) * h), out_re(re.size()), out_im(re.size()) {}
+  int Run(int direction, bool with_imag = true) {
+    return Host_FFT_2D(direction, w, h, re.data(), with_imag ? im.data() : nullptr, out_re.data(), out_im.data());
+  }
+  int w, h;
+  std::vector<double> re, im, out_re, out_im;
+};
+
+TEST(HostFFT, DeltaGivesFlatSpectrum) {
+  Planes p(8, 4);
+  p.re[0] = 1.0;
+  ASSERT_EQ(p.Run(-1), 1);
+  for (size_t i = 0; i < p.re.size(); ++i) {
+    EXPECT_NEAR(p.out_re[i], 1.0, 1e-12);
+    EXPECT_NEAR(p.out_im[i], 0.0, 1e-12);
+  }
+}
+
+TEST(HostFFT, ConstantGoesToZeroFrequencyOnly) {
+  Planes p(6, 5);  // sizes that are not powers of two
+  for (double& v : p.re) v = 2.5;
+  ASSERT_EQ(p.Run(-1, false), 1);  // no imaginary input: zeros
+  EXPECT_NEAR(p.out_re[0], 2.5 * 30, 1e-9);
+  for (size_t i = 1; i < p.re.size(); ++i) {
+    EXPECT_NEAR(p.out_re[i], 0.0, 1e-9) << i;
+    EXPECT_NEAR(p.out_im[i], 0.0, 1e-9) << i;
+  }
+}
+
+TEST(HostFFT, CosineAlongRowsPeaksAtItsFrequency) {
+  // cos(2 pi k x / W) is constant down each column: two peaks of W*H/2 at (k, 0) and (W-k, 0),
+  // so the test also tells width from height (row-major, width values per row).
+  const int w = 16, h = 8, k = 3;
+  Planes p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.re[size_t(y) * w + x] = std::cos(2 * M_PI * k * x / w);
+  ASSERT_EQ(p.Run(-1), 1);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      size_t i = size_t(y) * w + x;
+      double expected = (y == 0 && (x == k || x == w - k)) ? w * h / 2.0 : 0.0;
+      EXPECT_NEAR(p.out_re[i], expected, 1e-9) << x << "," << y;
+      EXPECT_NEAR(p.out_im[i], 0.0, 1e-9) << x << "," << y;
+    }
+}
+
+TEST(HostFFT, DirectionIsTheSignOfTheExponent) {
+  // A sine along x: forward gives -i W H / 2 at (1, 0); +1 gives the conjugate.
+  const int w = 8, h = 2;
+  Planes p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.re[size_t(y) * w + x] = std::sin(2 * M_PI * x / w);
+  ASSERT_EQ(p.Run(-1), 1);
+  EXPECT_NEAR(p.out_im[1], -w * h / 2.0, 1e-9);
+  ASSERT_EQ(p.Run(+1), 1);
+  EXPECT_NEAR(p.out_im[1], w * h / 2.0, 1e-9);
+}
+
+TEST(HostFFT, ForwardThenInverseIsScaledIdentity) {
+  const int w = 12, h = 10;
+  Planes p(w, h);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-1, 1);
+  for (size_t i = 0; i < p.re.size(); ++i) { p.re[i] = u(rng); p.im[i] = u(rng); }
+  std::vector<double> re0 = p.re, im0 = p.im;
+  ASSERT_EQ(p.Run(-1), 1);
+  p.re = p.out_re;
+  p.im = p.out_im;
+  ASSERT_EQ(p.Run(+1), 1);
+  for (size_t i = 0; i < re0.size(); ++i) {
+    EXPECT_NEAR(p.out_re[i] / (w * h), re0[i], 1e-12);
+    EXPECT_NEAR(p.out_im[i] / (w * h), im0[i], 1e-12);
+  }
+}
+
+TEST(HostFFT, OutputsMayBeTheInputs) {
+  Planes p(4, 4), q(4, 4);
+  for (size_t i = 0; i < p.re.size(); ++i) p.re[i] = q.re[i] = double(i * i % 7);
+  ASSERT_EQ(q.Run(-1), 1);
+  ASSERT_EQ(Host_FFT_2D(-1, 4, 4, p.re.data(), p.im.data(), p.re.data(), p.im.data()), 1);
+  for (size_t i = 0; i < p.re.size(); ++i) {
+    EXPECT_DOUBLE_EQ(p.re[i], q.out_re[i]);
+    EXPECT_DOUBLE_EQ(p.im[i], q.out_im[i]);
+  }
+}
+
+TEST(HostFFT, BadArgumentsFail) {
+  std::vector<double> a(16), b(16);
+  struct Case {
+    int direction, w, h;
+    bool real_in, real_out, imag_out;
+  };
+  const Case cases[] = {
+      {0, 4, 4, true, true, true},    // neither direction
+      {2, 4, 4, true, true, true},
+      {-1, 0, 4, true, true, true},   // empty plane
+      {-1, 4, -1, true, true, true},
+      {-1, 4, 4, false, true, true},  // missing planes
+      {-1, 4, 4, true, false, true},
+      {-1, 4, 4, true, true, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Host_FFT_2D(c.direction, c.w, c.h, c.real_in ? a.data() : nullptr, nullptr,
+                          c.real_out ? b.data() : nullptr, c.imag_out ? b.data() : nullptr),
+              0)
+        << c.direction << " " << c.w << "x" << c.h;
+}
+
+TEST(HostFFT, ConcurrentCallsAgree) {
+  // Dispatch workers transform frames at the same time; planning must not race.
+  const int w = 32, h = 16;
+  Planes ref(w, h);
+  for (size_t i = 0; i < ref.re.size(); ++i) ref.re[i] = std::sin(double(i));
+  ASSERT_EQ(ref.Run(-1), 1);
+  std::vector<int> ok(4, 1);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 20; ++round) {
+        Planes p(w, h);
+        p.re = ref.re;
+        if (p.Run(-1) != 1 || p.out_re != ref.out_re || p.out_im != ref.out_im) ok[t] = 0;
+      }
+    });
+  for (auto& t : threads) t.join();
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(ok[t], 1) << t;
+}
+
+}  // namespace
