@@ -135,7 +135,8 @@ void Reset_Texts() {
   }
   static const char* const units[kUnits] = {"mm", "cm", "m", "in"};
   static const char* const powers[3] = {"", "\u00B2", "\u00B3"};
-  static const char* const markers[kMarkers] = {"Cross", "Circle", "Square", "Triangle", "Diamond", "Star"};
+  static const char* const markers[kMarkers] = {"Cross",    "Circle",  "Square",
+                                                 "Triangle", "Diamond", "Star"};
   static const char* const vertebrae[kVertebrae] = {
       "C1", "C2", "C3", "C4", "C5", "C6", "C7", "T1", "T2", "T3", "T4", "T5", "T6",
       "T7", "T8", "T9", "T10", "T11", "T12", "L1", "L2", "L3", "L4", "L5", "S1"};

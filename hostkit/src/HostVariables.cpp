@@ -55,21 +55,26 @@ bool Is_Integer_Scalar(uint16_t flags) {
 long long Integer_Value(uint16_t flags, const void* p) {
   const bool u = flags & VARIABLE_UNSIGNED;
   switch (flags & VARIABLE_TYPE_MASK & ~VARIABLE_UNSIGNED) {
-    case VARIABLE_CHAR: return u ? *static_cast<const uint8_t*>(p) : *static_cast<const int8_t*>(p);
-    case VARIABLE_SHORT: return u ? *static_cast<const uint16_t*>(p) : *static_cast<const int16_t*>(p);
-    case VARIABLE_INT: return u ? *static_cast<const uint32_t*>(p) : *static_cast<const int32_t*>(p);
-    default: return *static_cast<const int64_t*>(p);
+    case VARIABLE_CHAR:
+      return u ? *static_cast<const uint8_t*>(p) : *static_cast<const int8_t*>(p);
+    case VARIABLE_SHORT:
+      return u ? *static_cast<const uint16_t*>(p) : *static_cast<const int16_t*>(p);
+    case VARIABLE_INT:
+      return u ? *static_cast<const uint32_t*>(p) : *static_cast<const int32_t*>(p);
+    default:
+      return *static_cast<const int64_t*>(p);
   }
 }
 
 [[gnu::cold]] bool Refuse(const wchar_t* name, const char* why) {
-  Host_Report(Host_Main_Window, 2, "\xF1\x04" "ERROR:\x02 Host variable \x01%ls\x02 not defined (%s)",
+  Host_Report(Host_Main_Window, 2,
+              "\xF1\x04" "ERROR:\x02 Host variable \x01%ls\x02 not defined (%s)",
               name ? name : L"null", why);
   return false;
 }
 
 bool Valid(const wchar_t* name, uint16_t flags, int count) {
-  if (!name || name[0] != L'$' || name[1] == 0) return Refuse(name, "a name must start with $");
+  if (!name || name[0] != L'$' || name[1] == 0) return Refuse(name, "a name is \"$\" and a word");
   if (count < 0) return Refuse(name, "negative count");
   if (!(flags & VARIABLE_TYPE_MASK)) return Refuse(name, "no type");
   return true;
@@ -86,7 +91,8 @@ public:
     return e ? e->storage : nullptr;
   }
 
-  int Define(const wchar_t* name, uint16_t flags, int count, void* storage, Host_Var_Update update) {
+  int Define(const wchar_t* name, uint16_t flags, int count, void* storage,
+             Host_Var_Update update) {
     if (!Valid(name, flags, count)) return 0;
     if (!storage) return Refuse(name, "no storage");
     std::lock_guard<std::mutex> hold(mutex_);
@@ -96,8 +102,8 @@ public:
     return 1;
   }
 
-  void* Define_Owned(const wchar_t* name, uint16_t flags, int count, const void* value, size_t size,
-                     Host_Var_Update update) {
+  void* Define_Owned(const wchar_t* name, uint16_t flags, int count, const void* value,
+                     size_t size, Host_Var_Update update) {
     if (!Valid(name, flags, count)) return nullptr;
     const size_t need = (std::max(size, kMinBlock) + 15) & ~size_t(15);
     // The value may lie in the block it replaces; take it before the block is cleared.
