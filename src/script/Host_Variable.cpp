@@ -18,10 +18,11 @@ std::recursive_mutex& Variable_Lock() {
 
 void* Locked_Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   std::lock_guard<std::recursive_mutex> hold(Variable_Lock());
-  QUARN_REPORT(quarn::msg::Critical, L"\u25BC6\u25BC\u25BC\u25BC\u25BC Var \u25BC\u25BC\u25BC\u25BC\u25BC\u25BC\u25BC\u25BC \"%ls\"", name);
+  const wchar_t* shown = name ? name : L"null";
+  QUARN_REPORT(quarn::msg::Critical, L"\u25BC6\u25BC\u25BC\u25BC\u25BC Var \u25BC\u25BC\u25BC\u25BC\u25BC\u25BC\u25BC\u25BC \"%ls\"", shown);
   Host_Var_Lookup lookup = Fct_Main_Var_Get;
   void* storage = lookup && name ? lookup(name, count, flags, update) : nullptr;
-  QUARN_REPORT(quarn::msg::Critical, L"\u25B26\u25B2\u25B2\u25B2\u25B2 Var \u25B2\u25B2\u25B2\u25B2\u25B2\u25B2\u25B2\u25B2 \"%ls\"", name);
+  QUARN_REPORT(quarn::msg::Critical, L"\u25B26\u25B2\u25B2\u25B2\u25B2 Var \u25B2\u25B2\u25B2\u25B2\u25B2\u25B2\u25B2\u25B2 \"%ls\"", shown);
   return storage;
 }
 
@@ -82,9 +83,6 @@ void* Fct_Variable_Value(const wchar_t* name, int* count, uint16_t* flags,
       case VARIABLE_INT:
         value = is_unsigned ? intptr_t(*static_cast<uint32_t*>(storage))
                             : intptr_t(*static_cast<int32_t*>(storage));
-        break;
-      case VARIABLE_INT64:
-        value = intptr_t(*static_cast<int64_t*>(storage));
         break;
       case VARIABLE_COLOR:
         value = intptr_t(*static_cast<uint32_t*>(storage));
