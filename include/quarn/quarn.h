@@ -8,6 +8,9 @@
 #include <hostkit/HostVariables.h>
 
 #include <quarn/core/Report_Class.h>
+#include <quarn/core/Axes.h>
+#include <quarn/core/Point.h>
+#include <quarn/core/Region.h>
 #include <quarn/core/Quarn.h>
 #include <quarn/core/Quarn_Buffer.h>
 #include <quarn/core/Str_Cleanup.h>
