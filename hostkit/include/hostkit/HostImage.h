@@ -166,11 +166,14 @@ HOSTKIT_API Host_Image_Record* Host_Image_Create(int columns, int rows, int slic
                                                  const Host_Image_Layout* layout = nullptr);
 /// Derives normal, spacing vectors, both matrices, the per-frame position table (records of more
 /// than one frame) and the orientation bits from position, dir_row, dir_col (normalised here),
-/// pixel_spacing, slice_spacing and slice_thickness; 1 done, 0 with a report when the directions
-/// are degenerate or the table cannot be allocated (the record is then left unchanged).
+/// pixel_spacing, slice_spacing and slice_thickness (a slice spacing of 0 becomes the thickness,
+/// or 1 mm when none is recorded); an existing position table is kept as the reader filled it.
+/// 1 done, 0 with a report when the directions are degenerate, the spacing is 0 or the table
+/// cannot be allocated (the record is then left unchanged).
 HOSTKIT_API int Host_Image_Geometry_Update(Host_Image_Record* record);
 /// Recomputes int_min/int_max and float_min/float_max from the grey plane, skipping padding and
-/// non-finite floats; a record without pixel data or with colour pixels gets 0 ... 0.
+/// non-finite floats (float records also get conv_a and conv_b chosen so that their range reads
+/// as 0 ... 65535); a record without pixel data or with colour pixels gets 0 ... 0.
 /// Returns 1, or 0 for a null record.
 HOSTKIT_API int Host_Image_Range_Update(Host_Image_Record* record);
 /// Allocates a zeroed tag plane when the record has none; 1 when it has one afterwards.
