@@ -3,9 +3,14 @@
 
 #include <quarn/Export.h>
 
+#include <hostkit/HostImage.h>
+#include <hostkit/HostMovie.h>
+#include <hostkit/HostProgress.h>
+#include <hostkit/HostRecords.h>
 #include <hostkit/HostReport.h>
 #include <hostkit/HostUtil.h>
 #include <hostkit/HostVariables.h>
+#include <hostkit/HostWidgets.h>
 
 #include <quarn/core/Report_Class.h>
 #include <quarn/core/Axes.h>

@@ -1,0 +1,16 @@
+// The whole public interface of the host kit.
+#pragma once
+
+#include <hostkit/Export.h>
+#include <hostkit/HostTypes.h>
+
+#include <hostkit/HostMath.h>
+#include <hostkit/HostReport.h>
+#include <hostkit/HostUtil.h>
+#include <hostkit/HostVariables.h>
+
+#include <hostkit/HostImage.h>
+#include <hostkit/HostMovie.h>
+#include <hostkit/HostProgress.h>
+#include <hostkit/HostRecords.h>
+#include <hostkit/HostWidgets.h>

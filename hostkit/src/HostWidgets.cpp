@@ -1,0 +1,74 @@
+// Busy pointer, key-state table, font descriptions and pictures of the host's widget library.
+#include <hostkit/HostWidgets.h>
+
+#include <hostkit/HostUtil.h>
+
+#include "HostFault.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<int> g_wait_depth{0};
+std::atomic<bool> g_keys[256];
+
+bool Key_Ok(int vk) { return vk >= 0 && vk < 256; }
+
+}  // namespace
+
+void Host_Wait_Cursor_On(Host_Window) { g_wait_depth.fetch_add(1); }
+
+void Host_Wait_Cursor_Off(Host_Window) {
+  int depth = g_wait_depth.load();
+  while (depth > 0 && !g_wait_depth.compare_exchange_weak(depth, depth - 1)) {
+  }
+}
+
+int Host_Wait_Cursor_Depth() { return g_wait_depth.load(); }
+
+int Host_Key_Down(int vk) { return Key_Ok(vk) && g_keys[vk].load(std::memory_order_relaxed); }
+
+void Host_Key_State_Set(int vk, bool down) {
+  if (Key_Ok(vk)) g_keys[vk].store(down, std::memory_order_relaxed);
+}
+
+void Host_Key_State_Reset() {
+  for (auto& key : g_keys) key.store(false, std::memory_order_relaxed);
+}
+
+Host_Font Host_Create_Font(Host_Window window, const wchar_t* face, int weight, int style, int size) {
+  if (!face || !*face || size <= 0) {
+    HOSTKIT_INVALID(window, "Host_Create_Font: no face or size %d not above 0", size);
+    return nullptr;
+  }
+  auto* font = new (std::nothrow) Host_Font_Record;
+  if (!font) {
+    HOSTKIT_MEMORY_ERROR("new", "font", 1, sizeof(Host_Font_Record));
+    return nullptr;
+  }
+  font->face = face;
+  font->weight = weight;
+  font->style = style;
+  font->size = size;
+  return font;
+}
+
+Host_Font Host_Create_Font(Host_Window window, const char* face, int weight, int style, int size) {
+  return Host_Create_Font(window, Host_Char_To_Wide(face), weight, style, size);
+}
+
+void Host_Delete_Font(Host_Font font) { delete font; }
+
+Host_Icon_Record* Host_Read_Icon(Host_Widget_Box*, const wchar_t* file) {
+  Host_Report(Host_Main_Window, 4, "Host_Read_Icon: pictures cannot be read yet (%ls)",
+              file ? file : L"");
+  return nullptr;
+}
+
+void Host_Free_Icon(Host_Icon_Record* icon) {
+  if (!icon) return;
+  std::free(icon->rgba);
+  delete icon;
+}
