@@ -45,7 +45,8 @@ TEST_F(PlatformKeys, ModifiersAnswerForEitherSide) {
   for (const auto& c : cases) {
     Platform_Key_State_Reset();
     for (auto [vk, down] : c.changes) ASSERT_EQ(Platform_Key_State_Set(vk, down), 1);
-    for (auto [vk, expected] : c.answers) EXPECT_EQ(Platform_Key_Down(vk), expected) << c.what << " " << vk;
+    for (auto [vk, expected] : c.answers)
+      EXPECT_EQ(Platform_Key_Down(vk), expected) << c.what << " " << vk;
   }
 }
 
