@@ -66,7 +66,7 @@ const quarn::User_Buffer_Style User_Style{
     &Drop_Layer_View,
 };
 
-#define CHECK_2D(object, label) QUARN_CHECK(object, Class_2D, label)
+#define CHECK_2D(object, label) QUARN_CHECK(quarn::Object_Of(object), Class_2D, label)
 
 }  // namespace
 

@@ -40,7 +40,7 @@ const quarn::User_Buffer_Style User_Style{
     nullptr,
 };
 
-#define CHECK_3D(object, label) QUARN_CHECK(object, Class_3D, label)
+#define CHECK_3D(object, label) QUARN_CHECK(quarn::Object_Of(object), Class_3D, label)
 
 }  // namespace
 

@@ -29,7 +29,7 @@ struct Tree_Traits;
 
 #define TREE_LABEL(op) ::quarn::Label<::quarn::Tree_Traits<Node>::Name, op>()
 #define TREE_CHECK(object, label) \
-  ::quarn::Check((object), ::quarn::Tree_Traits<Node>::Check_Family(), (label), __FILE_NAME__, __LINE__)
+  ::quarn::Check(::quarn::Object_Of(object), ::quarn::Tree_Traits<Node>::Check_Family(), (label), __FILE_NAME__, __LINE__)
 
 template <class Node>
 Tree_Node<Node>::~Tree_Node() {

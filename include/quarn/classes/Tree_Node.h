@@ -48,7 +48,9 @@ public:
 
 protected:
   Tree_Node() = default;
-  ~Tree_Node();
+  /// Virtual so that the node's table leads the object: a null node then converts to every
+  /// part of itself as null, and its operations can report it instead of faulting.
+  virtual ~Tree_Node();
   Tree_Node(const Tree_Node&) = delete;
   Tree_Node& operator=(const Tree_Node&) = delete;
 
