@@ -4,29 +4,13 @@
 #include "core/Trace.h"
 #include "script/Remembered_Variable.h"
 
-#include <quarn/core/Quarn.h>
-
 namespace quarn {
 
 namespace {
 Remembered_Variable g_window_nb{L"$WINDOW_NB"};
 Remembered_Variable g_window_pt{L"$WINDOW_PT"};
 Remembered_Variable g_window_cur{L"$WINDOW_CUR"};
-
-// A window record derives from Quarn alone and has no virtual operations, so its object base
-// sits at its address; the trees need nothing of the record beyond that base.
-const Quarn* Base_Of(const Quarn_Window* window) {
-  return reinterpret_cast<const Quarn*>(window);
-}
 }  // namespace
-
-int Window_Index_Of(const Quarn_Window* window) {
-  return window ? Base_Of(window)->Class_B_Get() : 0;
-}
-
-uint16_t Window_Mode_Of(const Quarn_Window* window) {
-  return window ? Base_Of(window)->Class_A_Get() : 0;
-}
 
 int Window_List(Quarn_Window* const** list) {
   *list = nullptr;

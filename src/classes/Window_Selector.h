@@ -2,6 +2,7 @@
 #pragma once
 
 #include <quarn/Export.h>
+#include <quarn/core/Quarn.h>
 
 #include <cstdint>
 
@@ -17,10 +18,21 @@ inline constexpr uintptr_t Selector_All = 0;      ///< Every window of the windo
 inline constexpr uintptr_t Selector_Current = 4;  ///< The current window.
 inline constexpr uintptr_t Selector_None = 8;     ///< Index 0 with no particular window.
 
-/// The window's index: its class B.
-int Window_Index_Of(const Quarn_Window* window);
-/// The window's display mode: its class A.
-uint16_t Window_Mode_Of(const Quarn_Window* window);
+/// A window record derives from Quarn alone and has no virtual operations, so its object base
+/// sits at its address; the trees need nothing of the record beyond that base.
+inline const Quarn* Window_Base(const Quarn_Window* window) {
+  return reinterpret_cast<const Quarn*>(window);
+}
+
+/// The window's index: its class B (0 for a null window).
+inline int Window_Index_Of(const Quarn_Window* window) {
+  return window ? Window_Base(window)->Class_B_Get() : 0;
+}
+
+/// The window's display mode: its class A (0 for a null window).
+inline uint16_t Window_Mode_Of(const Quarn_Window* window) {
+  return window ? Window_Base(window)->Class_A_Get() : 0;
+}
 /// The host's window list; returns its count and sets list (both 0 without a list).
 int Window_List(Quarn_Window* const** list);
 /// The host's current window, or null.
