@@ -254,3 +254,51 @@ TYPED_TEST(Tree_Sort, CompareAndSortGetFollowTheKey) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace tree_test;
+
+TEST_F(Tree_Test, KindsCarryTheirIdentity) {
+  Quarn_1D_Root root_1d;
+  Quarn_2D_Root root_2d;
+  Quarn_3D_Root root_3d;
+  Quarn_1D_Data data(&root_1d, nullptr, 3);
+  struct Case {
+    Quarn* object;
+    uint16_t magic, class_a;
+    const char* title;
+    const wchar_t* name;
+  };
+  const Case cases[] = {
+      {&root_1d, 0xAFBF, 0x1001, "Root", L"Root 1D"},
+      {&root_2d, 0xAABA, 0x2001, "Root", L"Root 2D"},
+      {&root_3d, 0xAEBD, 0x3001, "Root", L"Root 3D"},
+      {&data, 0xAFBF, 0x1FFF, "data", L"no name"},  // no file, so no description to name it
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.object->Class_Magic_Get(), c.magic) << c.title;
+    EXPECT_EQ(c.object->Class_A_Get(), c.class_a) << c.title;
+    EXPECT_STREQ(c.object->Title_Get(), c.title);
+    EXPECT_STREQ(c.object->Name_Get(), c.name);
+  }
+  EXPECT_EQ(root_2d.Class_AB_Get(), 0x20010000u);
+  // The data node links to its parent; the parent's insert function adds it to the list.
+  EXPECT_EQ(data.Parent_Get_Pt(), &root_1d);
+  EXPECT_EQ(root_1d.Child_Get_Nb(), 0);
+  EXPECT_EQ(data.Curve_Index_Get(), 3);
+  EXPECT_STREQ(data.Icon_Name(), L"icon folder.tga");
+  EXPECT_STREQ(root_2d.Icon_Name(), L"icon folder.tga");
+}
+
+TEST_F(Tree_Test, Each2DNodeTakesTheNextSerialNumber) {
+  Host().db_2d_index = 41;
+  Quarn_2D_Root first;
+  Quarn_2D_Root second;
+  Quarn_3D_Root other_tree;  // the 1D and 3D trees leave the counter alone
+  EXPECT_EQ(first.db_index, 42u);
+  EXPECT_EQ(second.db_index, 43u);
+  EXPECT_EQ(Host().db_2d_index, 43u);
+}
+
+}  // namespace
