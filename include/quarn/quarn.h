@@ -20,6 +20,18 @@
 #include <quarn/core/Quarn_Buffer.h>
 #include <quarn/core/Str_Cleanup.h>
 
+#include <quarn/classes/Class_Flag.h>
+#include <quarn/classes/Tree_Node.h>
+#include <quarn/classes/User_Buffer_List.h>
+#include <quarn/classes/Quarn_1D.h>
+#include <quarn/classes/Quarn_1D_Data.h>
+#include <quarn/classes/Quarn_1D_Root.h>
+#include <quarn/classes/Quarn_2D.h>
+#include <quarn/classes/Quarn_2D_Root.h>
+#include <quarn/classes/Quarn_3D.h>
+#include <quarn/classes/Quarn_3D_Root.h>
+
 #include <quarn/display/Critical.h>
+#include <quarn/display/Update.h>
 
 #include <quarn/script/Host_Variable.h>

@@ -1,0 +1,40 @@
+// Remembered_Variable: a host variable's storage address, looked up once and kept for the run.
+#pragma once
+
+#include <quarn/script/Host_Variable.h>
+
+#include <atomic>
+
+namespace quarn {
+
+/// The storage of one host variable. The lookup is repeated only while the host does not know
+/// the name, so a host that defines its variables late is still found; once found, the address
+/// is kept, as the host keeps its variables for the whole run.
+class Remembered_Variable {
+public:
+  /// A variable that is only read (read-only variables are accepted).
+  explicit constexpr Remembered_Variable(const wchar_t* name, bool written = false)
+      : name_(name), written_(written) {}
+
+  /// The storage address, or null while the host has no such variable.
+  void* Get() {
+    void* storage = storage_.load(std::memory_order_acquire);
+    if (storage) return storage;
+    storage = Fct_Variable_Get(name_, nullptr, nullptr, nullptr, written_ ? 0 : 1);
+    if (storage) storage_.store(storage, std::memory_order_release);
+    return storage;
+  }
+
+  /// The storage as a T, or null.
+  template <class T>
+  T* As() {
+    return static_cast<T*>(Get());
+  }
+
+private:
+  const wchar_t* name_;
+  bool written_;
+  std::atomic<void*> storage_{nullptr};
+};
+
+}  // namespace quarn
