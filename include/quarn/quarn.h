@@ -13,5 +13,8 @@
 #include <quarn/core/Str_Cleanup.h>
 
 #include <quarn/display/Critical.h>
+#include <quarn/display/Update.h>
 
 #include <quarn/script/Host_Variable.h>
+#include <quarn/script/Script_Args.h>
+#include <quarn/script/Script_Vars.h>
