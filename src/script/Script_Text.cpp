@@ -37,6 +37,12 @@ bool Text_Append(wchar_t** text, const wchar_t* add, size_t n, const char* var) 
   return true;
 }
 
+void Text_Join(wchar_t* line, int& n, const wchar_t* text) {
+  if (!text) return;
+  for (; *text && n < SCRIPT_TEXT_SIZE - 1; ++text) line[n++] = *text;
+  line[n] = 0;
+}
+
 int Limit_Check(const char* what, long value, long max) {
   if (value <= max) return 1;
   QUARN_REPORT(msg::Notice, SCRIPT_ERROR_W L" %hs exceeds its limit (" SCRIPT_HI_W L"%ld" SCRIPT_LO_W

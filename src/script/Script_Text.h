@@ -19,6 +19,9 @@ namespace quarn::script {
 bool Text_Dup(const wchar_t* text, wchar_t** out, const char* var);
 /// Appends n characters of add to the owned text *text; false (text unchanged) when out of memory.
 bool Text_Append(wchar_t** text, const wchar_t* add, size_t n, const char* var);
+/// Appends text to a composed line of SCRIPT_TEXT_SIZE characters at position n; cuts what does
+/// not fit, never overflows.
+void Text_Join(wchar_t* line, int& n, const wchar_t* text);
 /// True when text is non-null and equal to word.
 inline bool Text_Is(const wchar_t* text, const wchar_t* word) {
   return text && std::wcscmp(text, word) == 0;

@@ -82,16 +82,35 @@ inline int Recording_Dispatch(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_
   return std::wstring(prefix ? prefix : L"") == L"fail:" ? 0 : 1;
 }
 
+/// The dispatched statements ("> prefix args") and user notices ("! text", leading tabs
+/// dropped) of a capture, in order; the name of the script being read reads "<file>".
+inline std::vector<std::string> Events(const Host_Report_Capture& capture) {
+  std::vector<std::string> out;
+  const std::string name = Host_Report_Plain(Script_Name);
+  for (const Host_Report_Line& line : capture.Lines()) {
+    if (line.cls != kDispatchClass && line.cls != quarn::msg::Notice) continue;
+    std::string text = Host_Report_Plain(line.text);
+    text.erase(0, text.find_first_not_of('\t'));
+    if (!name.empty())
+      for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), "<file>");
+    out.push_back((line.cls == kDispatchClass ? "> " : "! ") + text);
+  }
+  return out;
+}
+
 /// Installs the host variable lookup and the recording dispatcher, and clears the script state
 /// around each test.
 class Script_Fixture : public ::testing::Test {
 protected:
   void SetUp() override {
     Fct_Main_Var_Get = Host_Var_Get;
-    Variable_Cleanup();
+    Fct_Script_Dispatch = Recording_Dispatch;
+    Script_Cleanup();
   }
   void TearDown() override {
-    Variable_Cleanup();
+    Script_Cleanup();
+    Fct_Script_Dispatch = nullptr;
+    Fct_Script_Dispatch_Help = nullptr;
     Host_Var_Clear();
   }
 };
