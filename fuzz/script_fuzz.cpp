@@ -25,8 +25,10 @@ int Accept_All(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_arg) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // User reports are formatted (their format strings are part of what is tested) but go nowhere.
-  Host_Report_Filter_Default(false, true);
+  // User reports are formatted (their format strings are part of what is tested) but go nowhere;
+  // QUARN_FUZZ_TRACES=1 formats the traces as well, more slowly.
+  const char* traces = std::getenv("QUARN_FUZZ_TRACES");
+  Host_Report_Filter_Default(traces && *traces == '1', true);
   g_text = wcsdup(L"text");
   Host_Var_Define(L"$F_INT", VARIABLE_INT, 1, &g_integer);
   Host_Var_Define(L"$F_REAL", VARIABLE_FLOAT, 1, &g_real);

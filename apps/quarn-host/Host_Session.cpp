@@ -57,7 +57,7 @@ void Define_Variables() {
   Host_Var_Define_Owned(L"$HOST_SCALE", VARIABLE_FLOAT, 1, &scale, sizeof scale);
   const int pid = int(::getpid());
   Host_Var_Define_Owned(L"$HOST_PID", VARIABLE_INT | uint16_t(VARIABLE_READ_ONLY), 1, &pid, sizeof pid);
-  // A text variable holds a heap text that script writes replace.
+  // The table takes over the malloc'd text; script writes replace it.
   wchar_t* title = wcsdup(L"quarn-host");
   Host_Var_Define_Owned(L"$HOST_TITLE", VARIABLE_STRING, 1, &title, sizeof title);
 }
@@ -78,9 +78,6 @@ void Host_Session_Start() {
 void Host_Session_End() {
   Script_Cleanup();
   Fct_Critical_Cleanup();
-  int count = 0;
-  uint16_t flags = 0;
-  if (auto** title = static_cast<wchar_t**>(Host_Var_Get(L"$HOST_TITLE", &count, &flags, nullptr))) std::free(*title);
   Host_Var_Clear();
 }
 

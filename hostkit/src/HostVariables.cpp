@@ -17,6 +17,7 @@ struct Entry {
   void* storage;
   bool owned;
   Host_Var_Update update;
+  bool owns_text;  // an owned text variable frees the malloc'd text it holds
 };
 
 std::mutex g_mutex;
@@ -32,8 +33,13 @@ Entry* Find(const wchar_t* name) {
 }
 
 void Release(Entry& e) {
+  if (e.owns_text && e.storage) std::free(*static_cast<void**>(e.storage));
   if (e.owned) std::free(e.storage);
   e.storage = nullptr;
+}
+
+bool Is_Text(uint16_t flags) {
+  return (flags & VARIABLE_STRING) && !(flags & VARIABLE_ARRAY);
 }
 
 // Bytes of one element of the given type; an array variable keeps only its array pointer.
@@ -53,12 +59,13 @@ size_t Element_Size(uint16_t flags) {
 int Store(const wchar_t* name, uint16_t flags, int count, void* storage, bool owned,
           Host_Var_Update update) {
   std::lock_guard<std::mutex> hold(g_mutex);
+  const Entry entry{name, flags, count, storage, owned, update, owned && Is_Text(flags)};
   if (Entry* e = Find(name)) {
     Release(*e);
-    *e = Entry{name, flags, count, storage, owned, update};
+    *e = entry;
     return 1;
   }
-  Table().push_back(Entry{name, flags, count, storage, owned, update});
+  Table().push_back(entry);
   return 1;
 }
 

@@ -23,6 +23,7 @@ Host_Type Host_Type_Of(uint16_t flags) {
   const uint16_t base = type & ~(VARIABLE_ARRAY | VARIABLE_UNSIGNED);
   if (base & VARIABLE_STRING) t = {(base & VARIABLE_CHAR) ? Host_Kind::Narrow : Host_Kind::Text, false, t.is_array, sizeof(void*)};
   else if (base & VARIABLE_POINTER) t = {Host_Kind::Pointer, false, t.is_array, sizeof(void*)};
+  else if ((base & VARIABLE_VECT) && (base & VARIABLE_CHAR)) t = {Host_Kind::Other, false, t.is_array, 0};
   else if (base & VARIABLE_VECT) t = {Host_Kind::Vect, false, t.is_array, sizeof(float)};
   else if (base & VARIABLE_COLOR) t = {Host_Kind::Color, true, t.is_array, sizeof(uint32_t)};
   else if (base & VARIABLE_INT64) t = {Host_Kind::Int64, t.is_unsigned, t.is_array, 8};

@@ -34,6 +34,7 @@ protected:
   float ro_real = 2.5f;
   wchar_t* ro_text = const_cast<wchar_t*>(L"fixed");
   int program_only = 11;
+  struct { int a, b; } record = {1, 2};
 
   void SetUp() override {
     Script_Fixture::SetUp();
@@ -54,6 +55,8 @@ protected:
     Host_Var_Define(L"$T_RO_ZERO", VARIABLE_INT | uint16_t(VARIABLE_READ_ONLY), 1, &ro_zero);
     Host_Var_Define(L"$T_RO_FLOAT", VARIABLE_FLOAT | uint16_t(VARIABLE_READ_ONLY), 1, &ro_real);
     Host_Var_Define(L"$T_RO_TEXT", VARIABLE_STRING | uint16_t(VARIABLE_READ_ONLY), 1, &ro_text);
+    // A vector marked as char is a plain record of the host, with no text form.
+    Host_Var_Define(L"$T_RECORD", VARIABLE_VECT | VARIABLE_CHAR, 1, &record);
     Host_Var_Define(L"$T_PROGRAM", VARIABLE_INT | uint16_t(VARIABLE_PROGRAM), 1, &program_only);
   }
   void TearDown() override {
@@ -88,6 +91,7 @@ TEST_F(VariableHost, MirroredTextsOfEveryType) {
       {L"$T_RO_TEXT", {L"fixed"}},
       {L"$T_PROGRAM", {L"11"}},                            // program-only may still be read
       {L"v=$T_INT", {L"v=-7"}},
+      {L"$T_RECORD", {L""}},                                // a host record reads as empty
   };
   for (const Case& c : cases) EXPECT_EQ(Expand(c.word), c.out) << "word: " << c.word;
   const int at = Variable_Search(L"$T_INT", 0, Variable_Nb - 1);
@@ -150,6 +154,8 @@ TEST_F(VariableHost, ReadOnlyAndProgramOnlyAreRefused) {
   EXPECT_TRUE(capture.Contains("WARNING: Unlisted variable!"));
   EXPECT_TRUE(capture.Contains("$T_PROGRAM can only be access by the program"));
   EXPECT_EQ(program_only, 11);
+  EXPECT_FALSE(Assign(L"$T_RECORD", {L"0"}));
+  EXPECT_EQ(record.a, 1);
   EXPECT_FALSE(Assign(L"$T_POINTER", {L"0"}));
   EXPECT_TRUE(capture.Contains("cannot be written by a script"));
 }

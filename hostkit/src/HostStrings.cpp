@@ -1,16 +1,8 @@
-// Text editing services of the host's utility library: blanks, quotes, case, tokens, errno texts.
+// In-place editing of wide texts: quotes, blanks, case and tokens.
 #include <hostkit/HostUtil.h>
 
-#include <cstring>
 #include <cwchar>
 #include <cwctype>
-#include <string>
-
-const wchar_t* Host_Errno_Text(int error) {
-  thread_local std::wstring text;
-  text = Host_Char_To_Wide(std::strerror(error));
-  return text.c_str();
-}
 
 wchar_t* Host_Str_Strip_Spaces(wchar_t* text) {
   if (!text) return text;
