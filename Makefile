@@ -40,5 +40,15 @@ asan:
 tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DQUARN_SANITIZE=thread -DQUARN_BUILD_BENCH=OFF"
 
+# Fuzzes the script reader for FUZZ_SECONDS under ASan+UBSan, from the test scripts as seeds.
+FUZZ_SECONDS ?= 300
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
+	  -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_APPS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target script_fuzz
+	mkdir -p build-fuzz/corpus build-fuzz/artifacts && cp tests/script/scripts/*.qs build-fuzz/corpus/
+	build-fuzz/fuzz/script_fuzz -dict=fuzz/script_fuzz.dict -max_len=4096 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus
+
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

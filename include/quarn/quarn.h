@@ -35,3 +35,9 @@
 #include <quarn/display/Update.h>
 
 #include <quarn/script/Host_Variable.h>
+#include <quarn/script/Script_Args.h>
+#include <quarn/script/Script_Error.h>
+#include <quarn/script/Script_Macro.h>
+#include <quarn/script/Script_Reader.h>
+#include <quarn/script/Script_Statements.h>
+#include <quarn/script/Script_Vars.h>

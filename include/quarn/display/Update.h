@@ -1,13 +1,29 @@
-// Update requests: mark what changed for the display and tell the host.
+// Update and redraw requests: the masks that tell the host what to rebuild and repaint.
 #pragma once
 
 #include <quarn/Export.h>
-#include <quarn/core/Region.h>
 
 #include <cstdint>
 
-/// Requests an update with a 64-bit mask for the selected windows, objects and frame region.
-QUARN_API void Fct_Update(uint64_t mask, void* window = nullptr,
-                          void* object = reinterpret_cast<void*>(8), Region_2D* region = nullptr);
+class Quarn_Window;
+class Quarn_2D;
+class Region_2D;
+
+/// Window selector meaning "no window", passed in place of a window pointer.
+inline Quarn_Window* const UPDATE_NO_WINDOW = reinterpret_cast<Quarn_Window*>(uintptr_t(8));
+/// Object selector meaning "no object", passed in place of an object pointer.
+inline Quarn_2D* const UPDATE_NO_OBJECT = reinterpret_cast<Quarn_2D*>(uintptr_t(8));
+
+/// Mask bit that holds display work back (increments the delay counter).
+inline constexpr uint64_t UPDATE_DELAY_ON = 0x4000000000000000ull;
+/// Mask bit that releases held display work (decrements the delay counter).
+inline constexpr uint64_t UPDATE_DELAY_OFF = 0x8000000000000000ull;
+
+/// Marks what changed (rebuild) for the given windows, objects and frame-space region.
+QUARN_API void Fct_Update(uint64_t mask, Quarn_Window* window = UPDATE_NO_WINDOW,
+                          Quarn_2D* object = UPDATE_NO_OBJECT, const Region_2D* region = nullptr);
+/// Marks what must be repainted for the given windows, objects and frame-space region.
+QUARN_API void Fct_Redraw(uint64_t mask, Quarn_Window* window = UPDATE_NO_WINDOW,
+                          Quarn_2D* object = UPDATE_NO_OBJECT, const Region_2D* region = nullptr);
 /// Requests an update with a 64-bit mask without marking any object.
 QUARN_API void Fct_Update_Direct(uint64_t mask);

@@ -1,0 +1,89 @@
+// Host variables, the library's host pointers, and saving what the session typed.
+#include "Host_Session.h"
+
+#include "Host_Command.h"
+
+#include <quarn/quarn.h>
+
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> g_history;
+
+int Counter_Changed() {
+  Host_Report(Host_Main_Window, quarn::msg::Platform, L"$HOST_COUNTER changed");
+  return 1;
+}
+
+FILE* Open_For_Writing(const wchar_t* name) {
+  FILE* file = name ? std::fopen(Host_Wide_To_Char(name), "w") : nullptr;
+  if (!file)
+    Host_Report(Host_Main_Window, quarn::msg::Notice, L"\xF1\x04" L"ERROR:\x02 cannot write \"%ls\"",
+                name ? name : L"");
+  return file;
+}
+
+// The script a session saves is the lines it typed, so that reading it replays them.
+int Save_History(const wchar_t* name) {
+  FILE* file = Open_For_Writing(name);
+  if (!file) return 0;
+  for (const std::wstring& line : g_history) std::fprintf(file, "%s\n", Host_Report_Utf8(line).c_str());
+  std::fclose(file);
+  return 1;
+}
+
+// The second writer saves the script variables as assignments.
+int Save_Variables(const wchar_t* name) {
+  FILE* file = Open_For_Writing(name);
+  if (!file) return 0;
+  for (int i = 0; i < Variable_Nb; ++i) {
+    const Script_Vars& v = Variable_Pt[i];
+    if (v.flags & SCRIPT_VAR_HOST) continue;
+    std::fprintf(file, "%s =", Host_Report_Utf8(v.name).c_str());
+    for (int k = 0; k < v.count; ++k) std::fprintf(file, " %s", v.value[k] ? Host_Report_Utf8(v.value[k]).c_str() : "\"\"");
+    std::fputc('\n', file);
+  }
+  std::fclose(file);
+  return 1;
+}
+
+void Define_Variables() {
+  const int counter = 0;
+  Host_Var_Define_Owned(L"$HOST_COUNTER", VARIABLE_INT, 1, &counter, sizeof counter, Counter_Changed);
+  const float scale = 1.0f;
+  Host_Var_Define_Owned(L"$HOST_SCALE", VARIABLE_FLOAT, 1, &scale, sizeof scale);
+  const int pid = int(::getpid());
+  Host_Var_Define_Owned(L"$HOST_PID", VARIABLE_INT | uint16_t(VARIABLE_READ_ONLY), 1, &pid, sizeof pid);
+  // The table takes over the malloc'd text; script writes replace it.
+  wchar_t* title = wcsdup(L"quarn-host");
+  Host_Var_Define_Owned(L"$HOST_TITLE", VARIABLE_STRING, 1, &title, sizeof title);
+}
+
+}  // namespace
+
+void Host_Session_Start() {
+  Host_Var_Default_Install();
+  Define_Variables();
+  Fct_Main_Var_Get = Host_Var_Get;
+  Fct_Script_Dispatch = Host_Dispatch;
+  Fct_Script_Dispatch_Help = Host_Help;
+  Fct_Script_Dispatch_Save = Save_History;
+  Fct_Script_Dispatch_Cuda = Save_Variables;
+  Fct_Critical_Create();
+}
+
+void Host_Session_End() {
+  Script_Cleanup();
+  Fct_Critical_Cleanup();
+  Host_Var_Clear();
+}
+
+int Host_Session_Line(const std::wstring& line) {
+  // Saving the session must not save the command that saves it.
+  const int result = Script_Read_Input(line.c_str());
+  if (line.find(L"script:") == std::wstring::npos) g_history.push_back(line);
+  return result;
+}
