@@ -1,4 +1,5 @@
 // Busy pointer, key-state table, font descriptions and pictures of the host's widget library.
+#include <platform/PlatformKeys.h>
 #include <hostkit/HostWidgets.h>
 
 #include <hostkit/HostUtil.h>
@@ -12,7 +13,6 @@
 namespace {
 
 std::atomic<int> g_wait_depth{0};
-std::atomic<bool> g_keys[256];
 
 bool Key_Ok(int vk) { return vk >= 0 && vk < 256; }
 
@@ -28,14 +28,15 @@ void Host_Wait_Cursor_Off(Host_Window) {
 
 int Host_Wait_Cursor_Depth() { return g_wait_depth.load(); }
 
-int Host_Key_Down(int vk) { return Key_Ok(vk) && g_keys[vk].load(std::memory_order_relaxed); }
+// The platform layer holds the one key-state table; the kit only forwards.
+int Host_Key_Down(int vk) { return Key_Ok(vk) && Platform_Key_Down(vk); }
 
 void Host_Key_State_Set(int vk, bool down) {
-  if (Key_Ok(vk)) g_keys[vk].store(down, std::memory_order_relaxed);
+  if (Key_Ok(vk)) Platform_Key_State_Set(vk, down);
 }
 
 void Host_Key_State_Reset() {
-  for (auto& key : g_keys) key.store(false, std::memory_order_relaxed);
+  Platform_Key_State_Reset();
 }
 
 Host_Font Host_Create_Font(Host_Window window, const wchar_t* face, int weight, int style, int size) {
