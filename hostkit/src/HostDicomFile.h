@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hostkit {
@@ -38,12 +39,14 @@ struct Dicom_Header {
 struct Dicom_File {
   std::string path;           ///< UTF-8 path.
   std::wstring wide_path;     ///< The path as given.
+  std::string syntax;         ///< Transfer syntax UID ("" when the file recorded none).
   std::string series_uid;     ///< Series instance UID ("" when not recorded).
   std::string instance_uid;   ///< SOP instance UID.
   long series_number = 0;
   int columns = 0, rows = 0, frames = 1;
   int kind = 0;               ///< Element kind (HOST_PIXEL_*).
   int bits_stored = 0;        ///< Bits of each element that hold the value.
+  bool monochrome1 = false;   ///< Photometric interpretation MONOCHROME1 (white is low).
   bool has_orientation = false;
   double dir_row[3] = {1, 0, 0}, dir_col[3] = {0, 1, 0};
   bool has_spacing = false;
@@ -66,6 +69,10 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* file, std::string* reason);
 /// Decodes all pixels of a scanned file into dest (Pixel_Bytes() bytes) and brings values whose
 /// stored bits are fewer than their element to the element's range; 0, or 2 with the reason.
 int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason);
+/// Decodes RLE-compressed pixel data (one fragment per frame) of 8- or 16-bit single-sample
+/// images into dest, elements little endian; 0, or 2 with the reason when a fragment is damaged.
+int Dicom_Rle_Decode(const std::vector<std::pair<const char*, size_t>>& fragments, int columns,
+                     int rows, int bytes_per_element, void* dest, std::string* reason);
 /// Silences the toolkit's own messages; the reader reports for it.
 void Dicom_Quiet();
 /// Reports why a file was left out: "Host_Dicom_Read: <file>: <reason>" with class cls.

@@ -6,10 +6,11 @@
 #include <hostkit/HostImage.h>
 #include <hostkit/HostUtil.h>
 
-#include <gdcmImageReader.h>
+#include <gdcmReader.h>
 #include <gdcmTrace.h>
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -29,35 +30,62 @@ struct Groups {
   }
 };
 
-int Kind_Of(const gdcm::PixelFormat& pf, std::string* reason) {
+const char* const kExplicitBE = "1.2.840.10008.1.2.2";
+
+bool Fail(std::string* reason, const char* format, ...) __attribute__((format(printf, 2, 3)));
+bool Fail(std::string* reason, const char* format, ...) {
   char text[160];
-  if (pf.GetSamplesPerPixel() != 1) {
-    std::snprintf(text, sizeof text, "unsupported pixels: %u samples per pixel (colour)",
-                  unsigned(pf.GetSamplesPerPixel()));
-  } else if (pf.GetBitsAllocated() != 8 && pf.GetBitsAllocated() != 16) {
-    std::snprintf(text, sizeof text, "unsupported pixels: %u bits allocated (8 or 16 are read)",
-                  unsigned(pf.GetBitsAllocated()));
-  } else if (pf.GetBitsStored() == 0 || pf.GetBitsStored() > pf.GetBitsAllocated() ||
-             pf.GetHighBit() + 1 != pf.GetBitsStored()) {
-    std::snprintf(text, sizeof text, "unsupported pixels: %u bits stored with high bit %u",
-                  unsigned(pf.GetBitsStored()), unsigned(pf.GetHighBit()));
-  } else {
-    bool is_signed = pf.GetPixelRepresentation() == 1;
-    if (pf.GetBitsAllocated() == 8) return is_signed ? HOST_PIXEL_S8 : HOST_PIXEL_U8;
-    return is_signed ? HOST_PIXEL_S16 : HOST_PIXEL_U16;
-  }
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
   *reason = text;
-  return 0;
+  return false;
 }
 
-// The padding value is binary (US or SS after the pixel representation), in the file's order.
-void Read_Padding(const gdcm::DataSet& ds, bool big_endian, Dicom_File& f) {
+// The image pixel module, read and checked here: the toolkit's own image layer stops the
+// process on values it does not expect.
+bool Read_Pixel_Module(const gdcm::DataSet& ds, Dicom_File& f, std::string* reason) {
+  const gdcm::DataSet* d = &ds;
+  long samples = Dicom_Binary(d, 0x0028, 0x0002, 1);
+  std::string pi = Dicom_Text(d, 0x0028, 0x0004);
+  long rows = Dicom_Binary(d, 0x0028, 0x0010, 0), columns = Dicom_Binary(d, 0x0028, 0x0011, 0);
+  long allocated = Dicom_Binary(d, 0x0028, 0x0100, 0);
+  long stored = Dicom_Binary(d, 0x0028, 0x0101, allocated);
+  long high = Dicom_Binary(d, 0x0028, 0x0102, stored - 1);
+  long representation = Dicom_Binary(d, 0x0028, 0x0103, 0);
+  double frames = Dicom_Number(d, 0x0028, 0x0008, 1);
+  if (samples != 1) return Fail(reason, "unsupported pixels: %ld samples per pixel (colour)", samples);
+  // Old files without a photometric interpretation are grey with black low.
+  if (!pi.empty() && pi != "MONOCHROME1" && pi != "MONOCHROME2")
+    return Fail(reason, "unsupported pixels: photometric interpretation %.32s", pi.c_str());
+  if (allocated != 8 && allocated != 16)
+    return Fail(reason, "unsupported pixels: %ld bits allocated (8 or 16 are read)", allocated);
+  if (stored < 1 || stored > allocated || high != stored - 1)
+    return Fail(reason, "unsupported pixels: %ld bits stored with high bit %ld", stored, high);
+  if (representation != 0 && representation != 1)
+    return Fail(reason, "unsupported pixels: pixel representation %ld", representation);
+  if (rows < 1 || columns < 1 || !(frames >= 1 && frames <= 65535) || frames != std::floor(frames))
+    return Fail(reason, "image size %ld x %ld x %g outside 1 ... 65535", columns, rows, frames);
+  f.columns = int(columns);
+  f.rows = int(rows);
+  f.frames = int(frames);
+  f.bits_stored = int(stored);
+  f.monochrome1 = pi == "MONOCHROME1";
+  bool is_signed = representation == 1;
+  if (allocated == 8) f.kind = is_signed ? HOST_PIXEL_S8 : HOST_PIXEL_U8;
+  else f.kind = is_signed ? HOST_PIXEL_S16 : HOST_PIXEL_U16;
+  return true;
+}
+
+// The padding value is binary: US or SS after the pixel representation.
+void Read_Padding(const gdcm::DataSet& ds, Dicom_File& f) {
   gdcm::Tag tag(0x0028, 0x0120);
   if (!ds.FindDataElement(tag)) return;
   const gdcm::ByteValue* bv = ds.GetDataElement(tag).GetByteValue();
   if (!bv || bv->GetLength() != 2) return;
   const auto* b = reinterpret_cast<const uint8_t*>(bv->GetPointer());
-  uint16_t v = big_endian ? uint16_t(b[0] << 8 | b[1]) : uint16_t(b[0] | b[1] << 8);
+  uint16_t v = uint16_t(b[0] | b[1] << 8);
   f.has_pad = true;
   f.pad = f.kind == HOST_PIXEL_S16 ? long(int16_t(v)) : long(v);
 }
@@ -180,30 +208,8 @@ void Spread_Positions(Dicom_File& f) {
   }
 }
 
-int Scan_Data_Set(const gdcm::ImageReader& reader, bool big_endian, Dicom_File& f, std::string* reason) {
-  const gdcm::Image& image = reader.GetImage();
-  const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
-  gdcm::PhotometricInterpretation pi = image.GetPhotometricInterpretation();
-  if (pi != gdcm::PhotometricInterpretation::MONOCHROME1 &&
-      pi != gdcm::PhotometricInterpretation::MONOCHROME2) {
-    const char* name = gdcm::PhotometricInterpretation::GetPIString(pi);
-    *reason = std::string("unsupported pixels: photometric interpretation ") + (name ? name : "unknown");
-    return 2;
-  }
-  f.kind = Kind_Of(image.GetPixelFormat(), reason);
-  if (!f.kind) return 2;
-  f.bits_stored = image.GetPixelFormat().GetBitsStored();
-  f.columns = int(image.GetDimension(0));
-  f.rows = int(image.GetDimension(1));
-  f.frames = image.GetNumberOfDimensions() > 2 ? int(image.GetDimension(2)) : 1;
-  if (f.columns < 1 || f.rows < 1 || f.columns > 65535 || f.rows > 65535 || f.frames < 1 ||
-      f.frames > 65535) {
-    char text[96];
-    std::snprintf(text, sizeof text, "image size %d x %d x %d outside 1 ... 65535", f.columns,
-                  f.rows, f.frames);
-    *reason = text;
-    return 2;
-  }
+int Scan_Data_Set(const gdcm::DataSet& ds, Dicom_File& f, std::string* reason) {
+  if (!Read_Pixel_Module(ds, f, reason)) return 2;
   const gdcm::DataSet* d = &ds;
   f.series_uid = Dicom_Text(d, 0x0020, 0x000E);
   f.instance_uid = Dicom_Text(d, 0x0008, 0x0018);
@@ -212,7 +218,7 @@ int Scan_Data_Set(const gdcm::ImageReader& reader, bool big_endian, Dicom_File& 
   Dicom_Holder hold;
   Groups g0{Dicom_Item(d, 0x5200, 0x9230, 0, hold), Dicom_Item(d, 0x5200, 0x9229, 0, hold)};
   Read_Geometry(ds, g0, f);
-  Read_Padding(ds, big_endian, f);
+  Read_Padding(ds, f);
   Read_Header(ds, g0, f.header);
   f.frame_info.resize(size_t(f.frames));
   bool per_frame = Dicom_Item_Count(d, 0x5200, 0x9230, hold) == size_t(f.frames);
@@ -252,18 +258,24 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
     *reason = "holds no image (no pixel data)";
     return 2;
   }
+  f->syntax = layout.transfer_syntax;
+  // Elements of big-endian files would need swapping everywhere; such files are long retired.
+  if (f->syntax == kExplicitBE) {
+    *reason = "unsupported transfer syntax (explicit VR big endian)";
+    return 2;
+  }
   try {
-    gdcm::ImageReader reader;
+    gdcm::Reader reader;
     reader.SetFileName(f->path.c_str());
     if (!reader.Read()) {
-      *reason = "the image cannot be read (damaged or unsupported encoding)";
+      *reason = "the data set cannot be parsed";
       return 2;
     }
-    return Scan_Data_Set(reader, layout.transfer_syntax == "1.2.840.10008.1.2.2", *f, reason);
+    return Scan_Data_Set(reader.GetFile().GetDataSet(), *f, reason);
   } catch (const std::exception& e) {
-    *reason = std::string("the image cannot be read: ") + e.what();
+    *reason = std::string("the data set cannot be parsed: ") + e.what();
   } catch (...) {
-    *reason = "the image cannot be read";
+    *reason = "the data set cannot be parsed";
   }
   return 2;
 }
