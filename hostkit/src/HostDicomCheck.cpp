@@ -4,7 +4,6 @@
 #include <hostkit/HostUtil.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -43,11 +42,6 @@ bool Known_VR(const char* vr) {
     if (vr[0] == v[0] && vr[1] == v[1]) return true;
   return false;
 }
-
-// Image values the pixel-length check needs, taken from the top-level data set.
-struct Image_Values {
-  uint64_t rows = 0, columns = 0, bits = 0, samples = 1, frames = 1;
-};
 
 // One encoding of elements: byte order and whether each element names its VR.
 struct Encoding {
@@ -90,14 +84,11 @@ private:
   bool Items(uint64_t& p, uint64_t end, uint32_t length, Encoding enc, int depth);
   bool Fragments(uint64_t& p, uint64_t end);
   bool Meta(uint64_t& p, std::string& syntax);
-  void Note_Top_Level(const Element& e, uint64_t value, Encoding enc);
-  bool Pixel_Length_Check() const;
 
   const uint8_t* d_;
   uint64_t size_;
   Dicom_Layout& layout_;
   std::string& reason_;
-  Image_Values image_;
 };
 
 bool Walker::Fail(const char* format, ...) {
@@ -182,8 +173,6 @@ bool Walker::Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Ele
   if (sq || (!pixels && (un || !enc.explicit_vr) && item_first)) {
     uint64_t q = p;
     if (!Items(q, p + e.length, e.length, inner, depth)) return false;
-  } else if (depth == 0) {
-    Note_Top_Level(e, p, enc);
   }
   if (pixels) {
     layout_.has_pixels = true;
@@ -242,40 +231,12 @@ bool Walker::Fragments(uint64_t& p, uint64_t end) {
       return Fail("truncated: pixel data fragment at byte %llu needs %u bytes, %llu remain",
                   (unsigned long long)at, length, (unsigned long long)(end - p));
     p += length;
+    layout_.pixel_bytes += length;
     ++layout_.fragments;
   }
   // The first item is the offset table; at least one fragment must follow it.
   if (layout_.fragments < 2) return Fail("compressed pixel data holds no fragment");
   return true;
-}
-
-void Walker::Note_Top_Level(const Element& e, uint64_t value, Encoding enc) {
-  if (e.group != 0x0028) return;
-  if (e.length == 2) {
-    uint64_t v = U16(value, enc.little);
-    switch (e.element) {
-      case 0x0002: image_.samples = v; break;
-      case 0x0010: image_.rows = v; break;
-      case 0x0011: image_.columns = v; break;
-      case 0x0100: image_.bits = v; break;
-    }
-  }
-  if (e.element == 0x0008) {  // number of frames, an integer string
-    const char* s = reinterpret_cast<const char*>(d_ + value);
-    const char* t = s + e.length;
-    while (s < t && *s == ' ') ++s;
-    unsigned long long frames = 0;
-    if (std::from_chars(s, t, frames).ec == std::errc() && frames > 0) image_.frames = frames;
-  }
-}
-
-bool Walker::Pixel_Length_Check() const {
-  if (!layout_.has_pixels || layout_.encapsulated || !image_.rows || !image_.columns || !image_.bits)
-    return true;
-  // Products of 16-bit sizes and a frame count below 2^31 stay far below 2^64.
-  uint64_t frames = image_.frames > 0x7FFFFFFF ? 0x7FFFFFFF : image_.frames;
-  uint64_t bits = image_.rows * image_.columns * image_.samples * frames * image_.bits;
-  return layout_.pixel_bytes >= (bits + 7) / 8;
 }
 
 bool Walker::Meta(uint64_t& p, std::string& syntax) {
@@ -313,12 +274,7 @@ bool Walker::Run() {
   if (syntax == kImplicitLE) enc = {true, false};
   else if (syntax == kExplicitBE) enc = {false, true};
   else if (syntax.empty()) enc = {true, Letters(p + 4)};  // guess from the first element
-  if (!Data_Set(p, size_, enc, 0, false)) return false;
-  if (!Pixel_Length_Check())
-    return Fail("truncated: pixel data holds %llu bytes, fewer than %llu x %llu x %llu frame(s) need",
-                (unsigned long long)layout_.pixel_bytes, (unsigned long long)image_.columns,
-                (unsigned long long)image_.rows, (unsigned long long)image_.frames);
-  return true;
+  return Data_Set(p, size_, enc, 0, false);
 }
 
 }  // namespace

@@ -232,6 +232,22 @@ int Scan_Data_Set(const gdcm::DataSet& ds, Dicom_File& f, std::string* reason) {
   return 0;
 }
 
+// Native pixel data must cover the image its header describes. Compressed data cannot be
+// measured before decoding, but no codec shrinks an image beyond a bound; a size far above it
+// comes from a damaged header and would only allocate memory for nothing.
+int Pixel_Length_Check(const Dicom_Layout& layout, const Dicom_File& f, std::string* reason) {
+  uint64_t need = f.Pixel_Bytes();
+  bool rle = f.syntax == "1.2.840.10008.1.2.5";
+  uint64_t most = layout.encapsulated ? layout.pixel_bytes * (rle ? 64 : 4096) + (1u << 20) : UINT64_MAX;
+  if (layout.encapsulated ? need <= most : layout.pixel_bytes >= need) return 0;
+  char text[160];
+  std::snprintf(text, sizeof text, "pixel data of %llu bytes does not fit an image of %d x %d x %d elements of %d bytes",
+                (unsigned long long)layout.pixel_bytes, f.columns, f.rows, f.frames,
+                Host_Image_Kind_Size(f.kind));
+  *reason = text;
+  return 2;
+}
+
 std::once_flag g_quiet;
 
 }  // namespace
@@ -271,7 +287,8 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
       *reason = "the data set cannot be parsed";
       return 2;
     }
-    return Scan_Data_Set(reader.GetFile().GetDataSet(), *f, reason);
+    int cls = Scan_Data_Set(reader.GetFile().GetDataSet(), *f, reason);
+    return cls ? cls : Pixel_Length_Check(layout, *f, reason);
   } catch (const std::exception& e) {
     *reason = std::string("the data set cannot be parsed: ") + e.what();
   } catch (...) {
