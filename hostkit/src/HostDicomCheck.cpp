@@ -78,6 +78,11 @@ private:
   }
 
   bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Delimiters carry no value; a length there is damage that the toolkit would try to allocate.
+  bool Delimiter(const Element& e) {
+    if (e.length == 0) return true;
+    return Fail("delimiter (FFFE,%04X) at byte %llu has a length", e.element, (unsigned long long)e.at);
+  }
   bool Header(uint64_t& p, uint64_t end, Encoding enc, Element& e);
   bool Data_Set(uint64_t& p, uint64_t end, Encoding enc, int depth, bool closed_by_item_end);
   bool Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Element& e);
@@ -139,7 +144,7 @@ bool Walker::Data_Set(uint64_t& p, uint64_t end, Encoding enc, int depth, bool c
     Element e;
     if (!Header(p, end, enc, e)) return false;
     if (e.group == kItemGroup) {
-      if (closed_by_item_end && e.element == kItemEnd) return true;
+      if (closed_by_item_end && e.element == kItemEnd) return Delimiter(e);
       return Fail("unexpected item tag (FFFE,%04X) at byte %llu", e.element,
                   (unsigned long long)e.at);
     }
@@ -196,7 +201,8 @@ bool Walker::Items(uint64_t& p, uint64_t end, uint32_t length, Encoding enc, int
     e.length = U32(p + 4, enc.little);
     p += 8;
     if (e.group == kItemGroup && e.element == kSequenceEnd) {
-      if (closed) return true;
+      e.at = at;
+      if (closed) return Delimiter(e);
       return Fail("sequence delimiter at byte %llu inside a sequence of known length",
                   (unsigned long long)at);
     }
@@ -224,7 +230,10 @@ bool Walker::Fragments(uint64_t& p, uint64_t end) {
     uint16_t group = U16(p, true), element = U16(p + 2, true);
     uint32_t length = U32(p + 4, true);
     p += 8;
-    if (group == kItemGroup && element == kSequenceEnd) break;
+    if (group == kItemGroup && element == kSequenceEnd) {
+      if (length != 0) return Fail("damaged compressed pixel data: its delimiter at byte %llu has a length", (unsigned long long)at);
+      break;
+    }
     if (group != kItemGroup || element != kItem || length == kUndefined)
       return Fail("damaged compressed pixel data at byte %llu", (unsigned long long)at);
     if (length > end - p)

@@ -9,6 +9,7 @@
 #include <gdcmSequenceOfFragments.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace hostkit {
@@ -47,13 +48,39 @@ int Native(const gdcm::DataElement& de, const Dicom_File& f, void* dest, std::st
   return 0;
 }
 
-int Rle(const gdcm::SequenceOfFragments& sf, const Dicom_File& f, void* dest, std::string* reason) {
+std::vector<std::pair<const char*, size_t>> Fragments_Of(const gdcm::SequenceOfFragments& sf) {
   std::vector<std::pair<const char*, size_t>> fragments;
   for (unsigned i = 0; i < sf.GetNumberOfFragments(); ++i) {
     const gdcm::ByteValue* bv = sf.GetFragment(i).GetByteValue();
     if (bv && bv->GetPointer()) fragments.emplace_back(bv->GetPointer(), size_t(bv->GetLength()));
     else fragments.emplace_back(nullptr, 0);
   }
+  return fragments;
+}
+
+// Number of a 1.2.840.10008.1.2.4.N syntax (the JPEG families), 0 for others.
+int Jpeg_Process(const std::string& syntax) {
+  const char prefix[] = "1.2.840.10008.1.2.4.";
+  if (syntax.compare(0, sizeof prefix - 1, prefix) != 0) return 0;
+  return std::atoi(syntax.c_str() + sizeof prefix - 1);
+}
+
+// The toolkit's codecs copy what a stream's own header describes into a buffer sized for the
+// image, and its JPEG codec stops the process on some damaged streams: the stream headers are
+// walked and matched with the image first.
+int Stream_Check(const gdcm::DataElement& de, const Dicom_File& f, std::string* reason) {
+  int process = Jpeg_Process(f.syntax);
+  auto fragments = Fragments_Of(*de.GetSequenceOfFragments());
+  int bits = 8 * Host_Image_Kind_Size(f.kind);
+  if (process >= 50 && process <= 70) return Dicom_Jpeg_Check(fragments, f.frames, f.columns, f.rows, false, reason);
+  if (process == 80 || process == 81) return Dicom_Jpeg_Check(fragments, f.frames, f.columns, f.rows, true, reason);
+  if (process >= 90 && process <= 93) return Dicom_J2k_Check(fragments, f.frames, f.columns, f.rows, bits, reason);
+  *reason = "unsupported transfer syntax " + f.syntax.substr(0, 64);
+  return 2;
+}
+
+int Rle(const gdcm::SequenceOfFragments& sf, const Dicom_File& f, void* dest, std::string* reason) {
+  std::vector<std::pair<const char*, size_t>> fragments = Fragments_Of(sf);
   if (fragments.size() != size_t(f.frames)) {
     char text[96];
     std::snprintf(text, sizeof text, "RLE pixel data holds %zu fragments for %d frames",
@@ -66,6 +93,7 @@ int Rle(const gdcm::SequenceOfFragments& sf, const Dicom_File& f, void* dest, st
 
 // Other compressions go to the toolkit's codecs, described by values already checked here.
 int Codec(const gdcm::DataElement& de, const Dicom_File& f, void* dest, std::string* reason) {
+  if (int cls = Stream_Check(de, f, reason)) return cls;
   gdcm::TransferSyntax ts(gdcm::TransferSyntax::GetTSType(f.syntax.c_str()));
   if (!ts.IsValid() || !ts.IsEncapsulated()) {
     *reason = "unsupported transfer syntax " + f.syntax.substr(0, 64);

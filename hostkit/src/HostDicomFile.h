@@ -73,6 +73,20 @@ int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason);
 /// images into dest, elements little endian; 0, or 2 with the reason when a fragment is damaged.
 int Dicom_Rle_Decode(const std::vector<std::pair<const char*, size_t>>& fragments, int columns,
                      int rows, int bytes_per_element, void* dest, std::string* reason);
+/// Joins the fragments of compressed pixel data into one stream per frame: a fragment that opens
+/// with 0xFF and the opening marker byte opens a frame; false with the reason when the count of
+/// streams is not frames.
+bool Dicom_Frame_Streams(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
+                         uint8_t opening, std::vector<std::string>* streams, std::string* reason);
+/// Walks the marker structure of JPEG (ls: JPEG-LS) compressed pixel data: frames of one grey
+/// component of the given size, each a run of fragments opened by a start of image; 0, or 2 with
+/// the reason.
+int Dicom_Jpeg_Check(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
+                     int columns, int rows, bool ls, std::string* reason);
+/// Walks the main header and tile parts of JPEG 2000 compressed pixel data: frames of one grey
+/// component of the given size and at most bits bits; 0, or 2 with the reason.
+int Dicom_J2k_Check(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
+                    int columns, int rows, int bits, std::string* reason);
 /// Silences the toolkit's own messages; the reader reports for it.
 void Dicom_Quiet();
 /// Reports why a file was left out: "Host_Dicom_Read: <file>: <reason>" with class cls.

@@ -6,8 +6,9 @@
 #include "HostDicomFile.h"
 #include "HostFault.h"
 
+#include <gdcmImage.h>
+#include <gdcmImageChangeTransferSyntax.h>
 #include <gdcmItem.h>
-#include <gdcmRLECodec.h>
 #include <gdcmSequenceOfItems.h>
 #include <gdcmUIDGenerator.h>
 #include <gdcmWriter.h>
@@ -293,36 +294,46 @@ void Put_Functional_Groups(DataSet& ds, const Host_Phantom_Options& o, const Geo
 
 // ---- writing -----------------------------------------------------------------------------------
 
-bool Put_Pixels(DataSet& ds, const Host_Phantom_Options& o, const std::vector<uint8_t>& raw, int frames) {
-  gdcm::DataElement pixels(gdcm::Tag(0x7FE0, 0x0010));
-  pixels.SetVR(Bits(o) == 8 ? VR::OB : VR::OW);
-  pixels.SetByteValue(reinterpret_cast<const char*>(raw.data()), gdcm::VL(uint32_t(raw.size())));
-  if (o.encoding != HOST_PHANTOM_RLE) {
-    ds.Replace(pixels);
-    return true;
-  }
-  gdcm::RLECodec codec;
-  unsigned dims[3] = {unsigned(o.columns), unsigned(o.rows), unsigned(frames)};
-  codec.SetDimensions(dims);
-  codec.SetNumberOfDimensions(frames > 1 ? 3 : 2);
-  codec.SetPixelFormat(gdcm::PixelFormat(1, uint16_t(Bits(o)), uint16_t(Bits(o)),
-                                         uint16_t(Bits(o) - 1), Is_Ct(o) ? 1 : 0));
-  codec.SetPhotometricInterpretation(gdcm::PhotometricInterpretation::MONOCHROME2);
-  codec.SetPlanarConfiguration(0);
-  gdcm::DataElement coded;
-  if (!codec.Code(pixels, coded)) return false;
-  coded.SetTag(gdcm::Tag(0x7FE0, 0x0010));
-  coded.SetVR(VR::OB);
-  ds.Replace(coded);
-  return true;
-}
-
 gdcm::TransferSyntax Syntax_Of(const Host_Phantom_Options& o) {
   switch (o.encoding) {
     case HOST_PHANTOM_IMPLICIT: return gdcm::TransferSyntax::ImplicitVRLittleEndian;
     case HOST_PHANTOM_RLE: return gdcm::TransferSyntax::RLELossless;
+    case HOST_PHANTOM_JPEG_LOSSLESS: return gdcm::TransferSyntax::JPEGLosslessProcess14_1;
+    case HOST_PHANTOM_JPEG_LS: return gdcm::TransferSyntax::JPEGLSLossless;
+    case HOST_PHANTOM_JPEG_2000: return gdcm::TransferSyntax::JPEG2000Lossless;
   }
   return gdcm::TransferSyntax::ExplicitVRLittleEndian;
+}
+
+bool Put_Pixels(DataSet& ds, const Host_Phantom_Options& o, const std::vector<uint8_t>& raw, int frames) {
+  gdcm::DataElement pixels(gdcm::Tag(0x7FE0, 0x0010));
+  pixels.SetVR(Bits(o) == 8 ? VR::OB : VR::OW);
+  pixels.SetByteValue(reinterpret_cast<const char*>(raw.data()), gdcm::VL(uint32_t(raw.size())));
+  if (o.encoding == HOST_PHANTOM_EXPLICIT || o.encoding == HOST_PHANTOM_IMPLICIT) {
+    ds.Replace(pixels);
+    return true;
+  }
+  // The writer compresses its own data, so the toolkit's image layer may describe it.
+  // The filter holds its input by reference count: the image must live on the heap.
+  gdcm::SmartPointer<gdcm::Image> image = new gdcm::Image;
+  image->SetNumberOfDimensions(frames > 1 ? 3 : 2);
+  image->SetDimension(0, unsigned(o.columns));
+  image->SetDimension(1, unsigned(o.rows));
+  if (frames > 1) image->SetDimension(2, unsigned(frames));
+  image->SetPixelFormat(gdcm::PixelFormat(1, uint16_t(Bits(o)), uint16_t(Bits(o)),
+                                          uint16_t(Bits(o) - 1), Is_Ct(o) ? 1 : 0));
+  image->SetPhotometricInterpretation(gdcm::PhotometricInterpretation::MONOCHROME2);
+  image->SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
+  image->SetDataElement(pixels);
+  gdcm::ImageChangeTransferSyntax change;
+  change.SetTransferSyntax(Syntax_Of(o));
+  change.SetInput(*image);
+  if (!change.Change()) return false;
+  gdcm::DataElement coded = change.GetOutput().GetDataElement();
+  coded.SetTag(gdcm::Tag(0x7FE0, 0x0010));
+  coded.SetVR(VR::OB);
+  ds.Replace(coded);
+  return true;
 }
 
 bool Write_File(const std::wstring& folder, const Host_Phantom_Options& o, int number, DataSet ds,
@@ -393,7 +404,7 @@ bool Options_Ok(const Host_Phantom_Options& o) {
   else if (o.columns < 1 || o.rows < 1 || o.columns > 4096 || o.rows > 4096) why = "columns and rows lie in 1 ... 4096";
   else if (o.slices < 1 || o.times < 1 || o.slices * o.times > 4096) why = "slices x times lies in 1 ... 4096";
   else if (o.layout < HOST_PHANTOM_FILES || o.layout > HOST_PHANTOM_EVEN_FRAMES) why = "unknown layout";
-  else if (o.encoding < HOST_PHANTOM_EXPLICIT || o.encoding > HOST_PHANTOM_RLE) why = "unknown encoding";
+  else if (o.encoding < HOST_PHANTOM_EXPLICIT || o.encoding > HOST_PHANTOM_JPEG_2000) why = "unknown encoding";
   else if (o.layout == HOST_PHANTOM_EVEN_FRAMES && o.times > 1) why = "evenly spaced frames hold one time point";
   else if (!(o.spacing_x > 0 && o.spacing_y > 0 && o.slice_spacing > 0 && o.slice_thickness > 0))
     why = "spacings and thickness are positive";

@@ -41,6 +41,9 @@ enum Host_Phantom_Encoding : int {
   HOST_PHANTOM_EXPLICIT = 0,  ///< Explicit VR little endian.
   HOST_PHANTOM_IMPLICIT = 1,  ///< Implicit VR little endian.
   HOST_PHANTOM_RLE = 2,       ///< RLE lossless compressed pixel data.
+  HOST_PHANTOM_JPEG_LOSSLESS = 3,  ///< JPEG lossless (process 14, first-order prediction).
+  HOST_PHANTOM_JPEG_LS = 4,        ///< JPEG-LS lossless.
+  HOST_PHANTOM_JPEG_2000 = 5,      ///< JPEG 2000 reversible.
 };
 
 /// What Host_Dicom_Write_Phantom writes: a body cylinder holding two spheres and a vessel, with
