@@ -64,6 +64,14 @@ std::string Group_Key(const Dicom_File& f) {
   return k;
 }
 
+// Records built so far; released unless handed over to the caller's list.
+struct Record_List {
+  std::vector<Host_Image_Record*> records;
+  ~Record_List() {
+    for (Host_Image_Record* r : records) Host_Image_Free(r);
+  }
+};
+
 void Progress(size_t done, size_t total) {
   if (Host_Progress_Hook && total) Host_Progress_Hook(float(done) / float(total));
 }
@@ -86,7 +94,9 @@ Host_Image_Record** Read_List(const std::vector<std::wstring>& paths, int* count
     if (a[0]->series_number != b[0]->series_number) return a[0]->series_number < b[0]->series_number;
     return a[0]->path < b[0]->path;
   });
-  std::vector<Host_Image_Record*> records;
+  Record_List built;
+  std::vector<Host_Image_Record*>& records = built.records;
+  records.reserve(order.size());
   for (auto& g : order)
     if (Host_Image_Record* r = hostkit::Dicom_Series_Build(std::move(g), nullptr)) records.push_back(r);
   Progress(paths.size(), paths.size());
@@ -94,12 +104,12 @@ Host_Image_Record** Read_List(const std::vector<std::wstring>& paths, int* count
   auto** list = static_cast<Host_Image_Record**>(std::malloc(sizeof(Host_Image_Record*) * (records.size() + 1)));
   if (!list) {
     HOSTKIT_MEMORY_ERROR("malloc", "list", records.size() + 1, sizeof(Host_Image_Record*));
-    for (Host_Image_Record* r : records) Host_Image_Free(r);
     return nullptr;
   }
   std::copy(records.begin(), records.end(), list);
   list[records.size()] = nullptr;
   if (count) *count = int(records.size());
+  records.clear();  // the caller owns them now
   return list;
 }
 

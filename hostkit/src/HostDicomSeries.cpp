@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace hostkit {
@@ -261,23 +262,25 @@ bool Finish(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
 }  // namespace
 
 Host_Image_Record* Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner) {
+  struct Free {
+    void operator()(Host_Image_Record* r) const { Host_Image_Free(r); }
+  };
   while (!files.empty()) {
     Plan p;
     if (!Plan_Series(files, p, owner)) return nullptr;
     const Dicom_File& f = *files[size_t(p.frames[size_t(p.at_slot[0])].file)];
     Host_Image_Layout layout = Layout_Of(p, f, owner);
-    Host_Image_Record* r = Host_Image_Create(f.columns, f.rows, p.slices, p.times, f.kind, nullptr, &layout);
+    std::unique_ptr<Host_Image_Record, Free> r(
+        Host_Image_Create(f.columns, f.rows, p.slices, p.times, f.kind, nullptr, &layout));
     if (!r) return nullptr;
     size_t frame_bytes = size_t(f.columns) * size_t(f.rows) * size_t(Host_Image_Kind_Size(f.kind));
     r->pixels = std::malloc(frame_bytes * p.frames.size());
     if (!r->pixels) {
       HOSTKIT_MEMORY_ERROR("malloc", "pixels", p.frames.size(), frame_bytes);
-      Host_Image_Free(r);
       return nullptr;
     }
     int failed = Decode_All(files, p, static_cast<uint8_t*>(r->pixels), frame_bytes, owner);
-    if (failed == -1 && Finish(r, p, f)) return r;
-    Host_Image_Free(r);
+    if (failed == -1) return Finish(r.get(), p, f) ? r.release() : nullptr;
     if (failed < 0) return nullptr;
     files.erase(files.begin() + failed);
   }

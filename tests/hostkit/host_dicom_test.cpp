@@ -15,6 +15,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -155,6 +156,11 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
       {"MR 8-bit RLE frames", HOST_MODALITY_MR, 8, HOST_PHANTOM_EVEN_FRAMES, HOST_PHANTOM_RLE, 1, false, HOST_PIXEL_U8},
       {"MR 16-bit files", HOST_MODALITY_MR, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_EXPLICIT, 1, false, HOST_PIXEL_U16},
       {"MR 16-bit enhanced, implicit", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_IMPLICIT, 1, true, HOST_PIXEL_U16},
+      {"CT files, JPEG lossless", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_JPEG_LOSSLESS, 1, true, HOST_PIXEL_S16},
+      {"MR 8-bit JPEG lossless frames", HOST_MODALITY_MR, 8, HOST_PHANTOM_EVEN_FRAMES, HOST_PHANTOM_JPEG_LOSSLESS, 1, false, HOST_PIXEL_U8},
+      {"MR 16-bit enhanced, JPEG-LS", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_JPEG_LS, 1, true, HOST_PIXEL_U16},
+      {"CT enhanced, JPEG 2000", HOST_MODALITY_CT, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_JPEG_2000, 1, true, HOST_PIXEL_S16},
+      {"MR 8-bit files, JPEG 2000", HOST_MODALITY_MR, 8, HOST_PHANTOM_FILES, HOST_PHANTOM_JPEG_2000, 1, false, HOST_PIXEL_U8},
       {"CT dynamic files", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_EXPLICIT, 3, true, HOST_PIXEL_S16},
       {"MR dynamic enhanced", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_EXPLICIT, 2, true, HOST_PIXEL_U16},
   };
@@ -530,9 +536,9 @@ TEST_F(HostDicom, DamagedFilesAreReportedWithTheirReasonAndGiveNoRecord) {
     std::vector<char> bytes;
     const char* reason;
   };
-  std::vector<char> garbage(128, 0);
-  garbage.insert(garbage.end(), {'D', 'I', 'C', 'M'});
-  garbage.insert(garbage.end(), 400, char(0xAB));
+  std::string preamble(128, '\0');
+  preamble += "DICM" + std::string(400, char(0xAB));
+  std::vector<char> garbage(preamble.begin(), preamble.end());
   std::string text = "PATIENT LIST\nname,id\nDoe,17\n";
   std::vector<char> wide_bits = good, colour = good;
   Patch_US(wide_bits, 0x0028, 0x0100, 32);
@@ -560,6 +566,62 @@ TEST_F(HostDicom, DamagedFilesAreReportedWithTheirReasonAndGiveNoRecord) {
     EXPECT_NE(lines[0].find(file.string()), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
   }
+}
+
+// A compressed stream whose own header disagrees with the image would be decoded past the end
+// of the plane made for it; such streams are refused before any codec sees them.
+TEST_F(HostDicom, CompressedStreamsThatDisagreeWithTheImageAreRefused) {
+  struct Case {
+    const char* name;
+    int encoding;
+    std::vector<uint8_t> marker;  // the stream segment that holds the image width
+    size_t width_at;              // offset of the width's low byte from the marker
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"JPEG frame header", HOST_PHANTOM_JPEG_LOSSLESS, {0xFF, 0xC3}, 8, "the frame size differs from the image"},
+      {"JPEG-LS frame header", HOST_PHANTOM_JPEG_LS, {0xFF, 0xF7}, 8, "the frame size differs from the image"},
+      {"JPEG 2000 image size", HOST_PHANTOM_JPEG_2000, {0xFF, 0x4F, 0xFF, 0x51}, 11, "the image size differs from the image"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(12, 10, 1);
+    o.encoding = c.encoding;
+    fs::path folder = Sub("s" + std::to_string(n++));
+    ASSERT_EQ(Write(folder, o), 1);
+    fs::path file = folder / "IM_0000.dcm";
+    std::vector<char> b = Bytes_Of(file);
+    auto at = std::search(b.begin(), b.end(), c.marker.begin(), c.marker.end(),
+                          [](char x, uint8_t y) { return uint8_t(x) == y; });
+    ASSERT_NE(at, b.end());
+    ASSERT_EQ(uint8_t(at[long(c.width_at)]), 12);
+    at[long(c.width_at)] = 64;  // wider than the image
+    Put_Bytes(file, b);
+    Host_Report_Capture cap;
+    Series s(file);
+    EXPECT_EQ(s.list, nullptr);
+    ASSERT_EQ(cap.Count(2), 1u);
+    EXPECT_TRUE(cap.Contains(c.reason)) << cap.Texts(2)[0];
+  }
+}
+
+// The toolkit sizes a buffer after a delimiter's length field, which must be zero.
+TEST_F(HostDicom, DelimiterWithALengthIsRefused) {
+  Host_Phantom_Options o = Small(8, 6, 1);
+  o.encoding = HOST_PHANTOM_RLE;
+  ASSERT_EQ(Write(dir_, o), 1);
+  fs::path file = Sub("IM_0000.dcm");
+  std::vector<char> b = Bytes_Of(file);
+  const char end[] = {char(0xFE), char(0xFF), char(0xDD), char(0xE0), 0, 0, 0, 0};
+  auto at = std::find_end(b.begin(), b.end(), end, end + 8);
+  ASSERT_NE(at, b.end());
+  at[7] = 0x45;  // about a gigabyte
+  Put_Bytes(file, b);
+  Host_Report_Capture cap;
+  Series s(file);
+  EXPECT_EQ(s.list, nullptr);
+  EXPECT_TRUE(cap.Contains("delimiter at byte")) << (cap.Count() ? cap.Texts()[0] : "");
 }
 
 TEST_F(HostDicom, MissingPathIsReportedAsASystemError) {
@@ -602,6 +664,7 @@ TEST_F(HostDicom, CutOrCorruptedFilesNeverCrashTheReader) {
       {"single frame, explicit", HOST_PHANTOM_FILES, HOST_PHANTOM_EXPLICIT},
       {"enhanced, implicit", HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_IMPLICIT},
       {"enhanced, RLE", HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_RLE},
+      {"single frame, JPEG lossless", HOST_PHANTOM_FILES, HOST_PHANTOM_JPEG_LOSSLESS},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -634,6 +697,33 @@ TEST_F(HostDicom, CutOrCorruptedFilesNeverCrashTheReader) {
       }
     }
   }
+}
+
+// A host may load series on worker threads: readers of separate folders and of one shared
+// folder run at once.
+TEST_F(HostDicom, ReadersOnSeveralThreadsEachGetWholeSeries) {
+  Host_Phantom_Options ct = Small(16, 12, 4);
+  Host_Phantom_Options mr = Small(10, 10, 3);
+  mr.modality = HOST_MODALITY_MR;
+  mr.encoding = HOST_PHANTOM_RLE;
+  ASSERT_EQ(Write(Sub("ct"), ct), 4);
+  ASSERT_EQ(Write(Sub("mr"), mr), 3);
+  const struct {
+    const char* folder;
+    const Host_Phantom_Options* options;
+  } jobs[] = {{"ct", &ct}, {"mr", &mr}, {"ct", &ct}, {"mr", &mr}};
+  int bad[4] = {-1, -1, -1, -1};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 5; ++round) {
+        Series s(Sub(jobs[t].folder));
+        bad[t] = s.count == 1 ? Mismatches(s[0], *jobs[t].options) : 1000000;
+        if (bad[t]) return;
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(bad[t], 0) << jobs[t].folder;
 }
 
 // ---- writer --------------------------------------------------------------------------------------

@@ -16,11 +16,14 @@ enum : int {
 /// DICOMDIR indexes skipped): files are grouped by series instance UID (and within a series by
 /// size, pixel kind, spacing and orientation; every multi-frame file is a record of its own),
 /// slices are ordered by their position along the slice normal, and repeated positions become
-/// time points. Returns a malloc'd null-terminated array of records (release it with
-/// Host_Dicom_Free_Series, or its records with Host_Image_Free_Headers and the array with free)
-/// and stores the record count in *count (may be null); null when no record could be read.
-/// Every file that cannot be used is reported (class 2 for its content, 4 for the system) with
-/// its name and the reason, and the others are still read.
+/// time points. Grey images of 8 or 16 bits (signed or not) are read, stored natively (implicit
+/// or explicit VR little endian) or compressed as RLE, JPEG, JPEG-LS or JPEG 2000; slices whose
+/// rescales differ give a float record of real values. Returns a malloc'd null-terminated array
+/// of records (release it with Host_Dicom_Free_Series, or its records with
+/// Host_Image_Free_Headers and the array with free) and stores the record count in *count (may
+/// be null); null when no record could be read. Every file that cannot be used is reported
+/// (class 2 for its content, 4 for the system) as "Host_Dicom_Read: <file>: <reason>", and the
+/// others are still read; uneven slice spacing is noted with class 6.
 HOSTKIT_API Host_Image_Record** Host_Dicom_Read_Series(const wchar_t* folder_or_file, int* count,
                                                        int flags = 0);
 /// Reads the given files as Host_Dicom_Read_Series reads the files of a folder.
