@@ -9,6 +9,7 @@
 #include <hostkit/HostUtil.h>
 #include <hostkit/HostVariables.h>
 
+#include <hostkit/HostDicom.h>
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
 #include <hostkit/HostProgress.h>
