@@ -114,6 +114,14 @@ struct Host_Widget_Box {
   Host_Color color;   ///< Background colour.
 };
 
+/// A scroll bar's valuator: a float position between a minimum and a maximum.
+struct Host_Scroll_Valuator {
+  float value = 0.0f;    ///< Current position.
+  float minimum = 0.0f;  ///< Lowest position.
+  float maximum = 0.0f;  ///< Highest position.
+  float step = 1.0f;     ///< Amount of one line step.
+};
+
 /// A font as the host's text rasteriser will use it.
 struct Host_Font_Record {
   std::wstring face;  ///< Face name.
