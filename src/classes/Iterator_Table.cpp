@@ -98,17 +98,13 @@ int Free_Slot() {
   QUARN_REPORT(quarn::msg::Memory, "\xF1\x04" "ERROR:\x02 No more free Iterator slots for (%s)!", label);
   if (!Host_Report_Enabled(quarn::msg::Low_File)) return;
   for (int id = 0; id < Slot_Count; ++id)
-    Host_Report(Host_Main_Window, quarn::msg::Low_File, "Iterator[%d] = %s", id, g_slots[id].label);
+    Host_Report(Host_Main_Window, quarn::msg::Low_File, "Iterator[%d] = %s", id,
+                g_slots[id].label[0] ? g_slots[id].label : "---");  // never used yet
 }
 
 void Label_Set(Slot& slot, const char* label) {
   std::strncpy(slot.label, label, quarn::iterator::Label_Max);
   slot.label[quarn::iterator::Label_Max] = 0;
-}
-
-// Slot 0 and every free slot read "---" in the dump before their first use.
-[[gnu::constructor]] void Labels_Init() {
-  for (Slot& slot : g_slots) Label_Set(slot, "---");
 }
 
 }  // namespace

@@ -14,8 +14,9 @@ class Quarn_Window;
 
 // Every function returns the number of entries written to out. Names match by the host's
 // wild-card match; "all", "cur" and "ambient" are recognised in any case ("cur" and "ambient"
-// by their first three letters). Kinds with a max write at most max entries and warn when more
-// would match; the object and label kinds also warn when nothing matches.
+// by their first three letters). Kinds with a max write at most max entries and, frames
+// excepted, warn when more would match; the object and label kinds also warn when nothing
+// matches.
 
 /// Each class B i below count for which a 2D node of class (node_class | i) exists and whose
 /// decimal text matches.
