@@ -145,12 +145,6 @@ TEST_F(Iterator, EachTreeStartsAtItsRootOrAtTheStartNodeOfThatTree) {
   EXPECT_EQ(Walk<Quarn_2D>(nullptr, 0x2FFF, nullptr, 0x08), "");
 }
 
-TEST_F(Iterator, WithoutRootsOrStartTheWalkEndsAtOnce) {
-  Host_Report_Capture capture;
-  EXPECT_EQ(Walk<Quarn_2D>(nullptr, 0x2FFF), "");
-  EXPECT_TRUE(capture.Contains("<<< out Fct: Iterator_Class_2D(! class_pt)"));
-}
-
 TEST_F(Iterator, TwoIteratorsOnOneTreeKeepTheirOwnPlace) {
   Tree<Quarn_2D> tree(kTree2D);
   const uint16_t a = Iterator_Init("a", Q(tree.root));
@@ -169,30 +163,6 @@ TEST_F(Iterator, TwoIteratorsOnOneTreeKeepTheirOwnPlace) {
   EXPECT_EQ(Iterator_Class_2D(a, 0x2FFF, nullptr, 0), nullptr);
   Iterator_End(a);
   Iterator_End(b);
-}
-
-TEST_F(Iterator, TracesNameTheCallAndTheNodeFound) {
-  Tree<Quarn_2D> tree(kTree2D);
-  const uint16_t id = Iterator_Init("traced", Q(tree.root));
-  Host_Report_Capture capture;
-  Iterator_Class_2D(id, 0x2FFF, nullptr, 0x02);
-  Iterator_End(id);
-  const auto lines = capture.Texts(quarn::msg::Iterator);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[0], ">>> in  Fct: Iterator_Class_2D(" + std::to_string(id) + ",00002FFF,00000000,02)");
-  EXPECT_EQ(lines[1], "<<< out Fct: Iterator_Class_2D(! Iterator_Level)");
-}
-
-TEST_F(Iterator, ReturnedNodesAreValidatedWithTheIteratorsLabel) {
-  Tree<Quarn_2D> tree(kTree2D);
-  tree["f2"]->Class_Magic_Set(0x1234);
-  Host_Report_Capture capture;
-  const uint16_t id = Iterator_Init("frame census", Q(tree.root));
-  while (Iterator_Class_2D(id, 0x2FFF, nullptr, 0)) {
-  }
-  Iterator_End(id);
-  EXPECT_TRUE(capture.Contains("Invalid 2D class structure in frame census"));
-  tree["f2"]->Class_Magic_Set(0xAABA);
 }
 
 TEST_F(Iterator, TreesDeeperThanTheStackAreCutWithAReport) {
