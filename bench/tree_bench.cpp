@@ -1,10 +1,12 @@
-// Flag propagation over a 2D tree of 10 000 frames under 100 groups, for ten windows, against a
-// plain recursive pointer walk over a tree of the same shape measured in the same run.
+// Flag propagation and the frame iterator over a 2D tree of 10 000 frames under 100 groups, for
+// ten windows, against plain recursive pointer walks over a tree of the same shape measured in
+// the same run.
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
 #include <cwchar>
 #include <memory>
 #include <vector>
@@ -14,7 +16,10 @@ namespace {
 constexpr int Groups = 100;
 constexpr int Per_Group = 100;
 constexpr int Windows = 10;
-constexpr int Nodes = 1 + Groups + Groups * Per_Group;
+constexpr int Frames = Groups * Per_Group;
+constexpr int Nodes = 1 + Groups + Frames;
+constexpr uint16_t Group_Class = 0x2010;
+constexpr uint16_t Frame_Class = 0x2FFF;
 
 // The host side: ten windows, all listed.
 struct Host {
@@ -53,8 +58,13 @@ std::unique_ptr<Quarn_2D_Root> Build_Tree() {
   auto root = std::make_unique<Quarn_2D_Root>();
   for (int g = 0; g < Groups; ++g) {
     auto* group = new Group_Node;
+    group->Class_A_Set(Group_Class);
     root->Child_Add(group);
-    for (int f = 0; f < Per_Group; ++f) group->Child_Add(new Group_Node);
+    for (int f = 0; f < Per_Group; ++f) {
+      auto* frame = new Group_Node;
+      frame->Class_A_Set(Frame_Class);
+      group->Child_Add(frame);
+    }
   }
   return root;
 }
@@ -128,5 +138,70 @@ void BM_Flag_Set_On_Cost_Ratio(benchmark::State& state) {
   state.counters["cost_ratio"] = tree_s / plain_s;
 }
 BENCHMARK(BM_Flag_Set_On_Cost_Ratio)->Unit(benchmark::kMicrosecond);
+
+// The plain counterpart of a frame iterator: every leaf, in order, by recursion.
+void Plain_Collect(Plain_Node* node, std::vector<Plain_Node*>& out) {
+  if (node->children.empty()) out.push_back(node);
+  for (Plain_Node* c : node->children) Plain_Collect(c, out);
+}
+
+// Every frame of the tree, one call per frame, as drawing and templates ask for them.
+int Iterate_Frames(Quarn_2D_Root* root) {
+  const uint16_t id = Iterator_Init("bench frames", root);
+  int n = 0;
+  while (Quarn_2D* frame = Iterator_Class_2D(id, Frame_Class, nullptr, 0)) {
+    benchmark::DoNotOptimize(frame);
+    ++n;
+  }
+  Iterator_End(id);
+  return n;
+}
+
+void BM_Iterator_Class_2D_Frames(benchmark::State& state) {
+  auto root = Build_Tree();
+  for (auto _ : state)
+    if (Iterate_Frames(root.get()) != Frames) state.SkipWithError("frame count");
+  state.SetItemsProcessed(state.iterations() * Frames);
+}
+BENCHMARK(BM_Iterator_Class_2D_Frames)->Unit(benchmark::kMicrosecond);
+
+// CPU time of this thread: the machine is shared, and wall time would count other programs.
+double Thread_Seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+// The iterator, the flag walk's plain baseline and a plain leaf collection in turns: the per-node
+// cost ratios compare like with like (every walk visits all nodes of the same shape).
+void BM_Iterator_Cost_Ratio(benchmark::State& state) {
+  auto root = Build_Tree();
+  auto plain = Build_Plain();
+  std::vector<Plain_Node*> leaves;
+  leaves.reserve(Frames);
+  double iterator_s = 0, plain_s = 0, collect_s = 0;
+  for (auto _ : state) {
+    const double t0 = Thread_Seconds();
+    const int n = Iterate_Frames(root.get());
+    const double t1 = Thread_Seconds();
+    Plain_Set_On(plain.get(), 0x8000);
+    benchmark::ClobberMemory();
+    const double t2 = Thread_Seconds();
+    leaves.clear();
+    Plain_Collect(plain.get(), leaves);
+    benchmark::DoNotOptimize(leaves.data());
+    const double t3 = Thread_Seconds();
+    if (n != Frames || leaves.size() != size_t(Frames)) state.SkipWithError("frame count");
+    iterator_s += t1 - t0;
+    plain_s += t2 - t1;
+    collect_s += t3 - t2;
+  }
+  const double walks = double(state.iterations());
+  state.counters["frames_per_s"] = walks * Frames / iterator_s;
+  state.counters["plain_nodes_per_s"] = walks * Nodes / plain_s;
+  state.counters["cost_ratio"] = iterator_s / plain_s;
+  state.counters["collect_ratio"] = iterator_s / collect_s;
+}
+BENCHMARK(BM_Iterator_Cost_Ratio)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -31,6 +31,8 @@
 #include <quarn/classes/Quarn_2D_Root.h>
 #include <quarn/classes/Quarn_3D.h>
 #include <quarn/classes/Quarn_3D_Root.h>
+#include <quarn/classes/Iterator.h>
+#include <quarn/classes/Match_Template.h>
 
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>

@@ -1,0 +1,94 @@
+// A host for the iterator and template tests: the tree tests' windows, the host kit's default
+// variables for everything else, and small trees built from a one-line description.
+#pragma once
+
+#include "classes/Tree_Host.h"
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace iterator_test {
+
+using tree_test::Group;
+
+/// The tree tests' windows first, so that both suites see the same window list in one process.
+inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
+  if (void* own = tree_test::Lookup(name, count, flags, update)) return own;
+  return Host_Var_Get(name, count, flags, update);
+}
+
+/// The storage of a host kit variable, as T.
+template <class T>
+T* Var(const wchar_t* name) {
+  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
+}
+
+/// Windows 0, 1, 2 listed, window 1 current, and the host kit's defaults with no tree roots.
+class Iterator_Test : public tree_test::Tree_Test {
+protected:
+  void SetUp() override {
+    Tree_Test::SetUp();
+    Host_Var_Default_Install();
+    Fct_Main_Var_Get = &Lookup;
+  }
+};
+
+/// The names of objects joined by blanks.
+template <class List>
+std::string Names(const List& objects) {
+  std::string out;
+  for (const auto* object : objects) {
+    if (!out.empty()) out += ' ';
+    out += Host_Wide_To_Char(object->Name_Get());
+  }
+  return out;
+}
+
+/// A tree described as "R:2001 ( G1:2010 ( f1:2FFF f2:2FFF:2 ) f3:2FFF )": each node is
+/// name:classA[:classB], a parenthesised list gives its children. Nodes are found by name.
+template <class Base>
+struct Tree {
+  Base* root = nullptr;
+  std::map<std::string, Base*> node;
+
+  explicit Tree(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<Base*> parents;
+    Base* last = nullptr;
+    std::string word;
+    while (in >> word) {
+      if (word == "(") {
+        parents.push_back(last);
+      } else if (word == ")") {
+        parents.pop_back();
+      } else {
+        last = Make(word);
+        if (parents.empty()) root = last;
+        else parents.back()->Child_Add(last);
+      }
+    }
+  }
+  ~Tree() { delete root; }
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
+
+  Base* operator[](const std::string& name) { return node.at(name); }
+
+private:
+  Base* Make(const std::string& word) {
+    std::istringstream parts(word);
+    std::string name, a, b;
+    std::getline(parts, name, ':');
+    std::getline(parts, a, ':');
+    std::getline(parts, b, ':');
+    auto* n = new Group<Base>(Host_Char_To_Wide(name.c_str()));
+    n->Class_A_Set(uint16_t(std::stoul(a, nullptr, 16)));
+    if (!b.empty()) n->Class_B_Set(uint16_t(std::stoul(b, nullptr, 16)));
+    node[name] = n;
+    return n;
+  }
+};
+
+}  // namespace iterator_test
