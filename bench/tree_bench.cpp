@@ -18,14 +18,15 @@ constexpr int Nodes = 1 + Groups + Groups * Per_Group;
 
 // The host side: ten windows, all listed.
 struct Host {
-  Quarn window[Windows];
+  std::unique_ptr<Quarn_Window> window[Windows];
   Quarn_Window* list[Windows];
   Quarn_Window** list_pt = list;
   int count = Windows;
   Host() {
     for (int i = 0; i < Windows; ++i) {
-      window[i].Class_B_Set(uint16_t(i));
-      list[i] = reinterpret_cast<Quarn_Window*>(&window[i]);
+      window[i] = std::make_unique<Quarn_Window>(i);
+      window[i]->Class_B_Set(uint16_t(i));
+      list[i] = window[i].get();
     }
   }
 };

@@ -29,13 +29,18 @@
 #include <quarn/classes/Quarn_1D_File.h>
 #include <quarn/classes/Quarn_1D_Root.h>
 #include <quarn/classes/Quarn_2D.h>
+#include <quarn/classes/Quarn_2D_File.h>
 #include <quarn/classes/Quarn_2D_Root.h>
 #include <quarn/classes/Quarn_3D.h>
 #include <quarn/classes/Quarn_3D_File.h>
 #include <quarn/classes/Quarn_3D_Root.h>
 
 #include <quarn/display/Critical.h>
+#include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
+#include <quarn/display/Window_Change.h>
+
+#include <quarn/interaction/Database_2D.h>
 
 #include <quarn/host/Progress.h>
 

@@ -3,10 +3,9 @@
 
 #include <quarn/Export.h>
 #include <quarn/core/Quarn.h>
+#include <quarn/display/Quarn_Window.h>
 
 #include <cstdint>
-
-class Quarn_Window;
 
 namespace quarn {
 
@@ -18,20 +17,14 @@ inline constexpr uintptr_t Selector_All = 0;      ///< Every window of the windo
 inline constexpr uintptr_t Selector_Current = 4;  ///< The current window.
 inline constexpr uintptr_t Selector_None = 8;     ///< Index 0 with no particular window.
 
-/// A window record derives from Quarn alone and has no virtual operations, so its object base
-/// sits at its address; the trees need nothing of the record beyond that base.
-inline const Quarn* Window_Base(const Quarn_Window* window) {
-  return reinterpret_cast<const Quarn*>(window);
-}
-
 /// The window's index: its class B (0 for a null window).
 inline int Window_Index_Of(const Quarn_Window* window) {
-  return window ? Window_Base(window)->Class_B_Get() : 0;
+  return window ? window->Class_B_Get() : 0;
 }
 
 /// The window's display mode: its class A (0 for a null window).
 inline uint16_t Window_Mode_Of(const Quarn_Window* window) {
-  return window ? Window_Base(window)->Class_A_Get() : 0;
+  return window ? window->Class_A_Get() : 0;
 }
 /// The host's window list; returns its count and sets list (both 0 without a list).
 int Window_List(Quarn_Window* const** list);

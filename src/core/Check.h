@@ -36,10 +36,6 @@ QUARN_API const char* Title_Of(const Quarn* object);
 
 /// Reports "line %-4d of %s \nmemory error in <call> (var=%s, dim=%dx%d)" with class 1.
 QUARN_API void Memory_Error(const char* file, int line, const char* call, const char* var, long x, long y);
-/// The object's name for entry traces, or "null" for a null object.
-QUARN_API const wchar_t* Name_Of(const Quarn* object);
-/// The object's title for entry traces, or "null" for a null object.
-QUARN_API const char* Title_Of(const Quarn* object);
 
 /// Reports "line %-4d of %s \nmemory error in new" with class 1.
 QUARN_API void Memory_Error_New(const char* file, int line);

@@ -1,5 +1,5 @@
 // A host for the tree tests: the window list, the current window and the node counters as host
-// variables, ten window stand-ins, and node kinds that count their destruction.
+// variables, ten window records, and node kinds that count their destruction.
 #pragma once
 
 #include <quarn/quarn.h>
@@ -8,13 +8,14 @@
 
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <string>
 
 namespace tree_test {
 
-/// Windows are identified by their object base alone (index in class B, mode in class A).
+/// Ten window records, window i with index i.
 struct Host_State {
-  Quarn window[10];
+  std::unique_ptr<Quarn_Window> window[10];
   Quarn_Window* window_pt[10] = {};
   int window_nb = 0;
   Quarn_Window** window_list = window_pt;
@@ -23,8 +24,9 @@ struct Host_State {
 
   Host_State() {
     for (int i = 0; i < 10; ++i) {
-      window[i].Class_B_Set(uint16_t(i));
-      window_pt[i] = reinterpret_cast<Quarn_Window*>(&window[i]);
+      window[i] = std::make_unique<Quarn_Window>(i);
+      window[i]->Class_B_Set(uint16_t(i));
+      window_pt[i] = window[i].get();
     }
   }
 };
@@ -62,8 +64,8 @@ protected:
     h.window_list = h.window_pt;
     h.window_cur = Window(1);
     for (int i = 0; i < 10; ++i) {
-      h.window[i].Class_A_Set(0x100);
-      h.window[i].Class_B_Set(uint16_t(i));
+      h.window[i]->Class_A_Set(0x100);
+      h.window[i]->Class_B_Set(uint16_t(i));
     }
   }
 };

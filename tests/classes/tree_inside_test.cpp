@@ -123,7 +123,7 @@ TEST_F(Tree_Test, VisibilityFollowsInsideRegionParentModeAndCurrentChild) {
     g->Child_Add(c0);
     g->Child_Add(c1);
     c1->Child_Add(leaf);
-    Host().window[1].Class_A_Set(c.window_mode);
+    Host().window[1]->Class_A_Set(c.window_mode);
     g->Flag_Set_Off(0x10, Window(1), quarn::flag::Display_Mode);
     g->Flag_Set_On(0x10, Window(1), c.parent_mode);
     if (c.current >= 0) g->Child_Get_Pt(c.current)->Flag_Set_On(0x10, Window(1), Current);

@@ -198,7 +198,7 @@ TYPED_TEST(Tree_Walk, ToggleFlipsOnlyTheReachedWords) {
 
 TYPED_TEST(Tree_Walk, UnusableSelectorsAreReportedAndSkipped) {
   Walk_Tree<TypeParam> tree;
-  Host().window[3].Class_B_Set(12);  // an index beyond the per-window arrays
+  Host().window[3]->Class_B_Set(12);  // an index beyond the per-window arrays
   Host_Report_Capture capture;
   tree.node["A"]->Flag_Set_On(0x10, Selector(2), Mark);  // a small value that is no selector
   tree.node["A"]->Flag_Set_On(0x10, Window(3), Mark);

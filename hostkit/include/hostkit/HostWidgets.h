@@ -145,6 +145,14 @@ HOSTKIT_API Host_Widget_Draw Host_Widget_Draw_Last();
 /// Forgets the drawing calls.
 HOSTKIT_API void Host_Widget_Draw_Reset();
 
+/// A scroll bar's valuator: a float position between a minimum and a maximum.
+struct Host_Scroll_Valuator {
+  float value = 0.0f;    ///< Current position.
+  float minimum = 0.0f;  ///< Lowest position.
+  float maximum = 0.0f;  ///< Highest position.
+  float step = 1.0f;     ///< Amount of one line step.
+};
+
 /// A font as the host's text rasteriser will use it.
 struct Host_Font_Record {
   std::wstring face;  ///< Face name.
