@@ -10,8 +10,6 @@ namespace quarn {
 
 namespace {
 
-constexpr uint32_t kClosed = 0x40;
-
 Remembered_Variable g_file_3d_nb{L"$DB_3D_FILE_NB"};
 Remembered_Variable g_file_3d_pt{L"$DB_3D_FILE_PT"};
 Remembered_Variable g_tag_3d_nb{L"$DB_3D_TAG_NB"};
@@ -24,24 +22,21 @@ void Close_In(Remembered_Variable& nb, Remembered_Variable& pt, const void* movi
   for (int i = 0; i < *count; ++i) {
     Quarn_3D_File* file = (*list)[i];
     if (!file || !file->movie_marks) continue;
-    for (int k = 0; k < file->movie_count; ++k)
-      if (file->movies[k] == movie) file->movie_marks[k] |= kClosed;
+    for (int k = 0; k < file->Movie_Count(); ++k)
+      if (file->Movie_Get(k) == movie) file->movie_marks[k] |= Quarn_3D_File::State_Closed;
   }
 }
 
 }  // namespace
 
-int File_1D_Curves_Get(Quarn_1D_File* file) { return file ? file->has_curves : 0; }
+int File_1D_Curves_Get(Quarn_1D_File* file) { return file ? file->Has_Curves() : 0; }
 
-void* File_1D_Curve_Get(Quarn_1D_File* file, int index) {
-  if (!file || index < 0 || index >= file->curve_count) return nullptr;
-  return &file->curves[index];
-}
+void* File_1D_Curve_Get(Quarn_1D_File* file, int index) { return file ? file->Curve_Get(index) : nullptr; }
 
-const char* File_1D_Description_Get(Quarn_1D_File* file) { return file ? file->description : nullptr; }
+const char* File_1D_Description_Get(Quarn_1D_File* file) { return file ? file->Description_Get() : nullptr; }
 
 void File_1D_Close(Quarn_1D_File* file) {
-  if (file) file->state |= kClosed;
+  if (file) file->state |= Quarn_1D_File::State_Closed;
 }
 
 void Movie_3D_Close(const void* movie) {

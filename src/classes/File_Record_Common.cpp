@@ -10,6 +10,7 @@ namespace quarn {
 
 namespace {
 
+// Sequence numbers are only labels, so relaxed counters are enough.
 std::atomic<uint16_t> g_sequence[3];
 
 // Places a character where its first UTF-16 code unit sorts: characters above 0xFFFF start with
@@ -25,6 +26,10 @@ uint64_t Code_Unit_Rank(wchar_t c) {
 
 uint16_t File_Sequence_Next(File_Kind kind) {
   return g_sequence[static_cast<int>(kind)].fetch_add(1, std::memory_order_relaxed);
+}
+
+uint16_t File_Sequence_Peek(File_Kind kind) {
+  return g_sequence[static_cast<int>(kind)].load(std::memory_order_relaxed);
 }
 
 int File_Key_Compare(const wchar_t* key, const wchar_t* text) {

@@ -68,57 +68,59 @@ void Curve_Free(Quarn_1D_Curve& c) {
 
 }  // namespace
 
+uint16_t Quarn_1D_File::Counter_Get() { return quarn::File_Sequence_Peek(quarn::File_Kind::One_D); }
+
 Quarn_1D_File::Quarn_1D_File(const wchar_t* path, void* host_record)
-    : record(static_cast<Host_1D_Record*>(host_record)) {
-  QUARN_REPORT(Class, ">>> in  Class: Quarn_1D_File::Quarn_1D_File(%ls)", path ? path : L"");
+    : record_(static_cast<Host_1D_Record*>(host_record)) {
+  QUARN_REPORT(Class, ">>> in  Class: Quarn_1D_File::Quarn_1D_File(%ls)", path ? path : L"null");
   Class_Magic_Set(0xABBA);
   Class_B_Set(quarn::File_Sequence_Next(quarn::File_Kind::One_D));
   if (path) Name_Set(L"%ls", path);
   quarn::File_Generic_Name_Set(*this, path);
-  time = quarn::File_Time_Now();
-  if (record && (record->flags & HOST_1D_CURVES)) {
-    has_curves = 1;
+  time_ = quarn::File_Time_Now();
+  if (record_ && (record_->flags & HOST_1D_CURVES)) {
+    has_curves_ = 1;
     Curves_Copy();
     Bounds_Compute();
   }
   // Kept for files without curves as well: the description names the file's data in the tree.
-  if (record) description = Copy_Text(record->description, "description");
+  if (record_) description_ = Copy_Text(record_->description, "description");
   QUARN_REPORT(Class, "<<< out Class: Quarn_1D_File::Quarn_1D_File()");
 }
 
 void Quarn_1D_File::Curves_Copy() {
-  const int m = std::max(record->curve_count, 0);
-  if (!m || !record->curves) return;
-  curve_marks = static_cast<uint8_t*>(std::calloc(size_t(m), 1));
-  curves = static_cast<Quarn_1D_Curve*>(std::calloc(size_t(m), sizeof(Quarn_1D_Curve)));
-  if (!curve_marks || !curves) {
-    QUARN_MEMORY_ERROR("malloc", curves ? "curve_marks" : "curves", m, sizeof(Quarn_1D_Curve));
+  const int m = std::max(record_->curve_count, 0);
+  if (!m || !record_->curves) return;
+  curve_marks = quarn::File_Zeroed<uint8_t>(m);
+  curves_ = quarn::File_Zeroed<Quarn_1D_Curve>(m);
+  if (!curve_marks || !curves_) {
+    QUARN_MEMORY_ERROR("calloc", curves_ ? "curve_marks" : "curves", m, sizeof(Quarn_1D_Curve));
     std::free(curve_marks);
-    std::free(curves);
+    std::free(curves_);
     curve_marks = nullptr;
-    curves = nullptr;
+    curves_ = nullptr;
     return;
   }
-  curve_count = m;
-  for (int k = 0; k < m; ++k) Curve_Copy(record->curves[k], curves[k], k);
+  curve_count_ = m;
+  for (int k = 0; k < m; ++k) Curve_Copy(record_->curves[k], curves_[k], k);
 }
 
 // Built as a box from the six geometry floats r0 ... r5, taken pairwise in the order the reader
 // stores them: x between r0 - r3/2 and r1 + r4/2, y between r1 - r4/2 and r2 + r5/2, z between
 // r2 - r5/2 and 0, t between r0 + r3/2 and 1.
 void Quarn_1D_File::Bounds_Compute() {
-  const float* r = record->geometry;
-  bounds.Set(2, r[0] - r[3] / 2, r[1] - r[4] / 2, r[2] - r[5] / 2, r[0] + r[3] / 2, r[1] + r[4] / 2,
+  const float* r = record_->geometry;
+  bounds_.Set(2, r[0] - r[3] / 2, r[1] - r[4] / 2, r[2] - r[5] / 2, r[0] + r[3] / 2, r[1] + r[4] / 2,
              r[2] + r[5] / 2, 0.0f, 1.0f);
 }
 
 Quarn_1D_File::~Quarn_1D_File() {
   QUARN_REPORT(Class, ">>> in  Class: Quarn_1D_File::~Quarn_1D_File(%ls)", Name_Get());
   QUARN_CHECK(this, File_1D, "Quarn_1D_File::~Quarn_1D_File");
-  for (int k = 0; k < curve_count; ++k) Curve_Free(curves[k]);
-  std::free(curves);
+  for (int k = 0; k < curve_count_; ++k) Curve_Free(curves_[k]);
+  std::free(curves_);
   std::free(curve_marks);
-  std::free(description);
+  std::free(description_);
   QUARN_REPORT(Class, "<<< out Class: Quarn_1D_File::~Quarn_1D_File()");
 }
 
@@ -126,4 +128,8 @@ int Quarn_1D_File::Match(const wchar_t* text) {
   // A missing record orders before every key, so that it never matches.
   if (!QUARN_CHECK(this, File_1D, "Quarn_1D_File::Match")) return -1;
   return quarn::File_Key_Compare(Name_Get(), text);
+}
+
+Quarn_1D_Curve* Quarn_1D_File::Curve_Get(int index) const {
+  return index >= 0 && index < curve_count_ ? &curves_[index] : nullptr;
 }

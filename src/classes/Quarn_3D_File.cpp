@@ -29,26 +29,28 @@ int Listed(int count, void** movies) { return movies ? std::max(count, 0) : 0; }
 
 // Zeroed marks for count surfaces, or null (reported).
 uint8_t* New_Marks(int count) {
-  auto* marks = static_cast<uint8_t*>(std::calloc(size_t(std::max(count, 1)), 1));
-  if (!marks) QUARN_MEMORY_ERROR("malloc", "movie_marks", count, 1);
+  auto* marks = quarn::File_Zeroed<uint8_t>(count);
+  if (!marks) QUARN_MEMORY_ERROR("calloc", "movie_marks", count, 1);
   return marks;
 }
 
 }  // namespace
 
+uint16_t Quarn_3D_File::Counter_Get() { return quarn::File_Sequence_Peek(quarn::File_Kind::Three_D); }
+
 Quarn_3D_File::Quarn_3D_File(const wchar_t* path, int count, void** list) {
-  QUARN_REPORT(Class, ">>> in  Class: Quarn_3D_File::Quarn_3D_File(%ls)", path ? path : L"");
+  QUARN_REPORT(Class, ">>> in  Class: Quarn_3D_File::Quarn_3D_File(%ls)", path ? path : L"null");
   Class_Magic_Set(0xABBC);
   Class_B_Set(quarn::File_Sequence_Next(quarn::File_Kind::Three_D));
   quarn::File_Generic_Name_Set(*this, path);
-  time = quarn::File_Time_Now();
+  time_ = quarn::File_Time_Now();
   const int n = Listed(count, list);
   auto** given = reinterpret_cast<Host_Movie_Record**>(list);
   movie_marks = New_Marks(n);
   if (movie_marks) {
-    movies = given;
-    movie_count = n;
-    Prepare(movies, movie_count);
+    movies_ = given;
+    movie_count_ = n;
+    Prepare(movies_, movie_count_);
   } else {
     Release(given, n);  // taken over either way; without marks the tree could not walk them
   }
@@ -63,11 +65,11 @@ Quarn_3D_File::~Quarn_3D_File() {
 }
 
 void Quarn_3D_File::Movies_Release() {
-  Release(movies, movie_count);
+  Release(movies_, movie_count_);
   std::free(movie_marks);
-  movies = nullptr;
+  movies_ = nullptr;
   movie_marks = nullptr;
-  movie_count = 0;
+  movie_count_ = 0;
 }
 
 int Quarn_3D_File::Match(const wchar_t* text) {
@@ -83,11 +85,15 @@ int Quarn_3D_File::assign(int count, void** list) {
   uint8_t* marks = New_Marks(n);
   if (!marks) return 0;
   Movies_Release();
-  movies = reinterpret_cast<Host_Movie_Record**>(list);
-  movie_count = n;
+  movies_ = reinterpret_cast<Host_Movie_Record**>(list);
+  movie_count_ = n;
   movie_marks = marks;
-  Prepare(movies, movie_count);
-  time = quarn::File_Time_Now();
+  Prepare(movies_, movie_count_);
+  time_ = quarn::File_Time_Now();
   QUARN_REPORT(Class, "<<< out Class: Quarn_3D_File::assign()");
   return 1;
+}
+
+Host_Movie_Record* Quarn_3D_File::Movie_Get(int index) const {
+  return index >= 0 && index < movie_count_ ? movies_[index] : nullptr;
 }

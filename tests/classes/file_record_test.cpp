@@ -51,7 +51,9 @@ TEST(FileRecord, EachKindCountsItsOwnSequence) {
   EXPECT_EQ(x.Class_Magic_Get(), 0xABBC);
   EXPECT_EQ(a.Class_A_Get(), 0);
   EXPECT_EQ(x.Class_A_Get(), 0);
-  EXPECT_GT(a.time, 0);
+  EXPECT_GT(a.Time_Get(), 0);
+  EXPECT_EQ(Quarn_1D_File::Counter_Get(), uint16_t(c.Class_B_Get() + 1));
+  EXPECT_EQ(Quarn_3D_File::Counter_Get(), uint16_t(y.Class_B_Get() + 1));
 }
 
 TEST(FileRecord, NameIsTheBaseNameOfThePath) {
@@ -138,10 +140,12 @@ TEST(File1D, CurvesAreCopiedWithTheirBounds) {
   rec->curves[0].values[0][0] = 100;
   rec->curves[0].text[0][0] = 'X';
 
-  EXPECT_EQ(file->has_curves, 1);
-  EXPECT_EQ(file->record, rec);
-  EXPECT_STREQ(file->description, "Spectrum of voxel 3");
-  ASSERT_EQ(file->curve_count, 2);
+  EXPECT_EQ(file->Has_Curves(), 1);
+  EXPECT_EQ(file->Record_Get(), rec);
+  EXPECT_STREQ(file->Description_Get(), "Spectrum of voxel 3");
+  ASSERT_EQ(file->Curve_Count(), 2);
+  EXPECT_EQ(file->Curve_Get(2), nullptr);
+  EXPECT_EQ(file->Curve_Get(-1), nullptr);
   struct Case {
     std::vector<float> samples;  // triplets
     std::vector<float> bounds;   // minimum of each value, then maximum of each
@@ -154,7 +158,7 @@ TEST(File1D, CurvesAreCopiedWithTheirBounds) {
       {{1, -4, 9, 2, 4, -9}, {1, -4, -9, 2, 4, 9}, {"ppm", "amplitude", "phase", "Hz", "a.u.", "rad"}},
   };
   for (int k = 0; k < 2; ++k) {
-    const Quarn_1D_Curve& c = file->curves[k];
+    const Quarn_1D_Curve& c = *file->Curve_Get(k);
     EXPECT_EQ(file->curve_marks[k], 0) << k;
     EXPECT_EQ(c.word, 0u);
     ASSERT_EQ(c.count * 3, cases[k].samples.size());
@@ -190,7 +194,7 @@ TEST(File1D, BoundsFollowTheSixGeometryFloats) {
     Host_1D_Record* rec = Host_1D_Record_Create(nullptr, c.r);
     Host_1D_Record_Add_Curve(rec, 1, x, y, nullptr, nullptr);
     Quarn_1D_File file(L"f.dat", rec);
-    const Region_4D& b = file.bounds;
+    const Region_4D& b = file.Bounds_Get();
     EXPECT_EQ(b.code, 2);
     EXPECT_EQ((std::vector<float>{b.x_min, b.y_min, b.z_min, b.t_min}),
               std::vector<float>(c.min, c.min + 4)) << c.r[0];
@@ -207,13 +211,14 @@ TEST(File1D, WithoutTheCurveFlagNothingIsCopied) {
   Host_1D_Record_Add_Curve(rec, 2, x, y, nullptr, kTexts);
   rec->flags &= ~HOST_1D_CURVES;
   Quarn_1D_File file(L"plain.dat", rec);
-  EXPECT_EQ(file.has_curves, 0);
-  EXPECT_EQ(file.curve_count, 0);
-  EXPECT_EQ(file.curves, nullptr);
-  EXPECT_EQ(file.bounds.code, 0);  // still empty
-  EXPECT_EQ(file.bounds.x_min, 100000.f);
-  EXPECT_EQ(file.bounds.x_max, -100000.f);
-  EXPECT_STREQ(file.description, "plain data");
+  EXPECT_EQ(file.Has_Curves(), 0);
+  EXPECT_EQ(file.Curve_Count(), 0);
+  EXPECT_EQ(file.Curve_Get(0), nullptr);
+  EXPECT_EQ(file.curve_marks, nullptr);
+  EXPECT_EQ(file.Bounds_Get().code, 0);  // still empty
+  EXPECT_EQ(file.Bounds_Get().x_min, 100000.f);
+  EXPECT_EQ(file.Bounds_Get().x_max, -100000.f);
+  EXPECT_STREQ(file.Description_Get(), "plain data");
   Host_1D_Record_Free(rec);
 }
 
@@ -221,11 +226,11 @@ TEST(File1D, CurveWithoutSamplesKeepsItsTexts) {
   Host_1D_Record* rec = Host_1D_Record_Create(nullptr, nullptr);
   ASSERT_EQ(Host_1D_Record_Add_Curve(rec, 0, nullptr, nullptr, nullptr, kTexts), 1);
   Quarn_1D_File file(L"empty.dat", rec);
-  ASSERT_EQ(file.curve_count, 1);
-  EXPECT_EQ(file.curves[0].count, 0u);
-  EXPECT_EQ(file.curves[0].samples, nullptr);
-  EXPECT_STREQ(file.curves[0].text[3], "Hz");
-  EXPECT_EQ(file.description, nullptr);
+  ASSERT_EQ(file.Curve_Count(), 1);
+  EXPECT_EQ(file.Curve_Get(0)->count, 0u);
+  EXPECT_EQ(file.Curve_Get(0)->samples, nullptr);
+  EXPECT_STREQ(file.Curve_Get(0)->text[3], "Hz");
+  EXPECT_EQ(file.Description_Get(), nullptr);
   Host_1D_Record_Free(rec);
 }
 
@@ -248,7 +253,7 @@ TEST(File1D, TreeLeavesReadTheFileAndCloseIt) {
     ASSERT_EQ(root.Child_Add(leaf), 1);
     EXPECT_STREQ(leaf->Name_Get(), L"Voxel 7");
     EXPECT_STREQ(leaf->Icon_Name(), L"icon spectro.tga");
-    EXPECT_EQ(leaf->Curve_Get(), &file->curves[0]);
+    EXPECT_EQ(leaf->Curve_Get(), file->Curve_Get(0));
     EXPECT_EQ(root.Child_Delete(leaf), 1);
   }
   EXPECT_EQ(listed.state, 0x40u);
@@ -266,13 +271,12 @@ TEST(File3D, SurfacesArePreparedWhenTakenAndReplacedByAssign) {
   Host_Movie_Record* first = Triangle(1);
   first->nodes[1].pos.set(5, 0, 1, 0);  // moved after creation: extent and normals are stale
   Quarn_3D_File file(L"/geo/heart.stl", 1, Movie_List({first}));
-  ASSERT_EQ(file.movie_count, 1);
-  EXPECT_EQ(file.movies[0], first);
+  ASSERT_EQ(file.Movie_Count(), 1);
+  EXPECT_EQ(file.Movie_Get(0), first);
   EXPECT_EQ(file.movie_marks[0], 0);
   EXPECT_EQ(first->box_max[0], 5.f);
 
-  file.movie_marks[0] = 0x40;
-  file.time = 0;
+  file.movie_marks[0] = Quarn_3D_File::State_Closed;
   Host_Movie_Record* a = Triangle(-2);
   Host_Movie_Record* b = Triangle(7);
   b->nodes[2].pos.set(0, 0, 8, 0);  // tilted: the normal must be recomputed
@@ -280,22 +284,23 @@ TEST(File3D, SurfacesArePreparedWhenTakenAndReplacedByAssign) {
   EXPECT_EQ(file.assign(2, Movie_List({a, b})), 1);  // the first surface is released
   EXPECT_TRUE(cap.Contains(">>> in  Class: Quarn_3D_File::assign()"));
   EXPECT_TRUE(cap.Contains("<<< out Class: Quarn_3D_File::assign()"));
-  ASSERT_EQ(file.movie_count, 2);
-  EXPECT_EQ(file.movies[1], b);
+  ASSERT_EQ(file.Movie_Count(), 2);
+  EXPECT_EQ(file.Movie_Get(1), b);
+  EXPECT_EQ(file.Movie_Get(2), nullptr);
   EXPECT_EQ(file.movie_marks[0], 0);  // new surfaces start open
   EXPECT_EQ(file.movie_marks[1], 0);
   EXPECT_EQ(b->box_max[2], 8.f);
   EXPECT_NEAR(b->polys[0].normal[1], -1.f, 1e-6);
-  EXPECT_GT(file.time, 0);
+  EXPECT_GT(file.Time_Get(), 0);
 
   EXPECT_EQ(file.assign(0, nullptr), 1);  // everything released, nothing listed
-  EXPECT_EQ(file.movie_count, 0);
+  EXPECT_EQ(file.Movie_Count(), 0);
 }
 
 TEST(File3D, ConstructorWithoutSurfacesListsNone) {
   Quarn_3D_File file(L"empty.stl", 5, nullptr);
-  EXPECT_EQ(file.movie_count, 0);
-  EXPECT_EQ(file.movies, nullptr);
+  EXPECT_EQ(file.Movie_Count(), 0);
+  EXPECT_EQ(file.Movie_Get(0), nullptr);
   EXPECT_EQ(file.state, 0u);
   EXPECT_EQ(file.word, 0u);
 }
@@ -339,8 +344,8 @@ TEST_F(Tag_Files, SameNameReplacesTheSurfaceOfTheOneRecord) {
   EXPECT_EQ(File_3D_Add(L"Liver", second), liver);  // the first surface is released with it
   EXPECT_TRUE(cap.Contains("<<< out Class: Quarn_3D_File: File_3D_Add(replace)"));
   EXPECT_EQ(Count(), 1);
-  ASSERT_EQ(liver->movie_count, 1);
-  EXPECT_EQ(liver->movies[0], second);
+  ASSERT_EQ(liver->Movie_Count(), 1);
+  EXPECT_EQ(liver->Movie_Get(0), second);
   EXPECT_NE(File_3D_Add(L"liver", Triangle(1)), liver);  // names are exact
   EXPECT_EQ(Count(), 2);
 }
