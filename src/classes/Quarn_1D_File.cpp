@@ -94,7 +94,8 @@ void Quarn_1D_File::Curves_Copy() {
   curve_marks = quarn::File_Zeroed<uint8_t>(m);
   curves_ = quarn::File_Zeroed<Quarn_1D_Curve>(m);
   if (!curve_marks || !curves_) {
-    QUARN_MEMORY_ERROR("calloc", curves_ ? "curve_marks" : "curves", m, sizeof(Quarn_1D_Curve));
+    if (!curve_marks) QUARN_MEMORY_ERROR("calloc", "curve_marks", m, 1);
+    if (!curves_) QUARN_MEMORY_ERROR("calloc", "curves", m, sizeof(Quarn_1D_Curve));
     std::free(curve_marks);
     std::free(curves_);
     curve_marks = nullptr;

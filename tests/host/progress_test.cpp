@@ -282,19 +282,6 @@ TEST_F(Progress, ClearPaintsTheInnerBoxWithTheLight) {
   }
 }
 
-TEST_F(Progress, ClearRefusesALightThatIsNoneOfThem) {
-  Fct_Progress_Clear(3);
-  for (int bad : {-1, 5, 1000}) {
-    Host_Report_Capture cap;
-    Host_Widget_Draw_Reset();
-    Fct_Progress_Clear(bad);
-    EXPECT_EQ(Host_Widget_Draw_Count(), 0u) << bad;
-    EXPECT_EQ(cap.Count(quarn::msg::Invalid), 1u) << bad;
-  }
-  Fct_Progress_Clear(0);
-  EXPECT_EQ(Host_Widget_Draw_Last().color.get(), light::Light_Rgb[3]);  // still remembered
-}
-
 TEST_F(Progress, ResetClearsToGreenOnlyAfterAStop) {
   Fct_Progress_Start(10);
   Fct_Progress_Clear(3);
