@@ -6,6 +6,7 @@
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
 #include <hostkit/HostProgress.h>
+#include <hostkit/HostRecord1D.h>
 #include <hostkit/HostRecords.h>
 #include <hostkit/HostReport.h>
 #include <hostkit/HostUtil.h>
@@ -25,11 +26,13 @@
 #include <quarn/classes/User_Buffer_List.h>
 #include <quarn/classes/Quarn_1D.h>
 #include <quarn/classes/Quarn_1D_Data.h>
+#include <quarn/classes/Quarn_1D_File.h>
 #include <quarn/classes/Quarn_1D_Root.h>
 #include <quarn/classes/Quarn_2D.h>
 #include <quarn/classes/Quarn_2D_File.h>
 #include <quarn/classes/Quarn_2D_Root.h>
 #include <quarn/classes/Quarn_3D.h>
+#include <quarn/classes/Quarn_3D_File.h>
 #include <quarn/classes/Quarn_3D_Root.h>
 #include <quarn/classes/Iterator.h>
 #include <quarn/classes/Match_Template.h>
@@ -40,6 +43,8 @@
 #include <quarn/display/Window_Change.h>
 
 #include <quarn/interaction/Database_2D.h>
+
+#include <quarn/host/Progress.h>
 
 #include <quarn/script/Host_Variable.h>
 #include <quarn/script/Script_Args.h>

@@ -14,6 +14,8 @@ void* File_1D_Curve_Get(Quarn_1D_File* file, int index);
 const char* File_1D_Description_Get(Quarn_1D_File* file);
 /// Marks the whole file closed, so that regenerating the tree skips it.
 void File_1D_Close(Quarn_1D_File* file);
+/// Marks the surface closed in every 3D file and tag-file record that lists it.
+void Movie_3D_Close(const void* movie);
 /// Marks closed, in every 3D file and tag-file record that lists it, the movie a geometry
 /// node was made from.
 void Geom_3D_Movie_Close(Quarn_3D* geom);

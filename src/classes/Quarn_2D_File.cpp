@@ -1,65 +1,44 @@
 // The 2D file record: construction from the reader's records, matching and release.
 #include <quarn/classes/Quarn_2D_File.h>
 
+#include "classes/File_Record_Common.h"
 #include "core/Check.h"
 #include "core/Trace.h"
 
 #include <hostkit/HostImage.h>
 #include <hostkit/HostReport.h>
-#include <hostkit/HostUtil.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <ctime>
 #include <cwchar>
 
 namespace {
 
 constexpr uint16_t File_2D_Magic = 0xABBB;
 
-// Sequence numbers are only labels, so a relaxed counter is enough.
-std::atomic<uint16_t> g_file_2d_counter{0};
-
-// Code-unit order as unsigned 16-bit values, the order the host's lists are kept in.
-int Compare_Code_Units(const wchar_t* a, const wchar_t* b) {
-  for (;; ++a, ++b) {
-    const uint16_t ca = uint16_t(*a), cb = uint16_t(*b);
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (!*a) return 0;
-  }
-}
-
-template <class T>
-T* Zeroed(int count) {
-  return static_cast<T*>(std::calloc(size_t(count > 0 ? count : 1), sizeof(T)));
-}
-
 }  // namespace
 
-uint16_t Quarn_2D_File::Counter_Get() { return g_file_2d_counter.load(std::memory_order_relaxed); }
+uint16_t Quarn_2D_File::Counter_Get() { return quarn::File_Sequence_Peek(quarn::File_Kind::Two_D); }
 
 Quarn_2D_File::Quarn_2D_File(const wchar_t* path, void** records) {
   QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Quarn_2D_File::Quarn_2D_File(%ls)", path ? path : L"null");
   Class_Magic_Set(File_2D_Magic);
-  Class_B_Set(g_file_2d_counter.fetch_add(1, std::memory_order_relaxed));
+  Class_B_Set(quarn::File_Sequence_Next(quarn::File_Kind::Two_D));
   if (!path) path = L"";
   path_ = ::wcsdup(path);
   if (!path_) QUARN_MEMORY_ERROR("_wcsdup", "path", std::wcslen(path) + 1, sizeof(wchar_t));
-  wchar_t base[HOST_PATH_BUFFER];
-  Host_Split_Path(path, nullptr, base, nullptr);
-  Name_Set(L"%ls", base);
-  time_ = int64_t(std::time(nullptr));
+  quarn::File_Generic_Name_Set(*this, path);
+  time_ = quarn::File_Time_Now();
 
   records_ = reinterpret_cast<Host_Image_Record**>(records);
   long frames = 0;
   if (records_)
     for (; records_[count_]; ++count_) frames += long(records_[count_]->slices) * records_[count_]->times;
 
-  state = Zeroed<uint16_t>(count_);
-  word_a = Zeroed<uint32_t>(count_);
-  word_b = Zeroed<uint32_t>(count_);
-  block_a = Zeroed<void*>(count_);
-  block_b = Zeroed<void*>(count_);
+  state = quarn::File_Zeroed<uint16_t>(count_);
+  word_a = quarn::File_Zeroed<uint32_t>(count_);
+  word_b = quarn::File_Zeroed<uint32_t>(count_);
+  block_a = quarn::File_Zeroed<void*>(count_);
+  block_b = quarn::File_Zeroed<void*>(count_);
   if (!state || !word_a || !word_b || !block_a || !block_b)
     QUARN_MEMORY_ERROR("calloc", "record_state", count_, sizeof(void*));
   if (frames > 1) Class_A_Set(Multi_Frame);
@@ -90,7 +69,7 @@ Quarn_2D_File::~Quarn_2D_File() {
 
 int Quarn_2D_File::Match(const wchar_t* text) {
   if (!QUARN_CHECK(this, File_2D, "Quarn_2D_File::Match")) return -1;
-  return Compare_Code_Units(Path_Get(), text ? text : L"");
+  return quarn::File_Key_Compare(Path_Get(), text);
 }
 
 Host_Image_Record* Quarn_2D_File::Record_Get(int index) const {

@@ -217,3 +217,48 @@ TEST(HostWidgets, FontRecordKeepsItsDescription) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HostWidgets, BoxFillIsCutToTheBoxAndEveryCallCounts) {
+  struct Case {
+    int left, top, right, bottom;
+    int want_left, want_top, want_right, want_bottom;
+  };
+  const Case cases[] = {
+      {2, 2, 28, 8, 2, 2, 28, 8},        // inside: as asked
+      {-5, -1, 40, 20, 0, 0, 30, 10},    // larger than the box: cut to it
+      {20, 6, 10, 3, 20, 6, 20, 6},      // inverted: nothing painted
+      {35, 12, 50, 15, 30, 10, 30, 10},  // wholly outside
+  };
+  Host_Widget_Box box;
+  box.width = 30;
+  box.height = 10;
+  Host_Widget_Draw_Reset();
+  for (const Case& c : cases) {
+    Host_Widget_Box_Fill(&box, c.left, c.top, c.right, c.bottom, Host_Color(0x123456));
+    Host_Widget_Draw d = Host_Widget_Draw_Last();
+    EXPECT_EQ(d.kind, HOST_DRAW_FILL);
+    EXPECT_EQ(d.box, &box);
+    EXPECT_EQ(d.left, c.want_left) << c.left;
+    EXPECT_EQ(d.top, c.want_top) << c.top;
+    EXPECT_EQ(d.right, c.want_right) << c.right;
+    EXPECT_EQ(d.bottom, c.want_bottom) << c.bottom;
+    EXPECT_EQ(d.color.get(), 0x123456u);
+  }
+  box.color.set(0x00FF00);
+  Host_Widget_Box_Redraw(&box);
+  Host_Widget_Box_Redraw(nullptr);  // ignored, not counted
+  Host_Widget_Box_Fill(nullptr, 0, 0, 1, 1, Host_Color());
+  Host_Widget_Draw d = Host_Widget_Draw_Last();
+  EXPECT_EQ(d.kind, HOST_DRAW_BOX);
+  EXPECT_EQ(d.right, 30);
+  EXPECT_EQ(d.bottom, 10);
+  EXPECT_EQ(d.color.get(), 0x00FF00u);
+  EXPECT_EQ(Host_Widget_Draw_Count(), std::size(cases) + 1);
+  Host_Widget_Draw_Reset();
+  EXPECT_EQ(Host_Widget_Draw_Count(), 0u);
+  EXPECT_EQ(Host_Widget_Draw_Last().kind, HOST_DRAW_NONE);
+}
+
+}  // namespace

@@ -114,6 +114,37 @@ struct Host_Widget_Box {
   Host_Color color;   ///< Background colour.
 };
 
+/// Kind of a drawing call into a widget box.
+enum Host_Widget_Draw_Kind : int {
+  HOST_DRAW_NONE = 0,  ///< No call recorded.
+  HOST_DRAW_BOX = 1,   ///< The whole box redrawn: background and border.
+  HOST_DRAW_FILL = 2,  ///< A rectangle of the box filled with one colour.
+};
+
+/// One drawing call into a widget box, as the widget layer records it.
+struct Host_Widget_Draw {
+  const Host_Widget_Box* box = nullptr;  ///< Box drawn into.
+  Host_Widget_Draw_Kind kind = HOST_DRAW_NONE;  ///< What was drawn.
+  int left = 0;      ///< Left edge of the painted rectangle, box pixels.
+  int top = 0;       ///< Top edge, box pixels.
+  int right = 0;     ///< Right edge, excluded.
+  int bottom = 0;    ///< Bottom edge, excluded.
+  Host_Color color;  ///< Colour painted (the box's background for a redraw).
+};
+
+/// Redraws a box: background and border (a null box is ignored).
+HOSTKIT_API void Host_Widget_Box_Redraw(Host_Widget_Box* box);
+/// Fills the rectangle left..right x top..bottom (box pixels, right and bottom excluded, cut to
+/// the box) with a colour; a null box is ignored.
+HOSTKIT_API void Host_Widget_Box_Fill(Host_Widget_Box* box, int left, int top, int right,
+                                      int bottom, Host_Color color);
+/// Number of drawing calls into boxes since start or the last reset (any thread).
+HOSTKIT_API uint64_t Host_Widget_Draw_Count();
+/// The last drawing call into a box (kind HOST_DRAW_NONE when there was none).
+HOSTKIT_API Host_Widget_Draw Host_Widget_Draw_Last();
+/// Forgets the drawing calls.
+HOSTKIT_API void Host_Widget_Draw_Reset();
+
 /// A scroll bar's valuator: a float position between a minimum and a maximum.
 struct Host_Scroll_Valuator {
   float value = 0.0f;    ///< Current position.

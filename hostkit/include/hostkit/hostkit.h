@@ -13,5 +13,6 @@
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
 #include <hostkit/HostProgress.h>
+#include <hostkit/HostRecord1D.h>
 #include <hostkit/HostRecords.h>
 #include <hostkit/HostWidgets.h>

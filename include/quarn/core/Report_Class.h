@@ -24,6 +24,7 @@ inline constexpr uint32_t Match = 0x84002006;    ///< Name templates ("Util:" tr
 inline constexpr uint32_t Critical = 0x84004006; ///< Critical sections and script blocks.
 inline constexpr uint32_t Context = 0x84004008;  ///< OpenGL contexts.
 inline constexpr uint32_t Iterator_Lock = 0x84004008; ///< Iterator table lock markers.
+inline constexpr uint32_t Progress = 0x84004008; ///< Progress light and bar, and its lock.
 inline constexpr uint32_t Critical_Marker = 0x90004007; ///< Global critical section nesting marker.
 inline constexpr uint32_t Pointer = 0x84000043;  ///< Pointer handlers.
 inline constexpr uint32_t Key = 0x84000045;      ///< Key and scroll handlers.
