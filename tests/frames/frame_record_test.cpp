@@ -142,7 +142,7 @@ TEST_F(Frame_Test, RecordValuesAndLinksReachTheFrame) {
   EXPECT_EQ(f->pad_value, -7);
   EXPECT_EQ(f->pixel_kind, HOST_PIXEL_U16);
   EXPECT_EQ(f->frame_type, 0x18000000u | 0u);  // kind bits; the file's class A is 0x80
-  EXPECT_EQ(f->Flag_Get_Bit(0x10, reinterpret_cast<void*>(8), ~0ull), 0x2030000ull);
+  EXPECT_EQ(f->Flag_Get_Bit(0x10, reinterpret_cast<void*>(8), 0x203000Full), 0x2030000ull);
   EXPECT_EQ(f->Flag_Get_Bit(0x10, tree_test::Window(3), ~0ull), 0ull);  // no child display mode
   EXPECT_EQ(f->reg_redraw, Region_2D(6, 0, 0, 5, 2));
   EXPECT_EQ(f->reg_update.x_max, -100000.0f);  // empty
@@ -242,6 +242,7 @@ TEST_F(Frame_Test, UpdateDropsOnlyTheLayersWhoseBitsArePending) {
 
 TEST_F(Frame_Test, UpdateTracesEachAskedBitWithWhetherItIsPending) {
   Quarn_2D_Frame* f = Insert(Add_File(L"/scans/trace.dcm", List({Ramp(3, 3)})));
+  f->Update_A_Set_Off(0x10, reinterpret_cast<void*>(8), ~0ull);  // insertion asked for every layer
   f->Update_A_Set_On(0x10, reinterpret_cast<void*>(8), 0x4000000);
   Host_Report_Capture capture;
   f->Update_A(0x5000000);
