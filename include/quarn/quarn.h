@@ -37,6 +37,8 @@
 #include <quarn/classes/Iterator.h>
 #include <quarn/classes/Match_Template.h>
 
+#include <quarn/frames/Quarn_2D_Frame.h>
+
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
