@@ -5,6 +5,7 @@
 #include <quarn/frames/Quarn_2D_Frame.h>
 
 #include "classes/File_Record_Common.h"
+#include "classes/Iterator_Table.h"
 #include "core/Check.h"
 #include "core/Trace.h"
 #include "script/Remembered_Variable.h"
@@ -15,12 +16,11 @@
 #include <bit>
 #include <cstdlib>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
 constexpr uint16_t File_2D_Magic = 0xABBB;
-
-quarn::Remembered_Variable g_db_2d_root{L"$DB_2D_ROOT_PT"};
 
 }  // namespace
 
@@ -99,30 +99,22 @@ void Quarn_2D_File::Slice_Offset_Set(int index, float offset) {
   if (index >= 0 && index < count_ && word_b) word_b[index] = std::bit_cast<uint32_t>(offset);
 }
 
-namespace {
-
-// Deletes, under node, every frame that shows one of the records.
-void Frames_Of_Records_Delete(Quarn_2D* node, Host_Image_Record* const* records, int count) {
-  for (int i = 0; i < node->Child_Get_Nb();) {
-    Quarn_2D* child = node->Child_Get_Pt(i);
-    if (child->Class_A_Get() == Quarn_2D_Frame::Class_A) {
-      Host_Image_Record* shown = static_cast<Quarn_2D_Frame*>(child)->image;
-      bool listed = false;
-      for (int r = 0; r < count && !listed; ++r) listed = shown && records[r] == shown;
-      if (listed) {
-        node->Child_Delete(child);
-        continue;
-      }
-    }
-    Frames_Of_Records_Delete(child, records, count);
-    ++i;
-  }
-}
-
-}  // namespace
-
 void Quarn_2D_File::Frames_Delete() {
-  Quarn_2D_Root** root = g_db_2d_root.As<Quarn_2D_Root*>();
-  if (!root || !*root || !records_) return;
-  Frames_Of_Records_Delete(*root, records_, count_);
+  if (!records_ || !count_) return;
+  // The frames are gathered first and deleted after the walk: deleting a node shifts its
+  // siblings under the iterator's child cursor.
+  std::vector<Quarn_2D_Frame*> doomed;
+  {
+    quarn::Iterator_Scope walk("Quarn_2D_File::~Quarn_2D_File", nullptr);
+    while (Quarn_2D* node = Iterator_Class_2D(walk.id, Quarn_2D_Frame::Class_A, nullptr, 0)) {
+      auto* frame = static_cast<Quarn_2D_Frame*>(node);
+      for (int r = 0; r < count_; ++r)
+        if (frame->image && records_[r] == frame->image) {
+          doomed.push_back(frame);
+          break;
+        }
+    }
+  }
+  for (Quarn_2D_Frame* frame : doomed)
+    if (Quarn_2D* parent = frame->Parent_Get_Pt()) parent->Child_Delete(frame);
 }

@@ -6,9 +6,6 @@ class Quarn_2D_Frame;
 
 namespace quarn::pending {
 
-/// Stands for Fct_Progress_Inc(step) (the progress bar).
-inline void Progress_Inc(int) {}
-
 /// Stands for frame->Work_TAG_Load() (reloading the working tag layer inside reg_update).
 inline void Work_TAG_Load(Quarn_2D_Frame*) {}
 

@@ -1,6 +1,7 @@
 // The frame: construction from an image record (geometry, value range, names, vertebra label),
 // insertion into the 2D tree and destruction.
 #include <quarn/frames/Quarn_2D_Frame.h>
+#include <quarn/host/Progress.h>
 
 #include <quarn/classes/Class_Flag.h>
 #include <quarn/classes/Quarn_2D_File.h>
@@ -299,7 +300,7 @@ Quarn_2D_Frame::~Quarn_2D_Frame() {
   mat_parent_to_child = mat_child_to_parent = nullptr;
   // The record may outlive the frame (a tree rebuilt from the same file).
   if (image && image->frame == this) image->frame = nullptr;
-  quarn::pending::Progress_Inc(1);
+  Fct_Progress_Inc(1);
   quarn::Trace_Out(label_text);
 }
 
