@@ -22,6 +22,9 @@ int Host_Dispatch(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_arg);
 /// The library's help entry: prints every module's usage.
 void Host_Help();
 
+/// Destroys the file records the session read (and with them their frames) and empties the list.
+void Host_Files_Release();
+
 /// Writes a UTF-8 line to standard output.
 void Host_Print(const wchar_t* text);
 /// A word with its "$" references expanded, the values joined with blanks.

@@ -76,6 +76,7 @@ void Host_Session_Start() {
 }
 
 void Host_Session_End() {
+  Host_Files_Release();
   Script_Cleanup();
   Fct_Critical_Cleanup();
   Host_Var_Clear();

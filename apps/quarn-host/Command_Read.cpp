@@ -1,0 +1,87 @@
+// "read:" loads DICOM series into 2D file records; "phantom:" writes a synthetic series.
+#include "Host_Command.h"
+
+#include <quarn/quarn.h>
+
+#include <hostkit/HostDicom.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+/// Appends a record to the host's list of 2D files ($DB_2D_FILE_NB / $DB_2D_FILE_PT).
+int File_List_Append(Quarn_2D_File* file) {
+  auto* count = static_cast<int*>(Host_Var_Get(L"$DB_2D_FILE_NB", nullptr, nullptr, nullptr));
+  auto* list = static_cast<Quarn_2D_File***>(Host_Var_Get(L"$DB_2D_FILE_PT", nullptr, nullptr, nullptr));
+  if (!count || !list) return 0;
+  auto* grown = static_cast<Quarn_2D_File**>(std::realloc(*list, sizeof(Quarn_2D_File*) * size_t(*count + 1)));
+  if (!grown) return 0;
+  grown[(*count)++] = file;
+  *list = grown;
+  return 1;
+}
+
+}  // namespace
+
+void Host_Files_Release() {
+  auto* count = static_cast<int*>(Host_Var_Get(L"$DB_2D_FILE_NB", nullptr, nullptr, nullptr));
+  auto* list = static_cast<Quarn_2D_File***>(Host_Var_Get(L"$DB_2D_FILE_PT", nullptr, nullptr, nullptr));
+  if (!count || !list) return;
+  // Newest first, so that the list stays whole while each file takes its frames with it.
+  while (*count > 0) delete (*list)[--*count];
+  std::free(*list);
+  *list = nullptr;
+}
+
+namespace {
+
+int Read_One(const wchar_t* path) {
+  int count = 0;
+  Host_Image_Record** records = Host_Dicom_Read_Series(path, &count);
+  if (!records) {
+    Host_Print((L"read: nothing readable in " + std::wstring(path)).c_str());
+    return 0;
+  }
+  auto* file = new (std::nothrow) Quarn_2D_File(path, reinterpret_cast<void**>(records));
+  if (!file) {
+    Host_Dicom_Free_Series(records);
+    return 0;
+  }
+  if (!File_List_Append(file)) {
+    delete file;
+    return 0;
+  }
+  Host_Print((L"read: " + std::wstring(path) + L": " + std::to_wstring(count) + L" record(s), " +
+              std::to_wstring(file->Record_Get(0)->slices) + L" slice(s)")
+                 .c_str());
+  return 1;
+}
+
+int Read(int* nb_arg, wchar_t*** pt_arg) {
+  if (!Script_Arg_Check_Range(L"read:", *nb_arg, 1, 64)) return 0;
+  int result = 1;
+  for (int i = 0; i < *nb_arg; ++i)
+    if (!Read_One(Host_Expand((*pt_arg)[i]).c_str())) result = 0;
+  return result;
+}
+
+int Phantom(int* nb_arg, wchar_t*** pt_arg) {
+  if (!Script_Arg_Check_Range(L"phantom:", *nb_arg, 1, 4)) return 0;
+  Host_Phantom_Options options;
+  const std::wstring folder = Host_Expand((*pt_arg)[0]);
+  if (*nb_arg > 1) options.slices = int(std::wcstol(Host_Expand((*pt_arg)[1]).c_str(), nullptr, 10));
+  if (*nb_arg > 2) options.columns = options.rows = int(std::wcstol(Host_Expand((*pt_arg)[2]).c_str(), nullptr, 10));
+  if (*nb_arg > 3 && Host_Expand((*pt_arg)[3]) == L"MR") options.modality = HOST_MODALITY_MR;
+  const int written = Host_Dicom_Write_Phantom(folder.c_str(), &options);
+  if (written) Host_Print((L"phantom: " + std::to_wstring(written) + L" file(s) in " + folder).c_str());
+  return written > 0;
+}
+
+const Host_Command_Registration read_registration(
+    {L"read:", Read, L"read: folder|file...      reads DICOM series into 2D file records"});
+const Host_Command_Registration phantom_registration(
+    {L"phantom:", Phantom, L"phantom: folder [slices [size [CT|MR]]]  writes a synthetic DICOM series"});
+
+}  // namespace
