@@ -32,6 +32,8 @@
 #include <quarn/classes/Quarn_3D.h>
 #include <quarn/classes/Quarn_3D_Root.h>
 
+#include <quarn/frames/Quarn_2D_Frame.h>
+
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
