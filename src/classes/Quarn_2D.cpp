@@ -261,18 +261,37 @@ int Quarn_2D::Interface_Scroll(Quarn_Window*, int, Point_2D*) { return 0; }
 int Quarn_2D::Interface_Key(Quarn_Window*, int, Point_2D*) { return 0; }
 int Quarn_2D::Interface_Select(Quarn_Window*, Region_2D*) { return 0; }
 
-// A plain node passes metric questions up to the root, which answers them from the image
-// records; the node matrices join the chain with the coordinate maps.
+// A node maps a point through its own matrices on the way: child-to-parent going up to patient
+// space, parent-to-child coming back down; the root answers from the image record.
 Point_2D Quarn_2D::Metrics_Get_Res(char ask_parent, Quarn_2D* who, void** image, Point_2D point) {
   return ask_parent && parent_ ? parent_->Metrics_Get_Res(ask_parent, who, image, point) : point;
 }
 
+namespace {
+
+void Trace_Metrics_Out(const char* label, const Point_4D& p) {
+  QUARN_REPORT(quarn::msg::Class, "<<< out Class: %s(%.2f,%.2f,%.2f)", label, double(p.x), double(p.y),
+               double(p.z));
+}
+
+}  // namespace
+
 Point_4D Quarn_2D::Metrics_Get_Org(char ask_parent, Quarn_2D* who, void** image, Point_4D point) {
-  return ask_parent && parent_ ? parent_->Metrics_Get_Org(ask_parent, who, image, point) : point;
+  constexpr const char* label = "Quarn_2D::Metrics_Get_Org";
+  quarn::Trace_In(label, this);
+  if (mat_child_to_parent) point *= *mat_child_to_parent;
+  if (ask_parent && parent_) point = parent_->Metrics_Get_Org(ask_parent, who, image, point);
+  Trace_Metrics_Out(label, point);
+  return point;
 }
 
 Point_4D Quarn_2D::Metrics_Get_Frm(char ask_parent, Quarn_2D* who, void** image, Point_4D point) {
-  return ask_parent && parent_ ? parent_->Metrics_Get_Frm(ask_parent, who, image, point) : point;
+  constexpr const char* label = "Quarn_2D::Metrics_Get_Frm";
+  quarn::Trace_In(label, this);
+  if (ask_parent && parent_) point = parent_->Metrics_Get_Frm(ask_parent, who, image, point);
+  if (mat_parent_to_child) point *= *mat_parent_to_child;
+  Trace_Metrics_Out(label, point);
+  return point;
 }
 
 // ---- children in windows, inside regions, visibility --------------------------------------------

@@ -1,14 +1,19 @@
 // The 2D file record: construction from the reader's records, matching and release.
 #include <quarn/classes/Quarn_2D_File.h>
 
+#include <quarn/classes/Quarn_2D_Root.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
 #include "core/Check.h"
 #include "core/Trace.h"
+#include "script/Remembered_Variable.h"
 
 #include <hostkit/HostImage.h>
 #include <hostkit/HostReport.h>
 #include <hostkit/HostUtil.h>
 
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <ctime>
 #include <cwchar>
@@ -28,6 +33,8 @@ int Compare_Code_Units(const wchar_t* a, const wchar_t* b) {
     if (!*a) return 0;
   }
 }
+
+quarn::Remembered_Variable g_db_2d_root{L"$DB_2D_ROOT_PT"};
 
 template <class T>
 T* Zeroed(int count) {
@@ -97,6 +104,46 @@ Host_Image_Record* Quarn_2D_File::Record_Get(int index) const {
   return index >= 0 && index < count_ ? records_[index] : nullptr;
 }
 
+float Quarn_2D_File::Pixel_Size_Get(int index) const {
+  return index >= 0 && index < count_ && word_a ? std::bit_cast<float>(word_a[index]) : 0.0f;
+}
+
+void Quarn_2D_File::Pixel_Size_Set(int index, float size) {
+  if (index >= 0 && index < count_ && word_a) word_a[index] = std::bit_cast<uint32_t>(size);
+}
+
+float Quarn_2D_File::Slice_Offset_Get(int index) const {
+  return index >= 0 && index < count_ && word_b ? std::bit_cast<float>(word_b[index]) : 0.0f;
+}
+
+void Quarn_2D_File::Slice_Offset_Set(int index, float offset) {
+  if (index >= 0 && index < count_ && word_b) word_b[index] = std::bit_cast<uint32_t>(offset);
+}
+
+namespace {
+
+// Deletes, under node, every frame that shows one of the records.
+void Frames_Of_Records_Delete(Quarn_2D* node, Host_Image_Record* const* records, int count) {
+  for (int i = 0; i < node->Child_Get_Nb();) {
+    Quarn_2D* child = node->Child_Get_Pt(i);
+    if (child->Class_A_Get() == Quarn_2D_Frame::Class_A) {
+      Host_Image_Record* shown = static_cast<Quarn_2D_Frame*>(child)->image;
+      bool listed = false;
+      for (int r = 0; r < count && !listed; ++r) listed = shown && records[r] == shown;
+      if (listed) {
+        node->Child_Delete(child);
+        continue;
+      }
+    }
+    Frames_Of_Records_Delete(child, records, count);
+    ++i;
+  }
+}
+
+}  // namespace
+
 void Quarn_2D_File::Frames_Delete() {
-  // Frames point into the records; they are removed from the 2D tree once frames exist.
+  Quarn_2D_Root** root = g_db_2d_root.As<Quarn_2D_Root*>();
+  if (!root || !*root || !records_) return;
+  Frames_Of_Records_Delete(*root, records_, count_);
 }

@@ -40,11 +40,21 @@ public:
   /// Seconds since 1970 at construction.
   int64_t Time_Get() const { return time_; }
 
+  /// Forced pixel size of record index in mm (word_a as a float); 0 when the record's own
+  /// spacing applies or the index is out of range.
+  float Pixel_Size_Get(int index) const;
+  /// Forces the pixel size of record index (0 lifts it); frames made afterwards use it.
+  void Pixel_Size_Set(int index, float size);
+  /// Shift of record index along its slice normal in mm (word_b as a float); 0 for none.
+  float Slice_Offset_Get(int index) const;
+  /// Shifts record index along its slice normal (0 for none); the patient-space maps apply it.
+  void Slice_Offset_Set(int index, float offset);
+
   /// Per-record state words; bit State_Closed marks a closed record.
   uint16_t* state = nullptr;
-  /// First per-record word, zero at creation.
+  /// First per-record word, zero at creation: the forced pixel size as float bits.
   uint32_t* word_a = nullptr;
-  /// Second per-record word, zero at creation.
+  /// Second per-record word, zero at creation: the slice offset as float bits.
   uint32_t* word_b = nullptr;
   /// First per-record block slots (malloc'd by the modules), released with the file.
   void** block_a = nullptr;

@@ -4,6 +4,7 @@
 #include <quarn/Export.h>
 #include <quarn/core/Point.h>
 #include <quarn/core/Quarn.h>
+#include <quarn/core/Region.h>
 
 #include <hostkit/HostMath.h>
 #include <hostkit/HostWidgets.h>
@@ -40,6 +41,16 @@ public:
   unsigned int Module_Get() const { return module; }
   /// Hands the window to a module.
   void Module_Set(unsigned int value) { module = value; }
+
+  /// Window pixels (origin top left, y down) to interface pixels (origin bottom left, y up),
+  /// through the pan.
+  Point_2D Wnd_2_Inf(Point_2D point);
+  /// Window to interface space, corners sorted.
+  Region_2D Wnd_2_Inf(Region_2D region);
+  /// Interface pixels to window pixels.
+  Point_2D Inf_2_Wnd(Point_2D point);
+  /// Interface to window space, corners sorted.
+  Region_2D Inf_2_Wnd(Region_2D region);
 
   uint32_t module = No_Module;     ///< Module that owns the window now.
   uint32_t module_2d = No_Module;  ///< Module used in the 2D modes.

@@ -199,9 +199,6 @@ private:
   void Vert_Label_Set();
   void Name_From_File();
   void Curved_Check();
-  void Layer_Views_Clear();
-  Point_4D Org_Of(Point_4D point);
-  Point_4D Frm_Of(Point_4D point);
 };
 
 /// The node grouping the cuts of one direction through a device volume: class A 0x2FFD, title
