@@ -5,7 +5,7 @@
 
 #include "classes/Tree_Trace.h"
 #include "frames/Frame_Layer_Buffer.h"
-#include "frames/Frame_Pixel_Access.h"
+#include "frames/Frame_Access_Slots.h"
 
 #include <cstring>
 

@@ -69,7 +69,7 @@ TEST_F(Access, RootSortsOutPaddingAndMarkerValues) {
     Host_Image_Layout layout;
     layout.pad_value = c.pad;
     const int size = Host_Image_Kind_Size(c.kind);
-    std::vector<uint8_t> bytes(size_t(size));
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     std::memcpy(bytes.data(), &c.stored, size_t(size));
     Frame_Tree tree(Host_Image_Create(1, 1, 1, 1, c.kind, bytes.data(), &layout));
     EXPECT_EQ(Grey(tree.Frame(), 0, 0), c.expect) << c.what;
@@ -158,7 +158,9 @@ TEST_F(Tag_Write, LocksAndUnchangedPixelsRefuseTheWrite) {
               c.expect == 1 ? HOST_IMAGE_TAG_EDITED : (flags_before & HOST_IMAGE_TAG_EDITED))
         << c.what;
     EXPECT_EQ(Variables().cuda_flag, c.expect == 1 ? uint64_t(1) << 32 : 0u) << c.what;
-    if (c.tag < 256) EXPECT_EQ(f->tag_used[c.tag], 1) << c.what;  // marked even when refused
+    if (c.tag < 256) {
+      EXPECT_EQ(f->tag_used[c.tag], 1) << c.what;  // marked even when refused
+    }
   }
 }
 
@@ -166,7 +168,7 @@ TEST_F(Tag_Write, ReportsATagOutsideTheByteRange) {
   Frame_Tree tree(Graded_Record());
   Host_Report_Capture capture;
   EXPECT_EQ(Write(tree.Frame(), 0, 0, -1), 0);
-  EXPECT_TRUE(capture.Contains(quarn::msg::Invalid, "Invalid tag -1 in Quarn_2D_Frame::Tag_Write"));
+  EXPECT_TRUE(capture.Contains("Invalid tag -1 in Quarn_2D_Frame::Tag_Write"));
 }
 
 TEST_F(Tag_Write, KeepsTheHighByteOfTheWorkingCell) {

@@ -1,4 +1,4 @@
-// The frame's pixel-access slots: reads served from its working layers, writes kept in step.
+// The frame's pixel-access slots and the views of its layers that other threads read.
 #pragma once
 
 #include <hostkit/HostMath.h>
@@ -18,9 +18,6 @@ int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point);
 /// Tag write of a frame: work_tag first (refused for locked tags and unchanged pixels), then the
 /// chain. Returns what the chain returns, 0 when nothing is written.
 int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag);
-
-/// Puts the frame's readers and writer in its access slots.
-void Frame_Pixel_Slots_Install(Quarn_2D_Frame* frame);
 
 /// Reads a layer view that worker threads read while the loading thread sets it.
 template <class T>
