@@ -18,7 +18,9 @@ namespace {
 // One byte per tag; a nonzero entry forbids overwriting that tag and writing it.
 Remembered_Variable g_tag_lock{L"$TAG_LOCK"};
 
-Quarn_2D_Frame* Frame_Of(Quarn_2D* node) { return static_cast<Quarn_2D_Frame*>(node); }
+Quarn_2D_Frame* Frame_Of(Quarn_2D* node) {
+  return static_cast<Quarn_2D_Frame*>(node);
+}
 
 // Column and row of a point in the frame's layers; false outside them.
 bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {

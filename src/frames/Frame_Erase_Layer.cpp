@@ -46,7 +46,8 @@ uint8_t** Quarn_2D_Frame::Erase_Clear() {
   if (!CHECK_FRAME(label)) return nullptr;
   Critical_Class_In(label);
   bool created;
-  auto** rows = reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
+  auto** rows =
+      reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
   if (rows)
     for (int y = 0; y < height; ++y) std::memset(rows[y], 0, width);
   Critical_Class_Out(label);
@@ -70,7 +71,8 @@ uint8_t** Quarn_2D_Frame::Erase_Load() {
   }
   Critical_Class_In(label);
   bool created;
-  auto** rows = reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
+  auto** rows =
+      reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
   if (rows)
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) rows[y][x] = uint8_t(tags[y][x]);

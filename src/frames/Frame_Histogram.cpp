@@ -63,7 +63,9 @@ struct Grey_Bins {
 };
 
 // Colour components run 0 ... 255; fewer bins than 256 share them out evenly.
-int Component_Bin(int c, int bins) { return bins >= 256 ? c : c * bins / 256; }
+int Component_Bin(int c, int bins) {
+  return bins >= 256 ? c : c * bins / 256;
+}
 
 void Count_Colour(Quarn_Histogram& h, uint32_t v) {
   const int red = v & 0xFF, green = (v >> 8) & 0xFF, blue = (v >> 16) & 0xFF;
@@ -77,7 +79,8 @@ void Count_Colour(Quarn_Histogram& h, uint32_t v) {
 
 uint32_t Peak_Of(const Quarn_Histogram& h, int arrays) {
   uint32_t peak = 0;
-  for (int a = 0; a < arrays; ++a) peak = std::max(peak, *std::max_element(h.counts[a], h.counts[a] + h.bins));
+  for (int a = 0; a < arrays; ++a)
+    peak = std::max(peak, *std::max_element(h.counts[a], h.counts[a] + h.bins));
   return peak;
 }
 
@@ -109,7 +112,8 @@ Quarn_Histogram* Quarn_2D_Frame::Histogram_Compute(unsigned char tag) {
   h->flags = colour ? HISTOGRAM_COLOR : 0;
   h->bins = uint16_t(bins);
   h->start = float(start);
-  for (int a = 0; a < arrays; ++a) h->counts[a] = static_cast<uint32_t*>(buffer->Sub_Get(a)->Data_Get());
+  for (int a = 0; a < arrays; ++a)
+    h->counts[a] = static_cast<uint32_t*>(buffer->Sub_Get(a)->Data_Get());
   if (span == 0) {
     Critical_Class_Out(label);
     Trace_Out(label, "! range");

@@ -10,7 +10,9 @@ using namespace quarn;
 
 namespace {
 
-float Clamp(float v, float high) { return std::min(std::max(v, 0.0f), high); }
+float Clamp(float v, float high) {
+  return std::min(std::max(v, 0.0f), high);
+}
 
 // The union with region (its space code stays), clamped to the frame; null: the whole frame.
 void Grow_In_Frame(Region_2D& pending, const Region_2D* region, const Quarn_2D_Frame& frame) {
@@ -43,7 +45,9 @@ void Quarn_2D_Frame::Region_Redraw_Set(const Region_2D* region) {
          [&] { Grow_In_Frame(reg_redraw, region, *this); });
 }
 
-Region_2D* Quarn_2D_Frame::Region_Redraw_Get() { return &reg_redraw; }
+Region_2D* Quarn_2D_Frame::Region_Redraw_Get() {
+  return &reg_redraw;
+}
 
 void Quarn_2D_Frame::Region_Redraw_Clear() {
   Locked(this, "Quarn_2D_Frame::Region_Redraw_Clear", [&] { reg_redraw.Clear(); });
@@ -54,7 +58,9 @@ void Quarn_2D_Frame::Region_Update_Set(const Region_2D* region) {
          [&] { Grow_In_Frame(reg_update, region, *this); });
 }
 
-Region_2D* Quarn_2D_Frame::Region_Update_Get() { return &reg_update; }
+Region_2D* Quarn_2D_Frame::Region_Update_Get() {
+  return &reg_update;
+}
 
 void Quarn_2D_Frame::Region_Update_Clear() {
   Locked(this, "Quarn_2D_Frame::Region_Update_Clear", [&] { reg_update.Clear(); });

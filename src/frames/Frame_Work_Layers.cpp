@@ -5,6 +5,7 @@
 
 #include "classes/Tree_Trace.h"
 #include "frames/Frame_Layer_Buffer.h"
+#include "frames/Grey_Direct_Read.h"
 #include "frames/Frame_Access_Slots.h"
 #include "frames/Pixel_Chain.h"
 
@@ -85,7 +86,10 @@ int32_t** Quarn_2D_Frame::Work_GLI_Load() {
     Trace_Out(label, "! work_gli");
     return nullptr;
   }
-  Grey_Fill(this, rows);
+  if (Grey_Direct_Fill(this, rows))
+    QUARN_REPORT(msg::Class, "-> Work_GLI_Load: rows read straight from the record");
+  else
+    Grey_Fill(this, rows);
   View_Set(work_gli, rows);
   Critical_Class_Out(label);
   Trace_Out(label, "done");
@@ -123,7 +127,8 @@ uint16_t** Quarn_2D_Frame::Work_TAG_Load() {
   if (!CHECK_FRAME(label)) return nullptr;
   Critical_Class_In(label);
   bool created;
-  auto** rows = reinterpret_cast<uint16_t**>(Layer_Rows(this, Layer_Work_TAG, "Work TAG", &created));
+  auto** rows =
+      reinterpret_cast<uint16_t**>(Layer_Rows(this, Layer_Work_TAG, "Work TAG", &created));
   if (!rows) {
     Critical_Class_Out(label);
     Trace_Out(label, "! work_tag");

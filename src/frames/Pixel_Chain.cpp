@@ -3,9 +3,6 @@
 #include "frames/Pixel_Chain.h"
 
 #include <quarn/classes/Quarn_2D.h>
-#include <quarn/frames/Frame_Layers.h>
-
-#include <hostkit/HostImage.h>
 
 #include "script/Remembered_Variable.h"
 #include "undo/Undo_Pixel_Record.h"
@@ -31,8 +28,8 @@ Index4 Index_Of(const Vec4& p) {
 }
 
 bool In_Record(const Host_Image_Record& r, const Index4& i) {
-  return i.x >= 0 && i.y >= 0 && i.slice >= 0 && i.time >= 0 && i.x < r.columns &&
-         i.y < r.rows && i.slice < r.slices && i.time < r.times;
+  return i.x >= 0 && i.y >= 0 && i.slice >= 0 && i.time >= 0 && i.x < r.columns && i.y < r.rows &&
+         i.slice < r.slices && i.time < r.times;
 }
 
 // Where a tag access continues: the tag transform first, then the way to the parent.
@@ -66,22 +63,8 @@ int Node_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
 }
 
 int Root_Pixel_GLI(const Host_Image_Record* record, int x, int y, int slice, int time) {
-  int v = Host_Image_Pixel_Int(nullptr, record, x, y, slice, time);
-  switch (record->kind) {
-    case HOST_PIXEL_U16:
-    case HOST_PIXEL_S16:
-    case HOST_PIXEL_S32:
-    case HOST_PIXEL_FLOAT:
-      // The host's "no padding" value names no pixel: a stored 0x7FFFFFFF then reads as missing.
-      if (record->pad_value != HOST_IMAGE_NO_PAD && v == record->pad_value) return GLI_PAD;
-      break;
-    case HOST_PIXEL_RGBA:
-      if ((uint32_t(v) >> 24) == 0) return GLI_PAD;
-      break;
-    default:
-      break;
-  }
-  return v == GLI_NONE || v == GLI_PAD ? GLI_MISSING : v;
+  return Grey_Classify(record->kind, record->pad_value,
+                       Host_Image_Pixel_Int(nullptr, record, x, y, slice, time));
 }
 
 int Root_Read_GLI(Quarn_2D*, void* image, Vec4 point) {
@@ -109,8 +92,8 @@ int Root_Write_TAG(Quarn_2D*, void* image, Vec4 point, int tag) {
   if (!Undo_Pixel_Record_TAG(pixel, *pixel, uint8_t(tag))) return -1;
   *pixel = uint8_t(tag);
   // Frames of one record (its slices) may be edited on several worker threads at once.
-  std::atomic_ref<uint32_t>(record->flags).fetch_or(HOST_IMAGE_TAG_EDITED,
-                                                    std::memory_order_relaxed);
+  std::atomic_ref<uint32_t>(record->flags)
+      .fetch_or(HOST_IMAGE_TAG_EDITED, std::memory_order_relaxed);
   if (auto* cuda = g_cuda_flag.As<uint64_t>())
     std::atomic_ref<uint64_t>(*cuda).fetch_or(Cuda_Flag_Tags_Edited, std::memory_order_relaxed);
   return 1;

@@ -1,6 +1,9 @@
 // The pixel-access chain of the 2D tree: what a plain node and the root put in their access slots.
 #pragma once
 
+#include <quarn/frames/Frame_Layers.h>
+
+#include <hostkit/HostImage.h>
 #include <hostkit/HostMath.h>
 
 #include <cstdint>
@@ -32,6 +35,25 @@ void Root_Pixel_Slots_Install(Quarn_2D* root);
 
 /// The root's grey read of one pixel at integer coordinates already known to lie in the record.
 int Root_Pixel_GLI(const Host_Image_Record* record, int x, int y, int slice, int time);
+
+/// What the root makes of a stored value v of a record of kind with padding value pad: GLI_PAD
+/// for padding, GLI_MISSING when the host's value is itself one of the markers, else v.
+inline int Grey_Classify(int kind, int32_t pad, int v) {
+  switch (kind) {
+    case HOST_PIXEL_U16:
+    case HOST_PIXEL_S16:
+    case HOST_PIXEL_S32:
+    case HOST_PIXEL_FLOAT:
+      // The host's "no padding" value names no pixel: a stored 0x7FFFFFFF then reads as missing.
+      if (pad != HOST_IMAGE_NO_PAD && v == pad) return GLI_PAD;
+      break;
+    case HOST_PIXEL_RGBA:
+      if ((uint32_t(v) >> 24) == 0) return GLI_PAD;
+      break;
+    default: break;
+  }
+  return v == GLI_NONE || v == GLI_PAD ? GLI_MISSING : v;
+}
 
 /// A float coordinate truncated toward zero; -1 for a coordinate no int can hold (or NaN), so
 /// that far-off points are outside rather than wrapped into the image.
