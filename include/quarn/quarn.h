@@ -33,6 +33,7 @@
 #include <quarn/classes/Quarn_3D_Root.h>
 
 #include <quarn/frames/Quarn_2D_Frame.h>
+#include <quarn/frames/Frame_Layers.h>
 
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>
