@@ -38,6 +38,9 @@
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
+#include <quarn/display/Window_Change.h>
+
+#include <quarn/interaction/Database_2D.h>
 
 #include <quarn/script/Host_Variable.h>
 #include <quarn/script/Script_Args.h>

@@ -263,10 +263,6 @@ int Quarn_2D::Interface_Select(Quarn_Window*, Region_2D*) { return 0; }
 
 // A node maps a point through its own matrices on the way: child-to-parent going up to patient
 // space, parent-to-child coming back down; the root answers from the image record.
-Point_2D Quarn_2D::Metrics_Get_Res(char ask_parent, Quarn_2D* who, void** image, Point_2D point) {
-  return ask_parent && parent_ ? parent_->Metrics_Get_Res(ask_parent, who, image, point) : point;
-}
-
 namespace {
 
 void Trace_Metrics_Out(const char* label, const Point_4D& p) {
@@ -275,6 +271,14 @@ void Trace_Metrics_Out(const char* label, const Point_4D& p) {
 }
 
 }  // namespace
+
+Point_2D Quarn_2D::Metrics_Get_Res(char ask_parent, Quarn_2D* who, void** image, Point_2D point) {
+  constexpr const char* label = "Quarn_2D::Metrics_Get_Res";
+  quarn::Trace_In(label, this);
+  if (ask_parent && parent_) point = parent_->Metrics_Get_Res(ask_parent, who, image, point);
+  QUARN_REPORT(quarn::msg::Class, "<<< out Class: %s(%.2f,%.2f)", label, double(point.x), double(point.y));
+  return point;
+}
 
 Point_4D Quarn_2D::Metrics_Get_Org(char ask_parent, Quarn_2D* who, void** image, Point_4D point) {
   constexpr const char* label = "Quarn_2D::Metrics_Get_Org";

@@ -44,7 +44,8 @@ Point_4D Curved_2_Org(uint16_t code, float rho, Point_4D p) {
   const Roles roles = Roles_Of(code);
   const float coord[3] = {p.x, p.y, p.z};
   for (int i = 0; i < 3; ++i)
-    if (roles.role[i] != curved::Passed && roles.role[i] != curved::None) value[roles.role[i]] = coord[i];
+    if (roles.role[i] != curved::Passed && roles.role[i] != curved::None)
+      value[roles.role[i]] = coord[i];
   const float theta = value[curved::Theta] * Deg_2_Rad, phi = value[curved::Phi] * Deg_2_Rad;
   const float r = value[curved::R];
   const float s = std::sin(theta) * r + value[curved::B] + rho;

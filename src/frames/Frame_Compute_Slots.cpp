@@ -22,8 +22,8 @@ int FFT_Height(Quarn_2D_Frame* frame) { return Next_Power_Of_Two(frame->height);
 namespace quarn {
 
 void Frame_Compute_Slots_Install(Quarn_2D_Frame* frame) {
-  frame->fct_fft[0] = reinterpret_cast<Quarn_Frame_Slot>(static_cast<Quarn_Frame_FFT_Size>(&FFT_Width));
-  frame->fct_fft[1] = reinterpret_cast<Quarn_Frame_Slot>(static_cast<Quarn_Frame_FFT_Size>(&FFT_Height));
+  frame->fct_fft[0] = reinterpret_cast<Quarn_Frame_Slot>(Quarn_Frame_FFT_Size(&FFT_Width));
+  frame->fct_fft[1] = reinterpret_cast<Quarn_Frame_Slot>(Quarn_Frame_FFT_Size(&FFT_Height));
 }
 
 void Frame_Volume_Slots_Install(Quarn_2D_Frame*) {}

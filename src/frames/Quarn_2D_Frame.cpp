@@ -64,7 +64,8 @@ uint16_t Cut_Height(unsigned char dir, unsigned short ny, unsigned short nz) {
 
 // ---- construction ------------------------------------------------------------------------------
 
-Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int index, int number) {
+Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int index,
+                               int number) {
   QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Quarn_2D_Frame::Quarn_2D_Frame(file:%ls)",
                quarn::Name_Of(file_record));
   if (Host_Progress_Hook) Host_Progress_Hook(0.1f);

@@ -154,8 +154,8 @@ int Quarn_2D_Frame::Compare(Quarn_2D* other_node) {
   if (image && !other->image) return 6;
   if (!image && other->image) return -6;
 
-  Point_4D mine = Frm_2_Org(Point_4D(6, 0.0f, 0.0f, float(z_index), float(t_index)));
-  Point_4D theirs = other->Frm_2_Org(Point_4D(6, 0.0f, 0.0f, float(other->z_index), float(other->t_index)));
+  Point_4D mine = Frm_2_Org(0.0f, 0.0f, 0.0f, float(t_index));
+  Point_4D theirs = other->Frm_2_Org(0.0f, 0.0f, 0.0f, float(other->t_index));
   if (int along = Sign_Beyond(Get_Pos_D(&mine) - other->Get_Pos_D(&theirs), 0.01f, 2)) return along;
 
   if (image && other->image) {

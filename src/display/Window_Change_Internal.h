@@ -1,0 +1,24 @@
+// Flag words and steps shared by the window changes and the cine loops.
+#pragma once
+
+#include <cstdint>
+
+class Quarn_2D;
+class Quarn_Window;
+
+namespace quarn {
+
+inline constexpr uint64_t Flag_Current = 0x0100;      ///< On the window's current path.
+inline constexpr uint64_t Flag_Selected = 0x0200;     ///< Selected in the window.
+inline constexpr uint64_t Flag_Current_All = 0x7100;  ///< Current path and its three highlights.
+inline constexpr uint64_t Update_Current = 0x20000000000ull;  ///< The current path changed.
+
+/// True when the two nodes have the same inside rectangle in the window.
+bool Same_Inside(Quarn_2D* a, Quarn_2D* b, Quarn_Window* window);
+/// Moves the selected bit to the window's current frame: from previous when clear_previous,
+/// else only when the current frame lacks it; each move asks for a selection update.
+void Selection_Follow_Current(Quarn_Window* window, Quarn_2D* previous, bool clear_previous);
+/// Hands the window to module and records the change in the module globals.
+void Module_Globals_Set(Quarn_Window* window, uint32_t module);
+
+}  // namespace quarn

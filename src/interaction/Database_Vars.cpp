@@ -1,0 +1,39 @@
+// Access to the 2D root and the per-window current frames held by the host.
+#include "interaction/Database_Vars.h"
+
+#include <quarn/classes/Quarn_2D.h>
+
+#include "classes/Window_Selector.h"
+
+namespace quarn {
+
+namespace {
+Remembered_Variable g_root{L"$DB_2D_ROOT_PT"};
+Remembered_Variable g_frame_cur{L"$FRAME_CUR", true};
+
+Quarn_2D** Frame_Table() {
+  Quarn_2D** const* table = g_frame_cur.As<Quarn_2D**>();
+  return table ? *table : nullptr;
+}
+}  // namespace
+
+Quarn_2D* Root_2D_Get() {
+  Quarn_2D** root = g_root.As<Quarn_2D*>();
+  return root ? *root : nullptr;
+}
+
+Quarn_2D* Frame_Cur_Get(int index) {
+  Quarn_2D** table = Frame_Table();
+  return table && index >= 0 && index < Window_Max ? table[index] : nullptr;
+}
+
+int Frame_Cur_Set(int index, Quarn_2D* frame) {
+  Quarn_2D** table = Frame_Table();
+  if (!table || index < 0 || index >= Window_Max) return 0;
+  table[index] = frame;
+  return 1;
+}
+
+bool Is_Frame(const Quarn_2D* node) { return node && node->Class_A_Get() == Frame_Class_A; }
+
+}  // namespace quarn

@@ -1,0 +1,23 @@
+// The host variables through which the display and interaction code reach the 2D database.
+#pragma once
+
+#include "script/Remembered_Variable.h"
+
+class Quarn_2D;
+class Quarn_Window;
+
+namespace quarn {
+
+/// Class A of a frame node.
+inline constexpr uint16_t Frame_Class_A = 0x2FFF;
+
+/// The 2D tree's root, or null.
+Quarn_2D* Root_2D_Get();
+/// The current frame of window index, or null.
+Quarn_2D* Frame_Cur_Get(int index);
+/// Sets the current frame of window index; 0 when the host keeps no such table.
+int Frame_Cur_Set(int index, Quarn_2D* frame);
+/// True when the node is a frame.
+bool Is_Frame(const Quarn_2D* node);
+
+}  // namespace quarn
