@@ -77,17 +77,18 @@ TEST_F(Layer_Threads, RacingFirstUsesShareOneLoad) {
 }
 
 TEST_F(Layer_Threads, WorkersEditTheSlicesOfOneRecord) {
-  constexpr int Frames = 3;
-  Frame_Tree tree(Slices(Frames));
+  constexpr int Frames = 3;  // edited frames; one more slice is only copied
+  Frame_Tree tree(Slices(Frames + 1));
   std::atomic<int> written{0};
-  // One editor per frame; beside them a histogram of frame 0 and an erase copy of frame 1.
+  // One editor per frame; beside them a histogram of the grey values of frame 0 (its tags are
+  // being written) and erase copies of the last slice, whose tags nobody edits.
   On_Threads(Frames + 2, [&](int t) {
     if (t == Frames) {
       for (int i = 0; i < 5; ++i) tree.Frame(0)->Histogram_Compute(0);
       return;
     }
     if (t == Frames + 1) {
-      for (int i = 0; i < 5; ++i) tree.Frame(1)->Erase_Load();
+      for (int i = 0; i < 5; ++i) tree.Frame(Frames)->Erase_Load();
       return;
     }
     Quarn_2D_Frame* f = tree.Frame(t);
@@ -97,6 +98,7 @@ TEST_F(Layer_Threads, WorkersEditTheSlicesOfOneRecord) {
   EXPECT_EQ(written, Frames * 64 * 64);
   for (int s = 0; s < Frames; ++s)
     EXPECT_EQ(Record_Tag(tree.Record(), 63, 63, s), 2 + s) << "slice " << s;
+  EXPECT_EQ(tree.Frame(Frames)->erase[63][63], 1);
   EXPECT_EQ(tree.Record()->flags & HOST_IMAGE_TAG_EDITED, HOST_IMAGE_TAG_EDITED);
   EXPECT_EQ(Variables().cuda_flag, uint64_t(1) << 32);
   Quarn_Histogram* h = tree.Frame(0)->Histogram_Get();
