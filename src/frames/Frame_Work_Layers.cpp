@@ -9,7 +9,9 @@
 #include "frames/Frame_Access_Slots.h"
 #include "frames/Pixel_Chain.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 
 using namespace quarn;
@@ -39,16 +41,26 @@ void Grey_Fill(Quarn_2D_Frame* frame, int32_t** rows) {
       rows[y][x] = Chain_Read_GLI(frame, Vec4(float(x), float(y), z, t));
 }
 
+// Sampling positions low, low + 1, ... up to high that can fall in [0, size): the steps before -1
+// and after size are skipped (the positions keep their fraction), so a far-reaching area costs
+// no more than the frame.
+struct Steps {
+  double first, last;
+  Steps(float low, float high, int size)
+      : first(low < -1 ? low + std::ceil(-1.0 - low) : low), last(std::min<double>(high, size)) {}
+};
+
 // Tags of the pixels from the minimum corner of area to its maximum in steps of one.
 void Tag_Fill(Quarn_2D_Frame* frame, uint16_t** rows, const Region_2D& area) {
   const float z = frame->z_index, t = frame->t_index;
-  for (float fy = area.y_min; fy <= area.y_max; fy += 1.0f) {
-    const int y = Trunc_Index(fy);
+  const Steps ys(area.y_min, area.y_max, frame->height), xs(area.x_min, area.x_max, frame->width);
+  for (double fy = ys.first; fy <= ys.last; fy += 1.0) {
+    const int y = Trunc_Index(float(fy));
     if (y < 0 || y >= frame->height) continue;
-    for (float fx = area.x_min; fx <= area.x_max; fx += 1.0f) {
-      const int x = Trunc_Index(fx);
+    for (double fx = xs.first; fx <= xs.last; fx += 1.0) {
+      const int x = Trunc_Index(float(fx));
       if (x < 0 || x >= frame->width) continue;
-      rows[y][x] = uint16_t(Chain_Read_TAG(frame, Vec4(fx, fy, z, t)) & 0xFF);
+      rows[y][x] = uint16_t(Chain_Read_TAG(frame, Vec4(float(fx), float(fy), z, t)) & 0xFF);
     }
   }
 }

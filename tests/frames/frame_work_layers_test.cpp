@@ -39,14 +39,19 @@ TEST_F(Work_Layers, TagReloadReadsOnlyTheUpdateRegion) {
   struct Case {
     const char* what;
     Region_2D region;  // given to Region_Update_Set after clearing; code 0 = leave it empty
+    bool raw;          // stored as it is, as a module writing reg_update itself would
     int reads;
     Region_2D reloaded;  // pixels that must show the new tags
   };
   const Case cases[] = {
-      {"square", Region_2D(6, 10, 10, 20, 20), 121, Region_2D(6, 10, 10, 20, 20)},
-      {"empty region: whole frame", Region_2D(), 900, Region_2D(6, 0, 0, 29, 29)},
-      {"half-pixel steps", Region_2D(6, 10.5f, 3.0f, 12.5f, 3.0f), 3, Region_2D(6, 10, 3, 12, 3)},
-      {"clamped to the frame", Region_2D(6, 25, 25, 40, 40), 25, Region_2D(6, 25, 25, 29, 29)},
+      {"square", Region_2D(6, 10, 10, 20, 20), false, 121, Region_2D(6, 10, 10, 20, 20)},
+      {"empty region: whole frame", Region_2D(), false, 900, Region_2D(6, 0, 0, 29, 29)},
+      {"half-pixel steps", Region_2D(6, 10.5f, 3.0f, 12.5f, 3.0f), false, 3,
+       Region_2D(6, 10, 3, 12, 3)},
+      {"clamped to the frame", Region_2D(6, 25, 25, 40, 40), false, 25,
+       Region_2D(6, 25, 25, 29, 29)},
+      {"far beyond the frame", Region_2D(6, -1e6f, 3.0f, 1e6f, 3.0f), true, 30,
+       Region_2D(6, 0, 3, 29, 3)},
   };
   for (const Case& c : cases) {
     Frame_Tree tree(Square_Record());
@@ -58,7 +63,10 @@ TEST_F(Work_Layers, TagReloadReadsOnlyTheUpdateRegion) {
 
     std::memset(tree.Record()->tags, 2, 900);
     f->Region_Update_Clear();
-    if (c.region.code) f->Region_Update_Set(&c.region);
+    if (c.raw)
+      f->reg_update = c.region;
+    else if (c.region.code)
+      f->Region_Update_Set(&c.region);
     f->work_tag = nullptr;  // what Update_A does with UPDATE_DATA_TAG
     g_reads = 0;
     ASSERT_EQ(f->Work_TAG_Get(), first) << c.what << ": reloaded into the same storage";
