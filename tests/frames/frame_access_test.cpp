@@ -76,12 +76,6 @@ TEST_F(Access, RootSortsOutPaddingAndMarkerValues) {
   }
 }
 
-TEST_F(Access, RecordWithoutPixelsReadsNoValueAndNoTag) {
-  Frame_Tree tree(Host_Image_Create(3, 3, 1, 1, HOST_PIXEL_S16, nullptr));
-  EXPECT_EQ(Grey(tree.Frame(), 1, 1), GLI_NONE);
-  EXPECT_EQ(Tag(tree.Frame(), 1, 1), 0);
-}
-
 // Translates by (dx, dy) on the way to the parent.
 Mat4* Shift(float dx, float dy) {
   auto* m = new Mat4;
@@ -180,14 +174,6 @@ TEST_F(Tag_Write, KeepsTheHighByteOfTheWorkingCell) {
   EXPECT_EQ(Write(f, 0, 0, 6), 1);
   EXPECT_EQ(cells[0][0], 0xAB06);
   EXPECT_EQ(Tag(f, 0, 0), 6);
-}
-
-TEST_F(Tag_Write, EachFrameWritesItsOwnSlice) {
-  Frame_Tree tree(Graded_Record());
-  EXPECT_EQ(Write(tree.Frame(1), 2, 1, 8), 1);
-  EXPECT_EQ(Record_Tag(tree.Record(), 2, 1, 1), 8);
-  EXPECT_EQ(Record_Tag(tree.Record(), 2, 1, 0), 0);
-  EXPECT_EQ(Tag(tree.Frame(0), 2, 1), 0);
 }
 
 }  // namespace

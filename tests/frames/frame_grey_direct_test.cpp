@@ -98,6 +98,7 @@ TEST_F(Grey_Direct, FramePixelsBeyondTheRecordReadNoValue) {
 TEST_F(Grey_Direct, RecordWithoutPixelsFillsNoValue) {
   Frame_Tree tree(Host_Image_Create(3, 2, 1, 1, HOST_PIXEL_S16, nullptr));
   Quarn_2D_Frame* f = tree.Frame();
+  EXPECT_EQ(Grey(f, 1, 1), GLI_NONE);
   ASSERT_NE(f->Work_GLI_Load(), nullptr);
   EXPECT_EQ(Layer_Cells(f), std::vector<int>(6, GLI_NONE));
 }
