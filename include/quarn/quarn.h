@@ -38,6 +38,7 @@
 #include <quarn/classes/Match_Template.h>
 
 #include <quarn/frames/Quarn_2D_Frame.h>
+#include <quarn/frames/Frame_Layers.h>
 
 #include <quarn/display/Critical.h>
 #include <quarn/display/Quarn_Window.h>

@@ -7,6 +7,7 @@
 #include "classes/Tree_Node_Impl.h"
 #include "classes/User_Buffer_Style.h"
 #include "display/Window_Area.h"
+#include "frames/Pixel_Chain.h"
 #include "script/Remembered_Variable.h"
 
 namespace quarn {
@@ -79,6 +80,7 @@ Quarn_2D::Quarn_2D() {
     inside_[i] = Region_2D(7, 0, 0, 0, 0);
     loop_rate[i] = 15;
   }
+  quarn::Node_Pixel_Slots_Install(this);
   QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_2D::Quarn_2D()");
 }
 

@@ -1,8 +1,88 @@
-// Access-chain slots of frames. STAND-IN: the layer readers and the tag writer replace this body.
+// The frame's pixel-access slots and the conversion of its stored grey integers to real values.
+#include "frames/Frame_Access_Slots.h"
+
+#include <quarn/frames/Frame_Layers.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
+#include <hostkit/HostImage.h>
+
+#include "classes/Tree_Trace.h"
 #include "frames/Frame_Slots.h"
+#include "frames/Pixel_Chain.h"
+#include "script/Remembered_Variable.h"
 
 namespace quarn {
 
-void Frame_Access_Slots_Install(Quarn_2D_Frame*) {}
+namespace {
+
+// One byte per tag; a nonzero entry forbids overwriting that tag and writing it.
+Remembered_Variable g_tag_lock{L"$TAG_LOCK"};
+
+Quarn_2D_Frame* Frame_Of(Quarn_2D* node) {
+  return static_cast<Quarn_2D_Frame*>(node);
+}
+
+// Column and row of a point in the frame's layers; false outside them.
+bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {
+  x = Trunc_Index(p.x);
+  y = Trunc_Index(p.y);
+  return x >= 0 && y >= 0 && x < frame.width && y < frame.height;
+}
+
+[[gnu::cold, gnu::noinline]] int Tag_Out_Of_Range(Quarn_2D_Frame* frame, int tag) {
+  QUARN_REPORT(msg::Invalid, "Invalid tag %d in %s", tag, "Quarn_2D_Frame::Tag_Write");
+  QUARN_REPORT(msg::Invalid, "-> type:%s, name:%ls", Title_Of(Object_Of(frame)),
+               Name_Of(Object_Of(frame)));
+  return 0;
+}
+
+}  // namespace
+
+int Frame_Read_GLI(Quarn_2D* node, void* image, Vec4 point) {
+  Quarn_2D_Frame* frame = Frame_Of(node);
+  if (int32_t** rows = View_Get(frame->work_gli)) {
+    int x, y;
+    return Cell_Of(*frame, point, x, y) ? rows[y][x] : GLI_NONE;
+  }
+  return Node_Read_GLI(node, image, point);
+}
+
+int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point) {
+  Quarn_2D_Frame* frame = Frame_Of(node);
+  if (uint16_t** rows = View_Get(frame->work_tag)) {
+    int x, y;
+    return Cell_Of(*frame, point, x, y) ? rows[y][x] & 0xFF : 0;
+  }
+  return Node_Read_TAG(node, image, point);
+}
+
+int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
+  Quarn_2D_Frame* frame = Frame_Of(node);
+  if (tag < 0 || tag > 255) return Tag_Out_Of_Range(frame, tag);
+  std::atomic_ref<uint8_t>(frame->tag_used[tag]).store(1, std::memory_order_relaxed);
+  if (uint16_t** rows = frame->Work_TAG_Get()) {
+    int x, y;
+    if (!Cell_Of(*frame, point, x, y)) return 0;
+    uint16_t& cell = rows[y][x];
+    const int current = cell & 0xFF;
+    if (const auto* lock = g_tag_lock.As<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
+    if (current == tag) return 0;
+    // The high byte belongs to whoever marks cells beside their tag; keep it.
+    cell = uint16_t((cell & 0xFF00) | tag);
+  }
+  return Node_Write_TAG(node, image, point, tag);
+}
+
+void Frame_Access_Slots_Install(Quarn_2D_Frame* frame) {
+  frame->fct_read_gli = &Frame_Read_GLI;
+  frame->fct_read_tag = &Frame_Read_TAG;
+  frame->fct_write_tag = &Frame_Write_TAG;
+}
 
 }  // namespace quarn
+
+float Fct_GLI_2_Float(Quarn_2D_Frame* frame, int value) {
+  if (!QUARN_CHECK(quarn::Object_Of(frame), Frame, "Fct_GLI_2_Float")) return 0.0f;
+  // The kind is kept signed (colour negative); the host names colour 128.
+  return Host_Image_Int_To_Float(value, uint8_t(frame->pixel_kind), frame->conv_a, frame->conv_b);
+}

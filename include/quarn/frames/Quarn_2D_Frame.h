@@ -14,6 +14,7 @@ class Quarn_2D_File;
 class Quarn_2D_Frame;
 class Quarn_Window;
 struct Host_Image_Record;
+struct Quarn_Histogram;
 
 /// A builder of one of the frame's display layers: 0 failed, 1 done, 2 done and slot 0 skipped.
 using Quarn_Frame_Disp = int (*)(Quarn_2D_Frame* frame);
@@ -99,6 +100,45 @@ public:
   /// Position of a patient-space point along the frame's normal (the slice number for records
   /// with a curved geometry).
   float Get_Pos_D(Point_4D* point);
+
+  /// Working grey rows, loaded through the access chain on first use; null when they cannot be.
+  int32_t** Work_GLI_Get();
+  /// Reloads the working grey rows through the access chain; null on failure (reported).
+  int32_t** Work_GLI_Load();
+  /// Zeroes the working grey rows when their buffer exists.
+  void Work_GLI_Clear();
+  /// Working tag rows (tag in the low byte), loaded on first use; null when they cannot be.
+  uint16_t** Work_TAG_Get();
+  /// Reloads the working tags, only inside reg_update when that is not empty; null on failure.
+  uint16_t** Work_TAG_Load();
+  /// Zeroes the working tag rows when their buffer exists.
+  void Work_TAG_Clear();
+  /// The erase layer, a cleared one when there is none yet.
+  uint8_t** Erase_Get();
+  /// Saves the working tags in the erase layer; null on failure.
+  uint8_t** Erase_Load();
+  /// Zeroes the erase layer, creating it when needed; null on failure.
+  uint8_t** Erase_Clear();
+  /// Writes the saved tags back through the frame's tag write (locks and undo apply).
+  void Erase_Restore();
+  /// Rebuilds the histogram of the grey values (of the pixels holding tag, when nonzero).
+  Quarn_Histogram* Histogram_Compute(unsigned char tag);
+  /// The histogram, computed over every pixel when there is none.
+  Quarn_Histogram* Histogram_Get();
+  /// Drops the histogram.
+  void Histogram_Delete();
+  /// Grows reg_redraw by region (the whole frame for null), clamped to the frame.
+  void Region_Redraw_Set(const Region_2D* region);
+  /// The redraw region.
+  Region_2D* Region_Redraw_Get();
+  /// Empties the redraw region.
+  void Region_Redraw_Clear();
+  /// Grows reg_update by region (the whole frame for null), clamped to the frame.
+  void Region_Update_Set(const Region_2D* region);
+  /// The update region.
+  Region_2D* Region_Update_Get();
+  /// Empties the update region.
+  void Region_Update_Clear();
 
   uint32_t volume_cut = 0;             ///< 1 for a cut through a device volume, 0 for a file frame.
   uint32_t cut_dir = 0;                ///< Direction of a cut: 0 X-Y, 1 X-Z, 2 Z-Y.

@@ -1,0 +1,116 @@
+// A host for the layer tests: the tag locks, the device flag and the histogram limit as host
+// variables, and a 2D tree root -> group -> frames over one image record.
+#pragma once
+
+#include "classes/Tree_Host.h"
+
+#include <quarn/frames/Frame_Layers.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace layers_test {
+
+/// Variables the layers read; the library keeps their addresses, so they live for the process.
+struct Layer_Variables {
+  uint8_t tag_lock[256] = {};
+  uint64_t cuda_flag = 0;
+  uint16_t bins_max = 4096;
+};
+
+inline Layer_Variables& Variables() {
+  static Layer_Variables v;
+  return v;
+}
+
+inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
+  Layer_Variables& v = Variables();
+  void* storage = nullptr;
+  int n = 1;
+  if (!std::wcscmp(name, L"$TAG_LOCK")) storage = v.tag_lock, n = 256;
+  else if (!std::wcscmp(name, L"$CUDA_FLAG")) storage = &v.cuda_flag;
+  else if (!std::wcscmp(name, L"$GLI_HISTO_BINS_MAX")) storage = &v.bins_max;
+  else return tree_test::Lookup(name, count, flags, update);
+  if (count) *count = n;
+  if (flags) *flags = 0;
+  if (update) *update = nullptr;
+  return storage;
+}
+
+/// A record of columns x rows x slices pixels of kind from values (row after row, slice after
+/// slice); layout as given or the default.
+template <class T>
+Host_Image_Record* Record(int columns, int rows, int slices, int kind, const std::vector<T>& values,
+                          const Host_Image_Layout* layout = nullptr) {
+  return Host_Image_Create(columns, rows, slices, 1, kind, values.empty() ? nullptr : values.data(), layout);
+}
+
+/// root -> group -> one frame per slice of a record held by a file record.
+class Frame_Tree {
+public:
+  explicit Frame_Tree(Host_Image_Record* record) {
+    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
+    list[0] = record;
+    file_ = new Quarn_2D_File(L"/scans/layers.dcm", list);
+    group = new tree_test::Group<Quarn_2D>(L"series");
+    root.Child_Add(group);
+    for (int n = 0; n < record->slices * record->times; ++n) {
+      Class_2D_Frame_Insert(group, file_, 0, 0, n);
+      frames.push_back(static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(-1)));
+    }
+  }
+  ~Frame_Tree() {
+    root.Child_Delete();  // the frames go before the record they point into
+    delete file_;
+  }
+  Frame_Tree(const Frame_Tree&) = delete;
+  Frame_Tree& operator=(const Frame_Tree&) = delete;
+
+  /// The record behind every frame.
+  Host_Image_Record* Record() const { return file_->Record_Get(0); }
+  /// Frame n (slice n).
+  Quarn_2D_Frame* Frame(int n = 0) const { return frames[size_t(n)]; }
+
+  Quarn_2D_Root root;
+  Quarn_2D* group = nullptr;
+  std::vector<Quarn_2D_Frame*> frames;
+
+private:
+  Quarn_2D_File* file_ = nullptr;
+};
+
+/// The frame's grey read at a point (what drawing and editing code calls).
+inline int Grey(Quarn_2D_Frame* f, float x, float y) {
+  return f->fct_read_gli(f, f->image, Vec4(x, y, float(f->z_index), float(f->t_index)));
+}
+/// The frame's tag read at a point.
+inline int Tag(Quarn_2D_Frame* f, float x, float y) {
+  return f->fct_read_tag(f, f->image, Vec4(x, y, float(f->z_index), float(f->t_index)));
+}
+/// The frame's tag write at a point.
+inline int Write(Quarn_2D_Frame* f, float x, float y, int tag) {
+  return f->fct_write_tag(f, f->image, Vec4(x, y, float(f->z_index), float(f->t_index)), tag);
+}
+/// The record's tag byte at a pixel of slice 0 (or of the given slice).
+inline int Record_Tag(const Host_Image_Record* r, int x, int y, int slice = 0) {
+  return r->tags[(size_t(slice) * r->rows + size_t(y)) * r->columns + size_t(x)];
+}
+inline uint8_t& Record_Tag_Ref(Host_Image_Record* r, int x, int y, int slice = 0) {
+  return r->tags[(size_t(slice) * r->rows + size_t(y)) * r->columns + size_t(x)];
+}
+
+/// Installs the host variables with no tag locked, a clear device flag and the usual bin limit.
+class Layers_Test : public tree_test::Tree_Test {
+protected:
+  void SetUp() override {
+    Tree_Test::SetUp();
+    Fct_Main_Var_Get = &Lookup;
+    Variables() = Layer_Variables{};
+  }
+};
+
+}  // namespace layers_test

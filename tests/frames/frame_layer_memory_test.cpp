@@ -1,0 +1,145 @@
+// Layers that cannot be allocated: each failure is reported, leaves no half-made layer behind
+// and a later call succeeds once memory is back. The tests run in a child process whose address
+// space is capped just above what it already uses.
+#include "frames/Frame_Layers_Host.h"
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <numeric>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LAYERS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LAYERS_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+using namespace layers_test;
+
+size_t Address_Space_Used() {
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0;
+  statm >> pages;
+  return pages * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Caps the address space at its present size plus headroom for as long as it lives.
+class Address_Limit {
+public:
+  explicit Address_Limit(size_t headroom) {
+    malloc_trim(0);  // free heap space would let allocations pass the cap unnoticed
+    getrlimit(RLIMIT_AS, &saved_);
+    rlimit capped = saved_;
+    capped.rlim_cur = Address_Space_Used() + headroom;
+    setrlimit(RLIMIT_AS, &capped);
+  }
+  ~Address_Limit() { setrlimit(RLIMIT_AS, &saved_); }
+  Address_Limit(const Address_Limit&) = delete;
+  Address_Limit& operator=(const Address_Limit&) = delete;
+
+private:
+  rlimit saved_{};
+};
+
+// Runs check in a child process; its exit code (0 when every check held) comes back.
+int In_Child(const std::function<int()>& check) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Blocks of 32 KB and more get their own mapping, so a capped layer fails on its rows while
+    // the small blocks of the reports still find heap space.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024);
+    const int code = check();
+    std::fflush(nullptr);
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+int Fail(const char* what, const char* why) {
+  std::fprintf(stderr, "%s: %s\n", what, why);
+  return 1;
+}
+
+struct Case {
+  const char* what;
+  bool big_bins;            // a frame whose histogram needs 65535 bins, else a 40000-wide frame
+  size_t headroom;          // bytes the capped process may still map
+  void* (*op)(Quarn_2D_Frame*);
+  void* (*view)(Quarn_2D_Frame*);  // the frame's view of the layer afterwards
+  std::vector<const char*> reports;
+};
+
+const Case Cases[] = {
+    {"grey layer", false, 1 << 20, [](Quarn_2D_Frame* f) -> void* { return f->Work_GLI_Load(); },
+     [](Quarn_2D_Frame* f) -> void* { return f->work_gli; },
+     {"memory error in malloc (var=pt[j], dim=40000x4)",
+      "<<< out Class: Quarn_2D_Frame::Work_GLI_Load(! Matrix_New)",
+      "<<< out Class: Quarn_2D_Frame::Work_GLI_Load(! work_gli)"}},
+    {"tag layer", false, 1 << 20, [](Quarn_2D_Frame* f) -> void* { return f->Work_TAG_Load(); },
+     [](Quarn_2D_Frame* f) -> void* { return f->work_tag; },
+     {"memory error in malloc (var=pt[j], dim=40000x2)",
+      "<<< out Class: Quarn_2D_Frame::Work_GLI_Load(! Matrix_New)",
+      "<<< out Class: Quarn_2D_Frame::Work_TAG_Load(! work_tag)"}},
+    {"erase layer", false, 1 << 20, [](Quarn_2D_Frame* f) -> void* { return f->Erase_Clear(); },
+     [](Quarn_2D_Frame* f) -> void* { return f->erase; },
+     {"memory error in malloc (var=pt[j], dim=40000x1)",
+      "<<< out Class: Quarn_2D_Frame::Erase_Clear(! Matrix_New)",
+      "<<< out Class: Quarn_2D_Frame::Erase_Clear(! erase)"}},
+    {"histogram", true, 64 << 10,
+     [](Quarn_2D_Frame* f) -> void* { return f->Histogram_Compute(0); },
+     [](Quarn_2D_Frame* f) -> void* { return f->User_Get(8); },
+     {"memory error in calloc", "<<< out Class: Quarn_2D_Frame::Histogram_Compute(! histo)"}},
+};
+
+Host_Image_Record* Wide_Record() {
+  return Host_Image_Create(40000, 64, 1, 1, HOST_PIXEL_S16, nullptr);
+}
+
+// 257 x 255 values 0 ... 65534: with the limit at 65535 every value gets a bin of its own.
+Host_Image_Record* Full_Range_Record() {
+  std::vector<int32_t> v(65535);
+  std::iota(v.begin(), v.end(), 0);
+  return Record(257, 255, 1, HOST_PIXEL_S32, v);
+}
+
+int Check_Case(const Case& c) {
+  Variables().bins_max = 65535;
+  Frame_Tree tree(c.big_bins ? Full_Range_Record() : Wide_Record());
+  Quarn_2D_Frame* f = tree.Frame();
+  Host_Report_Capture capture;
+  void* result;
+  {
+    Address_Limit limit(c.headroom);
+    result = c.op(f);
+  }
+  if (result) return Fail(c.what, "made although memory was short");
+  for (const char* text : c.reports)
+    if (!capture.Contains(text)) return Fail(c.what, text);
+  if (c.view(f)) return Fail(c.what, "a layer is left behind");
+  if (!c.op(f)) return Fail(c.what, "no layer once memory is back");
+  if (!c.view(f)) return Fail(c.what, "the second call left no layer");
+  return 0;
+}
+
+using Layer_Memory = Layers_Test;
+
+TEST_F(Layer_Memory, FailedAllocationsAreReportedAndLeaveNothingBehind) {
+#ifdef LAYERS_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve their address space up front";
+#endif
+  for (const Case& c : Cases) EXPECT_EQ(In_Child([&] { return Check_Case(c); }), 0) << c.what;
+}
+
+}  // namespace
