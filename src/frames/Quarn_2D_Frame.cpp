@@ -8,7 +8,6 @@
 #include <quarn/display/Update.h>
 
 #include "classes/Tree_Trace.h"
-#include "frames/Frame_Pending.h"
 #include "frames/Frame_Slots.h"
 #include "script/Remembered_Variable.h"
 

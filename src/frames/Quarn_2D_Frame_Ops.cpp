@@ -8,7 +8,6 @@
 
 #include "classes/Tree_Trace.h"
 #include "classes/Window_Selector.h"
-#include "frames/Frame_Pending.h"
 #include "script/Remembered_Variable.h"
 
 #include <hostkit/HostImage.h>
@@ -105,7 +104,7 @@ void Quarn_2D_Frame::Update_Child_A(uint64_t mask, void* window, void* record, R
   }
   auto* target = static_cast<Quarn_Window*>(window);
   Fct_Update(0xA000000, target, this, changed);
-  quarn::pending::Work_TAG_Load(this);
+  Work_TAG_Load();
   Fct_Redraw(Redraw_Frame, target, this, changed);
   quarn::Trace_Out(label_text);
 }

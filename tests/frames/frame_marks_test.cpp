@@ -1,0 +1,38 @@
+// Tests of the frame rectangles that update and redraw requests mark.
+#include "frames/Frame_Host.h"
+
+namespace {
+
+using frame_test::Frame_Test;
+
+struct Group : Quarn_2D {
+  Group() { Class_A_Set(0x2001); }
+};
+
+TEST_F(Frame_Test, RequestsMarkTheRectanglesOfTheFramesUnderTheObject) {
+  Quarn_2D_File* file = Add_File(L"/x/marks.dcm", {frame_test::Ramp(20, 10), frame_test::Ramp(20, 10)});
+  auto* group = new Group();
+  root_.Child_Add(group);
+  Quarn_2D_Frame* inside = Insert(file, 0, 0, group);
+  Quarn_2D_Frame* outside = Insert(file, 1, 0);
+  const Region_2D box(6, 2, 3, 5, 7);
+  for (Quarn_2D_Frame* f : {inside, outside}) {  // new frames start wholly pending
+    f->Region_Update_Clear();
+    f->Region_Redraw_Clear();
+  }
+
+  Fct_Update(UPDATE_DATA_TAG, UPDATE_NO_WINDOW, group, &box);
+  EXPECT_EQ(inside->reg_update.x_min, 2.0f);
+  EXPECT_EQ(inside->reg_update.y_max, 7.0f);
+  EXPECT_TRUE(outside->reg_update.x_min > outside->reg_update.x_max);  // still empty
+
+  Fct_Redraw(0x80, tree_test::Window(0), outside, nullptr);  // a frame marks itself, whole
+  EXPECT_EQ(outside->reg_redraw.x_min, 0.0f);
+  EXPECT_GT(outside->reg_redraw.x_max, 18.0f);
+  EXPECT_TRUE(inside->reg_redraw.x_min > inside->reg_redraw.x_max);
+
+  Fct_Redraw(0x1, tree_test::Window(0), inside, &box);  // a bit that marks no object
+  EXPECT_TRUE(inside->reg_redraw.x_min > inside->reg_redraw.x_max);
+}
+
+}  // namespace
