@@ -22,6 +22,7 @@
 #include <quarn/core/Str_Cleanup.h>
 
 #include <quarn/classes/Class_Flag.h>
+#include <quarn/classes/Database_Roots.h>
 #include <quarn/classes/Tree_Node.h>
 #include <quarn/classes/User_Buffer_List.h>
 #include <quarn/classes/Quarn_1D.h>
@@ -55,3 +56,5 @@
 #include <quarn/script/Script_Reader.h>
 #include <quarn/script/Script_Statements.h>
 #include <quarn/script/Script_Vars.h>
+
+#include <quarn/modules/Module_Functions.h>
