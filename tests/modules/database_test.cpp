@@ -2,7 +2,13 @@
 // records, failing files, the clean-up confirmation, the update passes and the dump.
 #include "modules/Database_Host.h"
 
+#include <hostkit/HostDicom.h>
+
+#include <cwchar>
+#include <filesystem>
 #include <string>
+
+#include <unistd.h>
 
 namespace database_test {
 namespace {
@@ -245,6 +251,76 @@ TEST_F(Passes, DumpOfAnEmptyTreeSaysSo) {
   size_t empty = 0;
   for (const auto& t : capture.Texts(0x80012002)) empty += t == "Database 2D is empty";
   EXPECT_EQ(empty, 2u);
+}
+
+}  // namespace
+}  // namespace database_test
+
+namespace database_test {
+namespace {
+
+using Phantom = Database_Host;
+
+TEST_F(Phantom, TwoSeriesOfOnePatientShareAPatientGroup) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("quarn_database_" + std::to_string(getpid()));
+  Modules_Set({&Host_Tree_Module_2D, &Host_Tree_Module_2D});
+  const struct {
+    const char* folder;
+    const char* description;
+    int slices;
+  } series[] = {{"ct", "Chest", 5}, {"mr", "Head", 3}};
+  for (const auto& s : series) {
+    Host_Phantom_Options o;
+    o.slices = s.slices;
+    o.description = s.description;
+    const std::wstring folder = Host_Char_To_Wide((dir / s.folder).string().c_str());
+    ASSERT_GT(Host_Dicom_Write_Phantom(folder.c_str(), &o), 0);
+    int count = 0;
+    Host_Image_Record** list = Host_Dicom_Read_Series(folder.c_str(), &count);
+    ASSERT_EQ(count, 1);
+    Add_File(folder.c_str(), {list[0]});
+    std::free(list);  // the file record holds the record now
+  }
+  ASSERT_EQ(Database_2D_Tree_Generate(), 1);
+  Quarn_2D* root = Root();
+  ASSERT_EQ(root->Child_Get_Nb(), 1);
+  Quarn_2D* patient = root->Child_Get_Pt(0);
+  EXPECT_STREQ(patient->Name_Get(), L"PH-0001");
+  ASSERT_EQ(patient->Child_Get_Nb(), 2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(std::wcsncmp(patient->Child_Get_Pt(i)->Name_Get(),
+                           std::wstring(Host_Char_To_Wide(series[i].description)).c_str(),
+                           std::strlen(series[i].description)),
+              0);
+    EXPECT_EQ(Frames(patient->Child_Get_Pt(i)), series[i].slices);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Tree_Keys, PatientAndSeriesTextsFromTheRecord) {
+  Host_Image_Record r;
+  wchar_t key[64];
+  // Nothing recorded: the fallbacks.
+  EXPECT_EQ(Host_Tree_Patient_Key(&r, key, 64), 15);
+  EXPECT_STREQ(key, L"Unknown patient");
+  Host_Tree_Series_Key(&r, key, 64);
+  EXPECT_STREQ(key, L"Series");
+  // A name without an id; a description with a series stamp.
+  std::strcpy(r.patient_name.family, "Doe");
+  std::strcpy(r.patient_name.given, "Jane");
+  Host_Tree_Patient_Key(&r, key, 64);
+  EXPECT_STREQ(key, L"Doe^Jane");
+  r.description = strdup("CT chest");
+  r.date[1] = {1, 3, 1, 0, 2024};
+  r.time[1] = {1, 10, 20, 30, 0};
+  Host_Tree_Series_Key(&r, key, 64);
+  EXPECT_STREQ(key, L"CT chest 2024-03-01 10:20:30");
+  // The id wins over the name; a short buffer cuts the key and still ends it.
+  r.patient_id = strdup("ID-123456");
+  EXPECT_EQ(Host_Tree_Patient_Key(&r, key, 4), 3);
+  EXPECT_STREQ(key, L"ID-");
+  EXPECT_EQ(Host_Tree_Patient_Key(&r, key, 0), 0);
 }
 
 }  // namespace
