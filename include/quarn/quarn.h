@@ -34,6 +34,7 @@
 #include <quarn/classes/Quarn_2D_Root.h>
 #include <quarn/classes/Quarn_3D.h>
 #include <quarn/classes/Quarn_3D_File.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/classes/Quarn_3D_Root.h>
 #include <quarn/classes/Iterator.h>
 #include <quarn/classes/Match_Template.h>

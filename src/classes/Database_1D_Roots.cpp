@@ -116,13 +116,3 @@ int Database_1D_File_Add(Quarn_1D_File* file) {
   QUARN_REPORT(Trace, "<<< out Fct: Database_1D_File_Add()");
   return 1;
 }
-
-void Database_1D_Stool(int message_class) {
-  Quarn_1D* root = Dim().Root<Quarn_1D>();
-  if (root && root->Child_Get_Nb() > 0) {
-    root->Stool(message_class, 0, 1);
-    return;
-  }
-  QUARN_REPORT(uint32_t(message_class), "Database 1D is empty");
-  QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Stool(empty)");
-}

@@ -1,5 +1,6 @@
 // The insert chain of the tree modules: which insert function serves a level of a tree.
 #include <quarn/classes/Database_Roots.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 
 #include "classes/Database_Dimension.h"
@@ -17,7 +18,7 @@ Leaf Leaf_Of(int dim) {
   switch (dim) {
     case 0: return {reinterpret_cast<Module_Insert>(&Class_1D_Data_Insert), "Data"};
     case 1: return {reinterpret_cast<Module_Insert>(&Class_2D_Frame_Insert), "Frame"};
-    default: return {nullptr, "Geom"};  // geometry leaves are not built here yet
+    default: return {reinterpret_cast<Module_Insert>(&Class_3D_Geom_Insert), "Geom"};
   }
 }
 

@@ -10,6 +10,8 @@ class Quarn_1D;
 class Quarn_1D_File;
 class Quarn_2D;
 class Quarn_2D_File;
+class Quarn_3D;
+class Quarn_3D_File;
 
 /// An insert function of some dimension; cast it to Module_Insert_1D, _2D or _3D.
 using Module_Insert = void (*)();
@@ -29,6 +31,10 @@ inline Module_Insert_2D Fct_Class_Get_Insert_2D(int level) {
 /// The 1D insert of the chain at level (Fct_Class_Get_Insert cast to its type).
 inline Module_Insert_1D Fct_Class_Get_Insert_1D(int level) {
   return reinterpret_cast<Module_Insert_1D>(Fct_Class_Get_Insert("1D", level));
+}
+/// The 3D insert of the chain at level (Fct_Class_Get_Insert cast to its type).
+inline Module_Insert_3D Fct_Class_Get_Insert_3D(int level) {
+  return reinterpret_cast<Module_Insert_3D>(Fct_Class_Get_Insert("3D", level));
 }
 
 /// Creates the data leaf for curve index of file and adds it to parent; returns 1.
@@ -59,3 +65,18 @@ QUARN_API int Database_1D_Tree_Generate();
 QUARN_API int Database_1D_File_Add(Quarn_1D_File* file);
 /// Dumps the whole 1D tree with the message class, or says it is empty.
 QUARN_API void Database_1D_Stool(int message_class);
+
+/// Replaces the 3D tree by an empty root; 0 when the user keeps unsaved edits (root modified).
+QUARN_API int Database_3D_Cleanup();
+/// Destroys the 3D tree; the root variable becomes null.
+QUARN_API void Database_3D_Free();
+/// Rebuilds the 3D tree from the read files and then the tag files; 1 built, 0 failed/cancelled.
+QUARN_API int Database_3D_Tree_Generate();
+/// Inserts the open surfaces of an open file and selects the tree; 0 for a closed file.
+QUARN_API int Database_3D_File_Add(Quarn_3D_File* file);
+/// Calls Update_A(mask) on node (null: the root) and its subtree in pre-order.
+QUARN_API void Database_3D_Update_A(uint64_t mask, Quarn_3D* node);
+/// Calls Update_B(mask) on node (null: the root) and its subtree in pre-order.
+QUARN_API void Database_3D_Update_B(uint64_t mask, Quarn_3D* node);
+/// Dumps the whole 3D tree with the message class, or says it is empty.
+QUARN_API void Database_3D_Stool(int message_class);
