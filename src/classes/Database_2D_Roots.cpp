@@ -60,7 +60,7 @@ int Database_2D_Cleanup() {
 
 void Database_2D_Free() {
   QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Free()");
-  // Geometry and points hold no links into the 2D tree yet; their links are cut with them.
+  // The geometry-to-point links are to be cut here too, once point markers exist.
   if (Quarn_2D** slot = Dim().Root_Slot<Quarn_2D>()) {
     delete *slot;
     *slot = nullptr;

@@ -66,7 +66,7 @@ int Generate_Files(const char* label, File* const* files, int count, Add&& add, 
   for (int i = 0; i < count; ++i) {
     if (add(files[i])) continue;
     Fct_Critical_Out(label);
-    QUARN_REPORT(2, "\xF1" "\x04" "ERROR:" "\x02" " Failed in setup for file %ls", key(files[i]));
+    QUARN_REPORT(msg::Invalid, "\xF1" "\x04" "ERROR:" "\x02" " Failed in setup for file %ls", key(files[i]));
     Fct_Update(UPDATE_DELAY_OFF);
     Fct_Redraw(UPDATE_DELAY_OFF);
     return 0;
