@@ -22,6 +22,7 @@
 #include <quarn/core/Str_Cleanup.h>
 
 #include <quarn/classes/Class_Flag.h>
+#include <quarn/classes/Database_Roots.h>
 #include <quarn/classes/Tree_Node.h>
 #include <quarn/classes/User_Buffer_List.h>
 #include <quarn/classes/Quarn_1D.h>
@@ -33,6 +34,7 @@
 #include <quarn/classes/Quarn_2D_Root.h>
 #include <quarn/classes/Quarn_3D.h>
 #include <quarn/classes/Quarn_3D_File.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/classes/Quarn_3D_Root.h>
 #include <quarn/classes/Iterator.h>
 #include <quarn/classes/Match_Template.h>
@@ -56,3 +58,5 @@
 #include <quarn/script/Script_Reader.h>
 #include <quarn/script/Script_Statements.h>
 #include <quarn/script/Script_Vars.h>
+
+#include <quarn/modules/Module_Functions.h>

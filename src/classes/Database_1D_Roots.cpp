@@ -1,0 +1,118 @@
+// The 1D database root: clean-up, release, tree generation and file adds of curve files.
+#include <quarn/classes/Database_Roots.h>
+#include <quarn/classes/Quarn_1D_Data.h>
+#include <quarn/classes/Quarn_1D_File.h>
+#include <quarn/classes/Quarn_1D_Root.h>
+
+#include "classes/Database_Dimension.h"
+#include "classes/Window_Selector.h"
+#include "core/Check.h"
+
+#include <new>
+
+namespace {
+
+constexpr uint32_t Trace = quarn::msg::DB_Cleanup;
+
+quarn::db::Dimension& Dim() { return quarn::db::Dim(0); }
+
+bool Root_Modified(Quarn_1D* root) {
+  return root && root->Flag_Get_Bit(quarn::mode::Self, reinterpret_cast<void*>(quarn::Selector_None),
+                                    quarn::flag::Modified);
+}
+
+}  // namespace
+
+int Class_1D_Data_Insert(Quarn_1D* parent, Quarn_1D_File* file, uint16_t, int index) {
+  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Class_1D_Data_Insert(parent:%s:%ls, file:%ls)",
+               quarn::Title_Of(parent), quarn::Name_Of(parent), quarn::Name_Of(file));
+  auto* data = new (std::nothrow) Quarn_1D_Data(parent, file, index);
+  if (!data) {
+    QUARN_MEMORY_ERROR_NEW();
+  } else if (!parent || !parent->Child_Add(data)) {
+    delete data;  // a leaf the tree cannot take would be nobody's
+  }
+  QUARN_REPORT(quarn::msg::Class, "<<< out Class: Class_1D_Data_Insert()");
+  return 1;
+}
+
+int Database_1D_Cleanup() {
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_1D_Cleanup()");
+  if (Root_Modified(Dim().Root<Quarn_1D>()) && !quarn::db::Cleanup_Confirmed()) {
+    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Cleanup(cancel)");
+    return 0;
+  }
+  Dim().Index_Reset();
+  Database_1D_Free();
+  if (Quarn_1D** slot = Dim().Root_Slot<Quarn_1D>()) {
+    *slot = new (std::nothrow) Quarn_1D_Root();
+    if (!*slot) QUARN_MEMORY_ERROR_NEW();
+  }
+  QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Cleanup()");
+  return 1;
+}
+
+void Database_1D_Free() {
+  if (Quarn_1D** slot = Dim().Root_Slot<Quarn_1D>()) {
+    delete *slot;
+    *slot = nullptr;
+  }
+}
+
+int Database_1D_Tree_Generate() {
+  static const char* const label = "Database_1D_Tree_Generate";
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_1D_Tree_Generate()");
+  quarn::db::Rebuild_Open(label);
+  if (!Database_1D_Cleanup()) {
+    quarn::db::Rebuild_Close(label);
+    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate(bad cleanup)");
+    return 0;
+  }
+  Quarn_1D_File* const* files = nullptr;
+  const int count = Dim().Files(&files);
+  Fct_Progress_Start(4 * count);
+  const int built = quarn::db::Generate_Files(
+      label, files, count, [](Quarn_1D_File* file) { return Database_1D_File_Add(file); },
+      [](Quarn_1D_File* file) { return quarn::Name_Of(file); });
+  if (!built) {
+    Fct_Progress_Stop();
+    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate(failed)");
+    return 0;
+  }
+  quarn::db::Rebuild_Close(label);
+  Database_1D_Stool(static_cast<int>(Trace));
+  Fct_Update(0x401);
+  Fct_Progress_Stop();
+  QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate()");
+  return 1;
+}
+
+int Database_1D_File_Add(Quarn_1D_File* file) {
+  if (!QUARN_CHECK(file, File_1D, "Database_1D_File_Add")) return 0;
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_1D_File_Add(%ls)", quarn::Name_Of(file));
+  Quarn_1D* root = Dim().Root<Quarn_1D>();
+  if (file->state & Quarn_1D_File::State_Closed) {
+    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_File_Add(file is CLOSED!)");
+    return 0;
+  }
+  if (!root) {
+    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_File_Add(no root)");
+    return 0;
+  }
+  const Module_Insert_1D insert = Fct_Class_Get_Insert_1D(0);
+  for (int k = 0; k < file->Curve_Count(); ++k) {
+    if (file->curve_marks && (file->curve_marks[k] & Quarn_1D_File::State_Closed)) {
+      QUARN_REPORT(Trace, "--> Database_1D_File_Add(k:%d is CLOSED!)", k);
+      continue;
+    }
+    if (insert) insert(root, file, 0, k);
+  }
+  root->Sort(1);
+  root->Flag_Set_On(quarn::mode::Self | quarn::mode::Subtree, nullptr, quarn::flag::Selected);
+  Fct_Update(0x102);
+  Fct_Update(0x401);
+  Fct_Update(0x201);
+  Fct_Redraw(0x3FFFFFFF);
+  QUARN_REPORT(Trace, "<<< out Fct: Database_1D_File_Add()");
+  return 1;
+}

@@ -1,0 +1,103 @@
+// The 2D database root: clean-up with the user's confirmation, release and tree generation.
+#include <quarn/classes/Database_Roots.h>
+#include <quarn/classes/Quarn_2D_File.h>
+#include <quarn/classes/Quarn_2D_Root.h>
+
+#include "classes/Database_Dimension.h"
+#include "core/Check.h"
+#include "classes/Window_Selector.h"
+#include "interaction/Database_Vars.h"
+
+#include <new>
+
+namespace {
+
+using quarn::Remembered_Variable;
+
+constexpr uint32_t Trace = quarn::msg::DB_Cleanup;
+constexpr uint64_t Update_Kept_On_Free = 0x10202ull;
+
+Remembered_Variable g_frame_ovr{L"$FRAME_OVR", true};
+Remembered_Variable g_window_nb{L"$WINDOW_NB"};
+Remembered_Variable g_flag_update{L"$FLAG_UPDATE", true};
+Remembered_Variable g_flag_redraw{L"$FLAG_REDRAW", true};
+
+quarn::db::Dimension& Dim() { return quarn::db::Dim(1); }
+
+void Frame_Ovr_Clear() {
+  if (Quarn_2D** overlay = g_frame_ovr.As<Quarn_2D*>()) *overlay = nullptr;
+}
+
+void Frame_Cur_Clear() {
+  const int* count = g_window_nb.As<int>();
+  for (int i = 0; count && i < *count; ++i) quarn::Frame_Cur_Set(i, nullptr);
+}
+
+bool Root_Modified(Quarn_2D* root) {
+  return root && root->Flag_Get_Bit(quarn::mode::Self, reinterpret_cast<void*>(quarn::Selector_None),
+                                    quarn::flag::Modified);
+}
+
+}  // namespace
+
+int Database_2D_Cleanup() {
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Cleanup()");
+  if (Root_Modified(Dim().Root<Quarn_2D>()) && !quarn::db::Cleanup_Confirmed()) {
+    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Cleanup(cancel)");
+    return 0;
+  }
+  Dim().Index_Reset();
+  Database_2D_Free();
+  if (Quarn_2D** slot = Dim().Root_Slot<Quarn_2D>()) {
+    *slot = new (std::nothrow) Quarn_2D_Root();
+    if (!*slot) QUARN_MEMORY_ERROR_NEW();
+  }
+  Frame_Ovr_Clear();
+  Frame_Cur_Clear();
+  QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Cleanup()");
+  return 1;
+}
+
+void Database_2D_Free() {
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Free()");
+  // The geometry-to-point links are to be cut here too, once point markers exist.
+  if (Quarn_2D** slot = Dim().Root_Slot<Quarn_2D>()) {
+    delete *slot;
+    *slot = nullptr;
+  }
+  if (uint64_t* redraw = g_flag_redraw.As<uint64_t>()) *redraw = 0;
+  if (uint64_t* update = g_flag_update.As<uint64_t>()) *update &= Update_Kept_On_Free;
+  QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Free()");
+}
+
+int Database_2D_Tree_Generate() {
+  static const char* const label = "Database_2D_Tree_Generate";
+  QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Tree_Generate()");
+  quarn::db::Rebuild_Open(label);
+  if (!Database_2D_Cleanup()) {
+    quarn::db::Rebuild_Close(label);
+    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate(bad cleanup)");
+    return 0;
+  }
+  Quarn_2D_File* const* files = nullptr;
+  const int count = Dim().Files(&files);
+  Fct_Progress_Start(4 * count);
+  Frame_Ovr_Clear();
+  const int built = quarn::db::Generate_Files(
+      label, files, count, [](Quarn_2D_File* file) { return Database_2D_File_Add(file); },
+      [](Quarn_2D_File* file) { return file ? file->Path_Get() : L"null"; });
+  if (!built) {
+    Fct_Progress_Stop();
+    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate(failed)");
+    return 0;
+  }
+  quarn::db::Rebuild_Close(label);
+  Database_2D_Stool(static_cast<int>(Trace));
+  Fct_Update(0x102);
+  Fct_Update(0x200000);
+  Fct_Update(0x402);
+  Fct_Redraw(0xFFFF);
+  Fct_Progress_Stop();
+  QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate()");
+  return 1;
+}

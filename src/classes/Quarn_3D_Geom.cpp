@@ -1,0 +1,121 @@
+// Quarn_3D_Geom: construction, naming, tag and colour of a surface leaf of the 3D tree.
+#include <quarn/classes/Quarn_3D_File.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
+
+#include "classes/Stool_Indent.h"
+#include "core/Check.h"
+#include "core/Trace.h"
+#include "script/Remembered_Variable.h"
+
+#include <hostkit/HostMovie.h>
+#include <hostkit/HostUtil.h>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+using quarn::Remembered_Variable;
+
+constexpr uint32_t Default_Colour = 255u | 255u << 8 | 160u << 16;
+constexpr uint16_t Default_Render_Mode = 2;
+
+Remembered_Variable g_tag_nb{L"$TAG_NB"};
+Remembered_Variable g_tag_red{L"$TAG_RED"};
+Remembered_Variable g_tag_grn{L"$TAG_GRN"};
+Remembered_Variable g_tag_blu{L"$TAG_BLU"};
+
+/// High byte of entry t of a host colour table, 0 without the table.
+uint32_t Tag_Channel(Remembered_Variable& table, int t) {
+  const uint16_t* values = table.As<uint16_t>();
+  return values ? uint32_t(values[t] >> 8) : 0;
+}
+
+}  // namespace
+
+Quarn_3D_Geom::Quarn_3D_Geom(Quarn_3D* parent, Quarn_3D_File* from, int surface) {
+  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Quarn_3D_Geom::Quarn_3D_Geom()");
+  Class_A_Set(Class_A);
+  Class_B_Set(Default_Render_Mode);
+  Title_Set("geom");
+  Parent_Set_Pt(parent);
+  index = surface;
+  color = Default_Colour;
+  transfo[0].init();
+  if (!from) {
+    Name_Set(L"generic");
+  } else {
+    file = from;
+    file_kind = from->word;
+    tag = uint16_t(from->word & 0xFF);
+    movie = from->Movie_Get(surface);
+    wchar_t base[HOST_PATH_BUFFER], ext[HOST_PATH_BUFFER];
+    Host_Split_Path(from->Name_Get(), nullptr, base, ext);
+    if (from->Movie_Count() < 2)
+      Name_Set(L"%ls%ls", base, ext);
+    else if (movie && movie->name && !movie->text)
+      Name_Set(L"%ls", movie->name);
+    else
+      Name_Set(L"%ls%ls #%d", base, ext, surface + 1);
+  }
+  if (movie) QUARN_REPORT(quarn::msg::Class, "-> %d nodes, %d polys", movie->node_count, movie->poly_count);
+  QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_3D_Geom::Quarn_3D_Geom()");
+}
+
+Quarn_3D_Geom::~Quarn_3D_Geom() { std::free(grid); }
+
+void Quarn_3D_Geom::Stool(int message_class, int depth, unsigned char) {
+  if (!QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Stool")) return;
+  char indent[quarn::Stool_Indent_Size];
+  quarn::Stool_Indent(indent, depth);
+  const uint32_t cls = uint32_t(message_class);
+  QUARN_REPORT(cls, "%s --> Class:\xF1%s\xF0 name:\xF1\x01%ls\x02\xF0 (nb_child=\x01%d\x02)", indent,
+               Title_Get(), Name_Get(), Child_Get_Nb());
+  if (movie)
+    QUARN_REPORT(cls, "%s = MOVIE with \x01%d\x02 nodes \x01%d\x02 polys", indent, movie->node_count,
+                 movie->poly_count);
+  else
+    QUARN_REPORT(cls, "%s = CUDA place holder class", indent);
+}
+
+uint16_t Quarn_3D_Geom::TAG_Get() {
+  QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::TAG_Get");
+  return tag;
+}
+
+void Quarn_3D_Geom::TAG_Set(uint16_t value) {
+  if (QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::TAG_Set")) tag = value;
+}
+
+uint32_t Quarn_3D_Geom::Color_Get() {
+  if (!QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Color_Get")) return 0;
+  if (tag == 0) return color;
+  const uint16_t* tag_nb = g_tag_nb.As<uint16_t>();
+  const int t = std::min<int>(tag, tag_nb ? *tag_nb : 0);
+  return Tag_Channel(g_tag_red, t) | Tag_Channel(g_tag_grn, t) << 8 | Tag_Channel(g_tag_blu, t) << 16;
+}
+
+void Quarn_3D_Geom::Color_Set(unsigned char r, unsigned char g, unsigned char b) {
+  if (QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Color_Set")) color = r | g << 8 | uint32_t(b) << 16;
+}
+
+void Quarn_3D_Geom::Color_Set(uint32_t colour) {
+  if (!QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Color_Set")) return;
+  color = colour;
+  if (!movie || !(movie->flags & HOST_MOVIE_NODE_COLORS)) return;
+  for (int i = 0; i < movie->node_count; ++i) movie->nodes[i].color = colour;
+  for (int i = 0; i < movie->poly_count; ++i) movie->polys[i].color = colour;
+}
+
+int Class_3D_Geom_Insert(Quarn_3D* parent, Quarn_3D_File* file, uint16_t, int index) {
+  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Class_3D_Geom_Insert(parent:%s:%ls, file:%ls)",
+               quarn::Title_Of(parent), quarn::Name_Of(parent), quarn::Name_Of(file));
+  auto* geom = new (std::nothrow) Quarn_3D_Geom(parent, file, index);
+  if (!geom) {
+    QUARN_MEMORY_ERROR_NEW();
+  } else if (!parent || !parent->Child_Add(geom)) {
+    delete geom;  // a leaf the tree cannot take would be nobody's
+  }
+  QUARN_REPORT(quarn::msg::Class, "<<< out Class: Class_3D_Geom_Insert()");
+  return 1;
+}
