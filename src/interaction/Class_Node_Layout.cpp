@@ -25,9 +25,10 @@ int Out(const char* why, int result) {
   return result;
 }
 
-/// Places child with its corner at (x, y) and returns where it landed.
-Region_2D Place(Quarn_2D* child, Quarn_Window* window, int x, int y) {
-  Region_2D corner(7, x, y, x, y);
+/// Places child with its corner at (x, y), handing on the rest of area, and returns where it
+/// landed.
+Region_2D Place(Quarn_2D* child, Quarn_Window* window, int x, int y, const Region_2D& area) {
+  Region_2D corner(7, float(x), float(y), std::max(float(x), area.x_max), std::max(float(y), area.y_max));
   child->Resize(window, &corner);
   return child->Inside_Get(window);
 }
@@ -90,11 +91,11 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
       bool row_first = true;
       for (int i = 0; i < n; ++i) {
         Quarn_2D* child = Child_Get_Pt(i);
-        Region_2D r = Place(child, window, x, y);
+        Region_2D r = Place(child, window, x, y, area);
         if (!row_first && int(r.x_max) >= int(area.x_max)) {
           prev_bottom = row_bottom;
           y = prev_bottom + Gap;
-          r = Place(child, window, row_x, y);
+          r = Place(child, window, row_x, y, area);
           row_bottom = int(r.y_max);
         } else {
           row_bottom = std::max(row_bottom, int(r.y_max));
@@ -106,7 +107,7 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
     } else {
       int y = y0;
       for (int i = 0; i < n; ++i) {
-        const Region_2D r = Place(Child_Get_Pt(i), window, x0, y);
+        const Region_2D r = Place(Child_Get_Pt(i), window, x0, y, area);
         y = int(r.y_max) + 3 * m.icon / 4;
         Inside_Add(window, r);
       }
@@ -121,7 +122,7 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
       return Out("ALL: no child", 1);
     }
     if (Is_Frame(Child_Get_Pt(Child_Get_Cur(window)))) x0 += m.icon;
-    for (int i = 0; i < n; ++i) Inside_Add(window, Place(Child_Get_Pt(i), window, x0, y0));
+    for (int i = 0; i < n; ++i) Inside_Add(window, Place(Child_Get_Pt(i), window, x0, y0, area));
     return Out("ALL:CLASS_FLAG_ONE", 1);
   }
   return Out("ALL", 1);

@@ -29,8 +29,10 @@ protected:
     Point_2D p(7, x, y);
     return node->Interface_Click(w_, code, &p);
   }
-  int Scroll(Quarn_2D* node, float x, int steps) {
-    Point_2D p(7, x, 104.0f);
+  /// A wheel turn at offset dx along the node's row (which a change of child may have moved).
+  int Scroll(Quarn_2D* node, float dx, int steps) {
+    const Region_2D row = node->Inside_Get(w_);
+    Point_2D p(7, float(int(row.x_min)) + dx, float(int(row.y_min)) + 4.0f);
     return node->Interface_Scroll(w_, steps, &p);
   }
 };
@@ -104,14 +106,14 @@ TEST_F(Class_Node_Test, WheelOnTheSliderStaysInRange) {
     Set_Mode(group, c.mode);
     if (c.mode == 2) group->loop_rate[0] = uint16_t(c.start);
     else Fct_Change_Child(w_, group->Child_Get_Pt(c.start));
-    EXPECT_EQ(Scroll(group, 150.0f, c.steps), 1);
+    EXPECT_EQ(Scroll(group, 50.0f, c.steps), 1);
     const int got = c.mode == 2 ? group->loop_rate[0] : group->Child_Get_Cur(w_);
     EXPECT_EQ(got, c.expected) << "mode " << c.mode << " from " << c.start << " by " << c.steps;
     Fct_Loop_Stop(w_, group, 0);
   }
   Group* group = Row(3);
   Set_Mode(group, 1);
-  EXPECT_EQ(Scroll(group, 150.0f, 1), 0);  // no slider in the tiled mode, no child takes it
+  EXPECT_EQ(Scroll(group, 50.0f, 1), 0);  // no slider in the tiled mode, no child takes it
 }
 
 TEST_F(Class_Node_Test, ReleaseIsOfferedToEveryChildAndChangesNoMode) {

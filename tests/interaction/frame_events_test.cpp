@@ -17,6 +17,7 @@ protected:
     auto frames = Make_Frames(group, n, 100, 50, z);
     root_.Resize(w_, nullptr);
     Show_All();
+    root_.Flag_Set_On(0x30, w_, 0x0200);  // as the tiled mode starts
     return frames;
   }
   int Click(Quarn_2D_Frame* f) {
@@ -63,15 +64,16 @@ TEST_F(Frame_Events_Test, CtrlTogglesOneFrameAndKeepsTheAncestors) {
 
 TEST_F(Frame_Events_Test, TiledFramesWrapAtTheAreaEdge) {
   auto f = Tiled(9);
-  // Area (6, 6) ... (800, 600); children indented by 20, thumbnails one icon further right.
+  // Area (6, 6) ... (800, 600); each level indents by 20, thumbnails start one icon further
+  // right.
   const Region_2D expected[] = {
-      {7, 42, 26, 142, 76},   {7, 150, 26, 250, 76}, {7, 258, 26, 358, 76},
-      {7, 366, 26, 466, 76},  {7, 474, 26, 574, 76}, {7, 582, 26, 682, 76},
-      {7, 690, 26, 790, 76},                           // 798 + 100 would pass 800: wrap
-      {7, 42, 84, 142, 134},  {7, 150, 84, 250, 134},  // 8 below the first row
+      {7, 62, 46, 162, 96},   {7, 170, 46, 270, 96}, {7, 278, 46, 378, 96},
+      {7, 386, 46, 486, 96},  {7, 494, 46, 594, 96}, {7, 602, 46, 702, 96},
+      {7, 62, 104, 162, 154},                          // 710 + 100 would pass 800: wrap 8 below
+      {7, 170, 104, 270, 154}, {7, 278, 104, 378, 154},
   };
   for (int i = 0; i < 9; ++i) EXPECT_EQ(f[i]->Inside_Get(w_), expected[i]) << i;
-  EXPECT_EQ(f[0]->Parent_Get_Pt()->Inside_Get(w_), Region_2D(7, 6, 6, 790, 134));
+  EXPECT_EQ(f[0]->Parent_Get_Pt()->Inside_Get(w_), Region_2D(7, 26, 26, 702, 154));
 }
 
 TEST_F(Frame_Events_Test, NodesWithoutFramesStackAndSingleModeNotesThePointer) {
@@ -177,8 +179,8 @@ TEST_F(Frame_Events_Test, CentreCoversTheSelectedFramesCorners) {
   auto f = Tiled(1);
   f[0]->width = 10, f[0]->height = 10;
   EXPECT_EQ(Fct_3D_Center(w_), 1);
-  EXPECT_NEAR(w_->center_3d.x, 4.5f, 1e-4);
-  EXPECT_NEAR(w_->center_3d.y, 4.5f, 1e-4);
+  EXPECT_NEAR(w_->center_3d.x, 4.0f, 1e-4);  // pixel centres lie half a pixel in
+  EXPECT_NEAR(w_->center_3d.y, 4.0f, 1e-4);
   EXPECT_NEAR(w_->size_3d, 10 * std::sqrt(2.0f), 1e-3);
 }
 
