@@ -252,14 +252,7 @@ uint32_t Quarn_2D::Class_AB_Get() {
   return (uint32_t(Class_A_Get()) << 16) | Class_B_Get();
 }
 
-// The tree-list layout and the event handling of class nodes belong to the event routing; until
-// it is built a plain node lays out nothing and takes no event.
-int Quarn_2D::Resize(Quarn_Window*, Region_2D*) { return 0; }
-int Quarn_2D::Interface_Click(Quarn_Window*, int, Point_2D*) { return 0; }
-int Quarn_2D::Interface_Motion(Quarn_Window*, int, Point_2D*) { return 0; }
-int Quarn_2D::Interface_Scroll(Quarn_Window*, int, Point_2D*) { return 0; }
-int Quarn_2D::Interface_Key(Quarn_Window*, int, Point_2D*) { return 0; }
-int Quarn_2D::Interface_Select(Quarn_Window*, Region_2D*) { return 0; }
+// The tree-list layout and the event handlers of class nodes live with the event routing.
 
 // A node maps a point through its own matrices on the way: child-to-parent going up to patient
 // space, parent-to-child coming back down; the root answers from the image record.

@@ -7,6 +7,7 @@
 #include <hostkit/HostTypes.h>
 
 #include <cstdint>
+#include <string>
 
 /// Printable name of an OpenGL error code ("GL_INVALID_ENUM" ...); unknown codes are named by
 /// their number.
@@ -80,6 +81,14 @@ HOSTKIT_API void Host_Cursor_Move(int dx, int dy);
 HOSTKIT_API void Host_Cursor_Set(int x, int y);
 /// The pointer position as last set or moved (0, 0 at start); either out may be null.
 HOSTKIT_API void Host_Cursor_Get(int* x, int* y);
+/// Opens a bracket of pointer work on a window, named by tag (brackets nest).
+HOSTKIT_API void Host_Region_Begin(Host_Window window, const char* tag);
+/// Closes the innermost bracket opened on the window; an unmatched close is ignored.
+HOSTKIT_API void Host_Region_End(Host_Window window);
+/// Number of brackets open now.
+HOSTKIT_API int Host_Region_Depth();
+/// Tag of the last bracket opened (empty before the first).
+HOSTKIT_API std::string Host_Region_Last_Tag();
 
 /// Called, when set, with a fraction in 0..1 during long loads.
 extern HOSTKIT_API void (*Host_Progress_Hook)(float fraction);

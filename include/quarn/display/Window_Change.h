@@ -22,6 +22,12 @@ inline constexpr int MAX_LOOP = 100;
 QUARN_API void Fct_Change_Child(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old = nullptr);
 /// Switches the window to one of the four window modes; other values do nothing.
 QUARN_API void Fct_Change_Mode(Quarn_Window* window, unsigned short mode);
+/// Sets (absolute nonzero) and multiplies (factor nonzero) the zoom of the window's selected
+/// frames, clamped to 0.05 ... 40, keeping the frame point under the pointer where it is.
+QUARN_API void Fct_Change_Scale(Quarn_Window* window, float absolute, float factor);
+/// Centres the window's 3D view on its selected frames and geometry and sizes it to their
+/// extent; returns 1.
+QUARN_API int Fct_3D_Center(Quarn_Window* window);
 /// Makes window the current window.
 QUARN_API void Fct_Change_Window(Quarn_Window* window);
 /// Starts (or restarts) the cine loop of node in the window, and of its subtree when recurse;

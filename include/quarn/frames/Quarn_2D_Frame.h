@@ -68,6 +68,17 @@ public:
   int Compare(Quarn_2D* other) override;
   /// Icon file of the frame's orientation.
   const wchar_t* Icon_Name() override;
+  /// A press inside the frame selects it and makes it the window's current frame.
+  int Interface_Click(Quarn_Window* window, int code, Point_2D* point) override;
+  /// Motion over the frame drags the selection (not with Ctrl) and makes it current; returns 0.
+  int Interface_Motion(Quarn_Window* window, int code, Point_2D* point) override;
+  /// Frames take no wheel events; returns 0.
+  int Interface_Scroll(Quarn_Window* window, int code, Point_2D* point) override;
+  /// Arrow keys step the pointer one frame pixel, panning the window at its edge; 1 for an
+  /// arrow key, 0 for other keys and for a step off the frame.
+  int Interface_Key(Quarn_Window* window, int code, Point_2D* point) override;
+  /// Selects the frame when region overlaps it: Shift a sibling range, Ctrl a toggle.
+  int Interface_Select(Quarn_Window* window, Region_2D* region) override;
 
   /// Zoom of the frame in the window for the window's mode (1 when the table is missing).
   float Zoom_Get(Quarn_Window* window);
