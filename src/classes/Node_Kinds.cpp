@@ -1,10 +1,12 @@
-// Facts about frames that the trees' shared code reads (stand-ins until the frame class exists).
+// The element kind of a frame, as the colour filter of the 2D iterator reads it.
 #include "classes/Node_Kinds.h"
 
 namespace quarn {
 
-// Stand-in: no node is known to be a colour frame until frames carry their image's element
-// kind; then this reads the frame's pixel kind for nodes of class A 0x2FFF.
-int8_t Frame_Pixel_Kind(Quarn_2D*) { return 0; }
+// Host modules may hang nodes of the frame's class A that are no frames; those have no kind.
+int8_t Frame_Pixel_Kind(Quarn_2D* node) {
+  const auto* frame = dynamic_cast<const Quarn_2D_Frame*>(node);
+  return frame ? frame->pixel_kind : 0;
+}
 
 }  // namespace quarn

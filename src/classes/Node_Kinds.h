@@ -1,34 +1,28 @@
-// What the trees' shared code needs of node kinds whose classes are built elsewhere: frames and
-// geometry objects (the leaves of the 2D and 3D trees) and point markers.
+// What the trees' shared code reads of their leaf kinds: frames, geometry objects and points.
 #pragma once
 
+#include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/core/Quarn.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
 
 #include <cstdint>
 
-class Quarn_2D;
-class Quarn_3D;
-class Quarn_2D_Frame;
-class Quarn_3D_Geom;
 class Quarn_Point;
 
 namespace quarn {
 
-inline constexpr uint16_t Class_A_Frame = 0x2FFF;  ///< Class A of frames in the 2D tree.
-inline constexpr uint16_t Class_A_Geom = 0x3FFF;   ///< Class A of geometry objects in the 3D tree.
+inline constexpr uint16_t Class_A_Frame = Quarn_2D_Frame::Class_A;  ///< Frames in the 2D tree.
+inline constexpr uint16_t Class_A_Geom = Quarn_3D_Geom::Class_A;    ///< Geometry in the 3D tree.
 
 /// The element kind of a frame's image (negative: a colour image); 0 for any other node.
 int8_t Frame_Pixel_Kind(Quarn_2D* node);
 
-// Stand-ins while the frame, geometry and point classes are not in the library: each derives
-// from its node class (or from Quarn) alone, as its first and only base, so its object sits at
-// the address of that part. Once the classes exist these become static_casts.
-
 /// A node of class A 0x2FFF as the frame it is.
-inline Quarn_2D_Frame* Frame_Of(Quarn_2D* node) { return reinterpret_cast<Quarn_2D_Frame*>(node); }
+inline Quarn_2D_Frame* Frame_Of(Quarn_2D* node) { return static_cast<Quarn_2D_Frame*>(node); }
 /// A node of class A 0x3FFF as the geometry object it is.
-inline Quarn_3D_Geom* Geom_Of(Quarn_3D* node) { return reinterpret_cast<Quarn_3D_Geom*>(node); }
-/// The object base of a point marker.
+inline Quarn_3D_Geom* Geom_Of(Quarn_3D* node) { return static_cast<Quarn_3D_Geom*>(node); }
+/// The object base of a point marker; a point derives from Quarn alone, so its base sits at its
+/// address (the point class is not in the library yet).
 inline const Quarn* Point_Base(const Quarn_Point* point) { return reinterpret_cast<const Quarn*>(point); }
 
 }  // namespace quarn

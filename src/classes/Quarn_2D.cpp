@@ -4,6 +4,7 @@
 #include <quarn/core/Quarn_Buffer.h>
 #include <quarn/display/Update.h>
 
+#include "classes/Node_Kinds.h"
 #include "classes/Tree_Node_Impl.h"
 #include "classes/User_Buffer_Style.h"
 #include "display/Window_Area.h"
@@ -27,8 +28,6 @@ using quarn::Bit_Op;
 
 namespace {
 
-constexpr uint16_t Class_A_Frame = 0x2FFF;
-constexpr uint16_t Window_Mode_2D_One = 0x101;
 
 quarn::Remembered_Variable g_db_2d_index{L"$DB_2D_INDEX", true};
 
@@ -50,7 +49,7 @@ bool Is_Layer_With_View(uint32_t id) {
 
 void Drop_Layer_View(Quarn* owner, uint32_t id) {
   auto* node = static_cast<Quarn_2D*>(owner);
-  if (node->Class_A_Get() == Class_A_Frame && Is_Layer_With_View(id) && node->fct_layer_drop)
+  if (node->Class_A_Get() == quarn::Class_A_Frame && Is_Layer_With_View(id) && node->fct_layer_drop)
     node->fct_layer_drop(node, id);
 }
 
@@ -371,7 +370,7 @@ void Quarn_2D::Visibility_Set(Quarn_Window* window, unsigned char recurse) {
     const bool is_current = parent_->Child_Get_Pt(parent_->Child_Get_Cur(window)) == this;
     if ((parent_mode & (CLASS_FLAG_LOOP | CLASS_FLAG_ONE)) && !is_current)
       return Visibility_Clear(window, "not visible");
-    if (quarn::Window_Mode_Of(window) == Window_Mode_2D_One && !is_current)
+    if (quarn::Window_Mode_Of(window) == WINDOW_MODE_2D_ONE && !is_current)
       return Visibility_Clear(window, "WINDOW_MODE_2D_ONE");
   }
   Flag_Set_On(quarn::mode::Self, window, quarn::flag::Visible);

@@ -4,6 +4,7 @@
 #include <quarn/display/Update.h>
 
 #include "classes/File_Links.h"
+#include "classes/Node_Kinds.h"
 #include "classes/Tree_Node_Impl.h"
 #include "classes/User_Buffer_Style.h"
 
@@ -17,7 +18,7 @@ struct Tree_Traits<Quarn_3D> {
   // A deleted geometry closes its movie in the file records, so that regenerating the tree
   // skips it.
   static void Close_Leaf(Quarn_3D* child) {
-    if (child && child->Class_A_Get() == 0x3FFF) Geom_3D_Movie_Close(child);
+    if (child && child->Class_A_Get() == Class_A_Geom) Geom_3D_Movie_Close(child);
   }
 };
 

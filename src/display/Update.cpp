@@ -9,6 +9,7 @@
 #include "classes/Window_Selector.h"
 #include "core/Trace.h"
 #include "display/Frame_Marks.h"
+#include "interaction/Database_Vars.h"
 #include "script/Remembered_Variable.h"
 
 #include <hostkit/HostReport.h>
@@ -24,7 +25,6 @@ using quarn::Remembered_Variable;
 Remembered_Variable g_flag_update{L"$FLAG_UPDATE", true};
 Remembered_Variable g_flag_redraw{L"$FLAG_REDRAW", true};
 Remembered_Variable g_fct_redraw{L"$FCT_REDRAW"};
-Remembered_Variable g_root_2d{L"$DB_2D_ROOT_PT"};
 
 constexpr uint64_t Command_Bits = 0xE000000000000000ull;
 constexpr uint64_t Immediate_Bit = 0x2000000000000000ull;
@@ -88,11 +88,6 @@ void For_Each_Target(Quarn_Window* window, Fn&& fn) {
     if (list[i] && (!(value & 2) || list[i]->on)) fn(list[i]);
 }
 
-Quarn_2D* Root_2D() {
-  Quarn_2D** root = g_root_2d.As<Quarn_2D*>();
-  return root ? *root : nullptr;
-}
-
 /// The node a request marks and its propagation mode and frame filter: the object itself with
 /// mode 0x30, or for a selector the whole tree with the selector's own filter.
 struct Target {
@@ -104,7 +99,7 @@ struct Target {
 Target Target_Of(Quarn_2D* object) {
   if (!Is_Selector(object)) return {object, 0x30, 0};
   const auto s = uint8_t(Selector_Value(object));
-  return {Root_2D(), static_cast<unsigned char>((s & 15) | 0x30), s};
+  return {quarn::Root_2D_Get(), static_cast<unsigned char>((s & 15) | 0x30), s};
 }
 
 void Apply_Update(uint64_t mask, Quarn_Window* window, Quarn_2D* object, const Region_2D* region) {

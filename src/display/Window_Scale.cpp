@@ -7,6 +7,7 @@
 #include <quarn/frames/Quarn_2D_Frame.h>
 #include <quarn/interaction/Database_2D.h>
 
+#include "classes/Iterator_Table.h"
 #include "classes/Window_Selector.h"
 #include "core/Trace.h"
 #include "interaction/Database_Vars.h"
@@ -29,11 +30,9 @@ constexpr unsigned char Filter_Selected = 0x01;
 /// Calls fn on every frame the window has selected (along a selected path).
 template <class Fn>
 void For_Each_Selected_Frame(Quarn_Window* window, const char* label, Fn&& fn) {
-  const uint16_t id = Iterator_Init(label, nullptr);
-  if (!id) return;
-  while (Quarn_2D* node = Iterator_Class_2D(id, Frame_Class_A, window, Filter_Selected))
+  Iterator_Scope walk(label, nullptr);
+  while (Quarn_2D* node = Iterator_Class_2D(walk.id, Quarn_2D_Frame::Class_A, window, Filter_Selected))
     fn(static_cast<Quarn_2D_Frame*>(node));
-  Iterator_End(id);
 }
 
 float Zoom_Clamp(float z) { return z <= Zoom_Min ? Zoom_Min : std::min(z, Zoom_Max); }

@@ -3,6 +3,7 @@
 
 #include <quarn/classes/Quarn_2D.h>
 
+#include "classes/Node_Kinds.h"
 #include "classes/Window_Selector.h"
 
 namespace quarn {
@@ -34,6 +35,6 @@ int Frame_Cur_Set(int index, Quarn_2D* frame) {
   return 1;
 }
 
-bool Is_Frame(const Quarn_2D* node) { return node && node->Class_A_Get() == Frame_Class_A; }
+bool Is_Frame(const Quarn_2D* node) { return node && node->Class_A_Get() == Class_A_Frame; }
 
 }  // namespace quarn

@@ -8,9 +8,6 @@ class Quarn_Window;
 
 namespace quarn {
 
-/// Class A of a frame node.
-inline constexpr uint16_t Frame_Class_A = 0x2FFF;
-
 /// The 2D tree's root, or null.
 Quarn_2D* Root_2D_Get();
 /// The current frame of window index, or null.

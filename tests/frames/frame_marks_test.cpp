@@ -1,4 +1,4 @@
-// Tests of the frame rectangles that update and redraw requests mark.
+// Tests of tree-wide walks over real frames: the rectangles requests mark, the colour filter.
 #include "frames/Frame_Host.h"
 
 namespace {
@@ -33,6 +33,24 @@ TEST_F(Frame_Test, RequestsMarkTheRectanglesOfTheFramesUnderTheObject) {
 
   Fct_Redraw(0x1, tree_test::Window(0), inside, &box);  // a bit that marks no object
   EXPECT_TRUE(inside->reg_redraw.x_min > inside->reg_redraw.x_max);
+}
+
+}  // namespace
+
+namespace {
+
+// Regression: the 2D iterator's colour filter read no frame's element kind and so kept none.
+TEST_F(Frame_Test, ColourFilterKeepsColourFramesOnly) {
+  std::vector<uint8_t> rgba(4 * 3 * 4, 7);
+  Quarn_2D_File* file = Add_File(L"/x/colour.dcm", {frame_test::Ramp(4, 3),
+                                                     Host_Image_Create(4, 3, 1, 1, HOST_PIXEL_RGBA, rgba.data())});
+  Insert(file, 0);
+  Quarn_2D_Frame* colour = Insert(file, 1);
+  ASSERT_LT(colour->pixel_kind, 0);
+  const uint16_t id = Iterator_Init("colour filter", nullptr);
+  EXPECT_EQ(Iterator_Class_2D(id, Quarn_2D_Frame::Class_A, nullptr, 0x08), colour);
+  EXPECT_EQ(Iterator_Class_2D(id, Quarn_2D_Frame::Class_A, nullptr, 0x08), nullptr);
+  Iterator_End(id);
 }
 
 }  // namespace
