@@ -5,6 +5,7 @@
 #include <quarn/classes/Quarn_1D_Root.h>
 
 #include "classes/Database_Dimension.h"
+#include "classes/Leaf_Insert.h"
 #include "classes/Window_Selector.h"
 #include "core/Check.h"
 
@@ -24,16 +25,7 @@ bool Root_Modified(Quarn_1D* root) {
 }  // namespace
 
 int Class_1D_Data_Insert(Quarn_1D* parent, Quarn_1D_File* file, uint16_t, int index) {
-  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Class_1D_Data_Insert(parent:%s:%ls, file:%ls)",
-               quarn::Title_Of(parent), quarn::Name_Of(parent), quarn::Name_Of(file));
-  auto* data = new (std::nothrow) Quarn_1D_Data(parent, file, index);
-  if (!data) {
-    QUARN_MEMORY_ERROR_NEW();
-  } else if (!parent || !parent->Child_Add(data)) {
-    delete data;  // a leaf the tree cannot take would be nobody's
-  }
-  QUARN_REPORT(quarn::msg::Class, "<<< out Class: Class_1D_Data_Insert()");
-  return 1;
+  return quarn::Leaf_Insert<Quarn_1D_Data>("Class_1D_Data_Insert", parent, file, index);
 }
 
 int Database_1D_Cleanup() {

@@ -2,6 +2,7 @@
 #include <quarn/classes/Quarn_3D_File.h>
 #include <quarn/classes/Quarn_3D_Geom.h>
 
+#include "classes/Leaf_Insert.h"
 #include "classes/Stool_Indent.h"
 #include "core/Check.h"
 #include "core/Trace.h"
@@ -108,14 +109,5 @@ void Quarn_3D_Geom::Color_Set(uint32_t colour) {
 }
 
 int Class_3D_Geom_Insert(Quarn_3D* parent, Quarn_3D_File* file, uint16_t, int index) {
-  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Class_3D_Geom_Insert(parent:%s:%ls, file:%ls)",
-               quarn::Title_Of(parent), quarn::Name_Of(parent), quarn::Name_Of(file));
-  auto* geom = new (std::nothrow) Quarn_3D_Geom(parent, file, index);
-  if (!geom) {
-    QUARN_MEMORY_ERROR_NEW();
-  } else if (!parent || !parent->Child_Add(geom)) {
-    delete geom;  // a leaf the tree cannot take would be nobody's
-  }
-  QUARN_REPORT(quarn::msg::Class, "<<< out Class: Class_3D_Geom_Insert()");
-  return 1;
+  return quarn::Leaf_Insert<Quarn_3D_Geom>("Class_3D_Geom_Insert", parent, file, index);
 }
