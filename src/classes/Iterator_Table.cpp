@@ -56,12 +56,6 @@ bool Held_By_Caller() {
          g_owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
 }
 
-template <class Root>
-Root* Root_Of(quarn::Remembered_Variable& variable) {
-  Root** storage = variable.As<Root*>();
-  return storage ? *storage : nullptr;
-}
-
 /// The level-0 node of each tree's walk.
 struct Starts {
   Quarn_1D* d1 = nullptr;
@@ -72,9 +66,9 @@ struct Starts {
 // The roots, with the start object in place of its own tree's root; false for an object that
 // is no tree node. Read before the table lock: the variable lookups take a lock of their own.
 bool Start_Nodes(Quarn* start, const char* label, Starts* out) {
-  out->d1 = Root_Of<Quarn_1D_Root>(g_root_1d);
-  out->d2 = Root_Of<Quarn_2D_Root>(g_root_2d);
-  out->d3 = Root_Of<Quarn_3D_Root>(g_root_3d);
+  out->d1 = g_root_1d.Value<Quarn_1D_Root*>();
+  out->d2 = g_root_2d.Value<Quarn_2D_Root*>();
+  out->d3 = g_root_3d.Value<Quarn_3D_Root*>();
   if (!start) return true;
   switch (start->Class_Magic_Get()) {
     case 0xAFBF: out->d1 = static_cast<Quarn_1D*>(start); return true;

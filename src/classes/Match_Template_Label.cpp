@@ -26,12 +26,6 @@ Remembered_Variable g_marker_nb{L"$MARKER_NB"};
 Remembered_Variable g_marker_cur{L"$MARKER_CUR"};
 Remembered_Variable g_marker_label{L"$MARKER_LABEL"};
 
-template <class T>
-T Value_Of(Remembered_Variable& variable) {
-  T* storage = variable.As<T>();
-  return storage ? *storage : T{};
-}
-
 /// The numbers below nb, each with its label (which may be absent), and the current one.
 template <class Label_Of>
 int Labelled(Match_List<uint16_t>& list, const wchar_t* pattern, int max, int nb, int cur,
@@ -57,15 +51,15 @@ int Labelled(Match_List<uint16_t>& list, const wchar_t* pattern, int max, int nb
 int Fct_Match_Template_TAG(const wchar_t* pattern, int max, uint16_t out[]) {
   Match_List<uint16_t> list(kTag, pattern, max, out);
   if (!list.Valid()) return 0;
-  wchar_t* const* labels = Value_Of<wchar_t**>(g_tag_label);
-  return Labelled(list, pattern, max, Value_Of<uint16_t>(g_tag_nb), Value_Of<uint16_t>(g_tag_cur),
+  wchar_t* const* labels = g_tag_label.Value<wchar_t**>();
+  return Labelled(list, pattern, max, g_tag_nb.Value<uint16_t>(), g_tag_cur.Value<uint16_t>(),
                   [labels](int t) -> const wchar_t* { return labels ? labels[t] : nullptr; });
 }
 
 int Fct_Match_Template_Marker(const wchar_t* pattern, int max, uint16_t out[]) {
   Match_List<uint16_t> list(kMarker, pattern, max, out);
   if (!list.Valid()) return 0;
-  char* const* labels = Value_Of<char**>(g_marker_label);
-  return Labelled(list, pattern, max, Value_Of<uint16_t>(g_marker_nb), Value_Of<uint16_t>(g_marker_cur),
+  char* const* labels = g_marker_label.Value<char**>();
+  return Labelled(list, pattern, max, g_marker_nb.Value<uint16_t>(), g_marker_cur.Value<uint16_t>(),
                   [labels](int t) { return labels ? Host_Char_To_Wide(labels[t]) : nullptr; });
 }

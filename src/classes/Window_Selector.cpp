@@ -23,8 +23,7 @@ int Window_List(Quarn_Window* const** list) {
 }
 
 Quarn_Window* Window_Current() {
-  Quarn_Window** current = g_window_cur.As<Quarn_Window*>();
-  return current ? *current : nullptr;
+  return g_window_cur.Value<Quarn_Window*>();
 }
 
 void Window_Bad(uintptr_t value, const char* label) {

@@ -19,8 +19,7 @@ Quarn_2D** Frame_Table() {
 }  // namespace
 
 Quarn_2D* Root_2D_Get() {
-  Quarn_2D** root = g_root.As<Quarn_2D*>();
-  return root ? *root : nullptr;
+  return g_root.Value<Quarn_2D*>();
 }
 
 Quarn_2D* Frame_Cur_Get(int index) {

@@ -31,6 +31,13 @@ public:
     return static_cast<T*>(Get());
   }
 
+  /// The variable's value as a T, or T{} while the host has no such variable.
+  template <class T>
+  T Value() {
+    T* storage = As<T>();
+    return storage ? *storage : T{};
+  }
+
 private:
   const wchar_t* name_;
   bool written_;
