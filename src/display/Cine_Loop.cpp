@@ -60,12 +60,12 @@ void Loop_Switch(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old) {
   const bool frame = Is_Frame(child);
   const bool old_current = old == previous;
   if (!frame) {
-    if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, window, Flag_Current_All);
+    if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, window, (quarn::flag::Current | quarn::flag::Highlight));
     Database_2D_Current(window, child);
     Fct_Update(0x200000, nullptr);
   } else {
-    old->Flag_Set_Off(0x10, window, Flag_Current);
-    child->Flag_Set_On(0x10, window, Flag_Current);
+    old->Flag_Set_Off(0x10, window, quarn::flag::Current);
+    child->Flag_Set_On(0x10, window, quarn::flag::Current);
     if (old_current) {
       Frame_Cur_Set(index, child);
       Fct_Update(0x200000, nullptr);
@@ -78,7 +78,7 @@ void Loop_Switch(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old) {
   else Database_2D_Visibility_Set(window);
   Fct_Redraw(0xFFFE, window);
   const uint16_t mode = window->Class_A_Get();
-  if (mode == WINDOW_MODE_3D && previous) previous->Flag_Set_Off(0x50, window, Flag_Selected);
+  if (mode == WINDOW_MODE_3D && previous) previous->Flag_Set_Off(0x50, window, quarn::flag::Selected);
   Selection_Follow_Current(window, previous, mode == WINDOW_MODE_2D_ONE);
   Fct_Update(0x40000, nullptr);
 }

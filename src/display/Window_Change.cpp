@@ -39,11 +39,11 @@ bool Same_Inside(Quarn_2D* a, Quarn_2D* b, Quarn_Window* window) {
 void Selection_Follow_Current(Quarn_Window* window, Quarn_2D* previous, bool clear_previous) {
   Quarn_2D* current = Frame_Cur_Get(Window_Index_Of(window));
   if (clear_previous) {
-    if (previous) previous->Flag_Set_Off(0x50, window, Flag_Selected);
-    if (current) current->Flag_Set_On(0x50, window, Flag_Selected);
+    if (previous) previous->Flag_Set_Off(0x50, window, quarn::flag::Selected);
+    if (current) current->Flag_Set_On(0x50, window, quarn::flag::Selected);
     Fct_Update(0x102, window);
-  } else if (current && !current->Flag_Get_Bit(0x10, window, Flag_Selected)) {
-    current->Flag_Set_On(0x50, window, Flag_Selected);
+  } else if (current && !current->Flag_Get_Bit(0x10, window, quarn::flag::Selected)) {
+    current->Flag_Set_On(0x50, window, quarn::flag::Selected);
     Fct_Update(0x102, window);
   }
 }
@@ -67,12 +67,12 @@ void Fct_Change_Child(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old) {
   if (!parent) return Exit_Trace("Fct_Change_Child", "! parent_new");
   if (!old)
     for (int i = parent->Child_Get_Nb() - 1; i >= 0 && !old; --i)
-      if (parent->Child_Get_Pt(i)->Flag_Get_Bit(0x10, window, Flag_Current)) old = parent->Child_Get_Pt(i);
+      if (parent->Child_Get_Pt(i)->Flag_Get_Bit(0x10, window, quarn::flag::Current)) old = parent->Child_Get_Pt(i);
 
   const int index = Window_Index_Of(window);
   Quarn_2D* before = Frame_Cur_Get(index);
-  if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, window, Flag_Current_All);
-  child->Flag_Set_On(0x50, window, Flag_Current);
+  if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, window, (quarn::flag::Current | quarn::flag::Highlight));
+  child->Flag_Set_On(0x50, window, quarn::flag::Current);
   Database_2D_Current(window, child);
 
   Fct_Update(Update_Current, window);
@@ -113,7 +113,7 @@ void Fct_Change_Mode(Quarn_Window* window, unsigned short mode) {
   case WINDOW_MODE_2D_ALL:
     window->Class_A_Set(mode);
     if (root) {
-      root->Flag_Set_On(0x30, window, Flag_Selected);
+      root->Flag_Set_On(0x30, window, quarn::flag::Selected);
       Fct_Loop_Start(window, root, 1);
     }
     Module_Globals_Set(window, window->module_2d);
@@ -127,14 +127,14 @@ void Fct_Change_Mode(Quarn_Window* window, unsigned short mode) {
     return;
   case WINDOW_MODE_2D_ONE: {
     window->Class_A_Set(mode);
-    if (root) root->Flag_Set_Off(0x30, window, Flag_Selected);
+    if (root) root->Flag_Set_Off(0x30, window, quarn::flag::Selected);
     const int index = Window_Index_Of(window);
     if (!Frame_Cur_Get(index) && root) Database_2D_Current(window, root);
     if (Quarn_2D* frame = Frame_Cur_Get(index)) {
-      frame->Flag_Set_On(0x50, window, Flag_Selected);
+      frame->Flag_Set_On(0x50, window, quarn::flag::Selected);
     } else {
       window->Class_A_Set(WINDOW_MODE_2D_ALL);
-      if (root) root->Flag_Set_On(0x30, window, Flag_Selected);
+      if (root) root->Flag_Set_On(0x30, window, quarn::flag::Selected);
     }
     if (root) Fct_Loop_Stop(window, root, 1);
     Module_Globals_Set(window, window->module_2d);
@@ -161,7 +161,7 @@ void Fct_Change_Window(Quarn_Window* window) {
   Quarn_Module_Wind = window;
   if (Quarn_Module_Prev != Quarn_Module_Cur) Fct_Update(0x100011008ull, All_Windows);
   if (old) {
-    if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, old, Flag_Current_All);
+    if (Quarn_2D* root = Root_2D_Get()) root->Flag_Set_Off(0x30, old, (quarn::flag::Current | quarn::flag::Highlight));
     Fct_Update(Update_Current, old);
     Fct_Redraw(0x80, old);
   }
@@ -169,7 +169,7 @@ void Fct_Change_Window(Quarn_Window* window) {
   Fct_Update(0x100000, All_Windows);
   if (!current) return Exit_Trace("Fct_Change_Window", "! *Frame_Cur");
   if (Quarn_2D* frame = Frame_Cur_Get(Window_Index_Of(window))) {
-    frame->Flag_Set_On(0x50, window, 0x3100);
+    frame->Flag_Set_On(0x50, window, quarn::flag::Current_Path);
     Fct_Update(Update_Current, window);
     Fct_Redraw(0x80, window);
   }

@@ -1,6 +1,8 @@
 // Flag words and steps shared by the window changes and the cine loops.
 #pragma once
 
+#include <quarn/classes/Class_Flag.h>
+
 #include <cstdint>
 
 class Quarn_2D;
@@ -8,9 +10,6 @@ class Quarn_Window;
 
 namespace quarn {
 
-inline constexpr uint64_t Flag_Current = 0x0100;      ///< On the window's current path.
-inline constexpr uint64_t Flag_Selected = 0x0200;     ///< Selected in the window.
-inline constexpr uint64_t Flag_Current_All = 0x7100;  ///< Current path and its three highlights.
 inline constexpr uint64_t Update_Current = 0x20000000000ull;  ///< The current path changed.
 
 /// True when the two nodes have the same inside rectangle in the window.

@@ -47,11 +47,11 @@ Row_Boxes Boxes_Of(Quarn_2D* node, Quarn_Window* window) {
 }
 
 uint64_t Mode_Of(Quarn_2D* node, Quarn_Window* window) {
-  return node->Flag_Get_Bit(0x10, window, Flag_Mode);
+  return node->Flag_Get_Bit(0x10, window, quarn::flag::Display_Mode);
 }
 
 void Mode_Set(Quarn_2D* node, Quarn_Window* window, uint64_t mode) {
-  node->Flag_Set_Off(0x10, window, Flag_Mode);
+  node->Flag_Set_Off(0x10, window, quarn::flag::Display_Mode);
   if (mode) node->Flag_Set_On(0x10, window, mode);
 }
 
@@ -182,12 +182,12 @@ int Quarn_2D::Interface_Select(Quarn_Window* window, Region_2D* region) {
     }
     Anchor_Set(Anchor_Kind::Node, this);
     if (Key_Held(VK_Control)) {
-      Flag_Toggle(0x30, window, Flag_Pick);
+      Flag_Toggle(0x30, window, quarn::flag::Selected);
       Fct_Update(0x102, window);
       Fct_Redraw(0x7FC, window);
       return Out(msg::Key, handler, "region_icon:ctrl", 1);
     }
-    Flag_Set_On(0x70, window, Flag_Pick);
+    Flag_Set_On(0x70, window, quarn::flag::Selected);
     Fct_Update(0x102, window);
     Fct_Redraw(0x7F8, window);
     return Out(msg::Key, handler, "region_icon", 1);

@@ -81,7 +81,7 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
   x0 += m.indent;
   y0 += m.indent;
   const int n = Child_Get_Nb();
-  const uint64_t mode = Flag_Get_Bit(0x10, window, Flag_Mode);
+  const uint64_t mode = Flag_Get_Bit(0x10, window, quarn::flag::Display_Mode);
 
   if (mode == CLASS_FLAG_EXPAND) {
     if (n && Is_Frame(Child_Get_Pt(0))) {
@@ -117,7 +117,7 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
   if (mode == CLASS_FLAG_LOOP || mode == CLASS_FLAG_ONE) {
     if (!n) {
       if (mode == CLASS_FLAG_LOOP) Fct_Loop_Stop(window, this, 0);
-      Flag_Set_Off(0x10, window, Flag_Mode);
+      Flag_Set_Off(0x10, window, quarn::flag::Display_Mode);
       Flag_Set_On(0x10, window, CLASS_FLAG_EXPAND);
       return Out("ALL: no child", 1);
     }

@@ -8,14 +8,8 @@
 #include "classes/Window_Selector.h"
 #include "core/Check.h"
 #include "core/Trace.h"
+#include "display/Window_Change_Internal.h"
 #include "interaction/Database_Vars.h"
-
-namespace {
-constexpr uint64_t Flag_Current = 0x0100;
-constexpr uint64_t Flag_Current_Path = 0x3100;  // current, with the red and green highlights
-constexpr uint64_t Flag_Visible = 0x0400;
-constexpr uint64_t Update_Current = 0x20000000000ull;
-}  // namespace
 
 void Database_2D_Current(Quarn_Window* window, Quarn_2D* object) {
   QUARN_REPORT(quarn::msg::Module, ">>> in  Fct: Database_2D_Current(%ls)", quarn::Name_Of(object));
@@ -28,12 +22,12 @@ void Database_2D_Current(Quarn_Window* window, Quarn_2D* object) {
     Quarn_2D* next = nullptr;
     for (int i = 0; i < n && !next; ++i) {
       Quarn_2D* child = node->Child_Get_Pt(i);
-      if (child->Flag_Get_Bit(0x10, window, Flag_Current)) next = child;
+      if (child->Flag_Get_Bit(0x10, window, quarn::flag::Current)) next = child;
     }
     if (!next) {
       next = node->Child_Get_Pt(0);
-      next->Flag_Set_On(0x10, window, Flag_Current_Path);
-      Fct_Update(Update_Current, window, next);
+      next->Flag_Set_On(0x10, window, quarn::flag::Current_Path);
+      Fct_Update(quarn::Update_Current, window, next);
     }
     node = next;
   }
@@ -42,8 +36,8 @@ void Database_2D_Current(Quarn_Window* window, Quarn_2D* object) {
     return;
   }
   quarn::Frame_Cur_Set(quarn::Window_Slot(window, "Database_2D_Current"), node);
-  node->Flag_Set_On(0x50, window, Flag_Current_Path);
-  Fct_Update(Update_Current, window, node);
+  node->Flag_Set_On(0x50, window, quarn::flag::Current_Path);
+  Fct_Update(quarn::Update_Current, window, node);
   QUARN_REPORT(quarn::msg::Module, "<<< out Fct: Database_2D_Current(1)");
 }
 
@@ -63,12 +57,12 @@ void Database_2D_Visibility_Set(Quarn_Window* window) {
   }
   switch (quarn::Window_Mode_Of(window)) {
   case WINDOW_MODE_2D_ONE:
-    root->Flag_Set_Off(0x30, window, Flag_Visible);
+    root->Flag_Set_Off(0x30, window, quarn::flag::Visible);
     if (Quarn_2D* frame = quarn::Frame_Cur_Get(quarn::Window_Index_Of(window)))
-      frame->Flag_Set_On(0x50, window, Flag_Visible);
+      frame->Flag_Set_On(0x50, window, quarn::flag::Visible);
     break;
   case WINDOW_MODE_3D:
-    root->Flag_Set_Off(0x30, window, Flag_Visible);
+    root->Flag_Set_Off(0x30, window, quarn::flag::Visible);
     break;
   default:
     root->Visibility_Set(window, 1);

@@ -49,7 +49,7 @@ void Select_Range(Quarn_Window* window, Quarn_2D* node, Anchor_Kind kind, unsign
   const int a = Index_In(parent, anchor), b = Index_In(parent, node);
   if (a < 0 || b < 0) return;
   for (int i = std::min(a, b); i <= std::max(a, b); ++i) {
-    parent->Child_Get_Pt(i)->Flag_Set_On(mode, window, Flag_Pick);
+    parent->Child_Get_Pt(i)->Flag_Set_On(mode, window, quarn::flag::Selected);
     Fct_Update(0x102, window);
     Fct_Redraw(0x7F8, window);
   }
@@ -63,7 +63,7 @@ int Offer_Children(Quarn_2D* node, int (Quarn_2D::*handler)(Quarn_Window*, int, 
 }
 
 bool Shown_Or_Trace(Quarn_2D* node, Quarn_Window* window, uint32_t cls, const char* handler) {
-  if (node->Flag_Get_Bit(0x10, window, Flag_Shown)) return true;
+  if (node->Flag_Get_Bit(0x10, window, quarn::flag::Visible)) return true;
   QUARN_REPORT(cls, "<<< out Class: %s(not visible)", handler);
   return false;
 }

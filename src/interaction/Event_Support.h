@@ -1,6 +1,8 @@
 // Shared pieces of the event handlers: key codes, pointer variables, anchors, selection steps.
 #pragma once
 
+#include <quarn/classes/Class_Flag.h>
+
 #include <quarn/core/Point.h>
 #include <quarn/core/Region.h>
 
@@ -20,9 +22,6 @@ inline constexpr int Key_Down = 0x828;   ///< Down arrow.
 inline constexpr int VK_Shift = 16;    ///< Virtual key of Shift.
 inline constexpr int VK_Control = 17;  ///< Virtual key of Ctrl.
 
-inline constexpr uint64_t Flag_Mode = 0x000F;      ///< Display mode of a node's children.
-inline constexpr uint64_t Flag_Pick = 0x0200;      ///< Selected in the window.
-inline constexpr uint64_t Flag_Shown = 0x0400;     ///< Shown in the window.
 
 /// Which object a Shift range starts from.
 enum class Anchor_Kind : uint8_t { Node, Frame };

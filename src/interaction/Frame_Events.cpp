@@ -125,14 +125,14 @@ int Quarn_2D_Frame::Interface_Select(Quarn_Window* window, Region_2D* region) {
   }
   Anchor_Set(Anchor_Kind::Frame, this);
   if (Key_Held(VK_Control)) {
-    Flag_Toggle(0x10, window, Flag_Pick);
-    if (Flag_Get_Bit(0x10, window, Flag_Pick)) Flag_Set_On(0x40, window, Flag_Pick);
+    Flag_Toggle(0x10, window, quarn::flag::Selected);
+    if (Flag_Get_Bit(0x10, window, quarn::flag::Selected)) Flag_Set_On(0x40, window, quarn::flag::Selected);
     Fct_Update(0x102, window);
     Fct_Redraw(0x7FC, window);
     return Out(msg::Key, handler, "Inside_Range:ctrl", 1);
   }
-  if (Flag_Get_Bit(0x10, window, Flag_Pick)) return Out(msg::Key, handler, "selected", 0);
-  Flag_Set_On(0x50, window, Flag_Pick);
+  if (Flag_Get_Bit(0x10, window, quarn::flag::Selected)) return Out(msg::Key, handler, "selected", 0);
+  Flag_Set_On(0x50, window, quarn::flag::Selected);
   Fct_Update(0x102, window);
   Fct_Redraw(0x7F8, window);
   return Out(msg::Key, handler, "select", 1);

@@ -16,6 +16,7 @@ inline constexpr uint64_t Current = 0x0100;       ///< On the path of the window
 inline constexpr uint64_t Selected = 0x0200;      ///< Toggled by selection.
 inline constexpr uint64_t Visible = 0x0400;       ///< Shown in the window.
 inline constexpr uint64_t Highlight = 0x7000;     ///< Highlight colour: red 0x1000, green 0x2000, blue 0x4000.
+inline constexpr uint64_t Current_Path = 0x3100;  ///< Current, highlighted red and green.
 inline constexpr uint64_t Modified = 0x10000000;  ///< On the root, window 0: unsaved edits.
 }  // namespace quarn::flag
 
