@@ -27,11 +27,6 @@ struct Loop_Entry {
 Loop_Entry g_loops[MAX_LOOP];
 constexpr uint16_t Default_Rate = 15;
 
-int Exit_Trace(const char* function, const char* why, int result) {
-  QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", function, why);
-  return result;
-}
-
 [[gnu::cold]] void Warn_Full() {
   QUARN_REPORT(msg::Invalid, "\xF1\x05WARNING:\x02 To many active loops! (max=%d)", MAX_LOOP);
 }

@@ -24,11 +24,12 @@ namespace {
 Remembered_Variable g_window_cur{L"$WINDOW_CUR", true};
 
 Quarn_Window* const All_Windows = nullptr;
-
-void Exit_Trace(const char* function, const char* why) {
-  QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", function, why);
-}
 }  // namespace
+
+int Exit_Trace(const char* function, const char* why, int result) {
+  QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", function, why);
+  return result;
+}
 
 bool Same_Inside(Quarn_2D* a, Quarn_2D* b, Quarn_Window* window) {
   const Region_2D ra = a->Inside_Get(window), rb = b->Inside_Get(window);
@@ -61,10 +62,10 @@ using namespace quarn;
 
 void Fct_Change_Child(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old) {
   QUARN_REPORT(msg::Module, ">>> in  Fct: Fct_Change_Child(%ls)", Name_Of(child));
-  if (!window) return Exit_Trace("Fct_Change_Child", "! window");
-  if (!child) return Exit_Trace("Fct_Change_Child", "! pt_new");
+  if (!window) return (void)Exit_Trace("Fct_Change_Child", "! window");
+  if (!child) return (void)Exit_Trace("Fct_Change_Child", "! pt_new");
   Quarn_2D* parent = child->Parent_Get_Pt();
-  if (!parent) return Exit_Trace("Fct_Change_Child", "! parent_new");
+  if (!parent) return (void)Exit_Trace("Fct_Change_Child", "! parent_new");
   if (!old)
     for (int i = parent->Child_Get_Nb() - 1; i >= 0 && !old; --i)
       if (parent->Child_Get_Pt(i)->Flag_Get_Bit(0x10, window, quarn::flag::Current)) old = parent->Child_Get_Pt(i);
@@ -97,7 +98,7 @@ void Fct_Change_Child(Quarn_Window* window, Quarn_2D* child, Quarn_2D* old) {
 
 void Fct_Change_Mode(Quarn_Window* window, unsigned short mode) {
   QUARN_REPORT(msg::Module, ">>> in  Fct: Fct_Change_Mode(%04X)", unsigned(mode));
-  if (!window) return Exit_Trace("Fct_Change_Mode", "! window");
+  if (!window) return (void)Exit_Trace("Fct_Change_Mode", "! window");
   Quarn_2D* root = Root_2D_Get();
   switch (mode) {
   case WINDOW_MODE_GEOM:
@@ -153,7 +154,7 @@ void Fct_Change_Mode(Quarn_Window* window, unsigned short mode) {
 
 void Fct_Change_Window(Quarn_Window* window) {
   QUARN_REPORT(msg::Module, ">>> in  Fct: Fct_Change_Window(%ls)", Name_Of(window));
-  if (!window) return Exit_Trace("Fct_Change_Window", "! window");
+  if (!window) return (void)Exit_Trace("Fct_Change_Window", "! window");
   Quarn_Window** current = g_window_cur.As<Quarn_Window*>();
   Quarn_Window* old = current ? *current : nullptr;
   Quarn_Module_Prev = old ? old->Module_Get() : Quarn_Window::No_Module;
@@ -167,7 +168,7 @@ void Fct_Change_Window(Quarn_Window* window) {
   }
   if (current) *current = window;
   Fct_Update(0x100000, All_Windows);
-  if (!current) return Exit_Trace("Fct_Change_Window", "! *Frame_Cur");
+  if (!current) return (void)Exit_Trace("Fct_Change_Window", "! *Frame_Cur");
   if (Quarn_2D* frame = Frame_Cur_Get(Window_Index_Of(window))) {
     frame->Flag_Set_On(0x50, window, quarn::flag::Current_Path);
     Fct_Update(Update_Current, window);

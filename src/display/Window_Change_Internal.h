@@ -12,6 +12,8 @@ namespace quarn {
 
 inline constexpr uint64_t Update_Current = 0x20000000000ull;  ///< The current path changed.
 
+/// Traces the exit "<<< out Fct: function(why)" and returns result.
+int Exit_Trace(const char* function, const char* why, int result = 0);
 /// True when the two nodes have the same inside rectangle in the window.
 bool Same_Inside(Quarn_2D* a, Quarn_2D* b, Quarn_Window* window);
 /// Moves the selected bit to the window's current frame: from previous when clear_previous,

@@ -6,6 +6,7 @@
 
 #include <hostkit/HostImage.h>
 
+#include "classes/Node_Kinds.h"
 #include "classes/Tree_Trace.h"
 #include "frames/Frame_Slots.h"
 #include "frames/Pixel_Chain.h"
@@ -17,10 +18,6 @@ namespace {
 
 // One byte per tag; a nonzero entry forbids overwriting that tag and writing it.
 Remembered_Variable g_tag_lock{L"$TAG_LOCK"};
-
-Quarn_2D_Frame* Frame_Of(Quarn_2D* node) {
-  return static_cast<Quarn_2D_Frame*>(node);
-}
 
 // Column and row of a point in the frame's layers; false outside them.
 bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {
@@ -39,7 +36,7 @@ bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {
 }  // namespace
 
 int Frame_Read_GLI(Quarn_2D* node, void* image, Vec4 point) {
-  Quarn_2D_Frame* frame = Frame_Of(node);
+  Quarn_2D_Frame* frame = quarn::Frame_Of(node);
   if (int32_t** rows = View_Get(frame->work_gli)) {
     int x, y;
     return Cell_Of(*frame, point, x, y) ? rows[y][x] : GLI_NONE;
@@ -48,7 +45,7 @@ int Frame_Read_GLI(Quarn_2D* node, void* image, Vec4 point) {
 }
 
 int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point) {
-  Quarn_2D_Frame* frame = Frame_Of(node);
+  Quarn_2D_Frame* frame = quarn::Frame_Of(node);
   if (uint16_t** rows = View_Get(frame->work_tag)) {
     int x, y;
     return Cell_Of(*frame, point, x, y) ? rows[y][x] & 0xFF : 0;
@@ -57,7 +54,7 @@ int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point) {
 }
 
 int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
-  Quarn_2D_Frame* frame = Frame_Of(node);
+  Quarn_2D_Frame* frame = quarn::Frame_Of(node);
   if (tag < 0 || tag > 255) return Tag_Out_Of_Range(frame, tag);
   std::atomic_ref<uint8_t>(frame->tag_used[tag]).store(1, std::memory_order_relaxed);
   if (uint16_t** rows = frame->Work_TAG_Get()) {
