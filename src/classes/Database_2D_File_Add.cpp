@@ -55,6 +55,7 @@ void Windows_Show(Quarn_2D* root, Quarn_2D_Frame* latest) {
     }
     if (quarn::Window_Mode_Of(window) == Mode_All_Frames)
       root->Flag_Set_On(quarn::mode::Self | quarn::mode::Subtree, window, quarn::flag::Selected);
+    Fct_3D_Center(window);
   });
 }
 

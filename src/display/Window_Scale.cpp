@@ -2,6 +2,7 @@
 #include <quarn/display/Window_Change.h>
 
 #include <quarn/classes/Iterator.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
@@ -12,6 +13,8 @@
 #include "core/Trace.h"
 #include "interaction/Database_Vars.h"
 #include "script/Remembered_Variable.h"
+
+#include <hostkit/HostMovie.h>
 
 #include <algorithm>
 #include <cmath>
@@ -62,9 +65,16 @@ void Keep_Under_Pointer(Quarn_Window* window, Quarn_2D_Frame* frame, Point_2D fr
   window->pan_y.value -= w.y - pointer->y;
 }
 
-/// Grows box by the extents of the 3D geometry objects that hold geometry data. The 3D tree
-/// holds no geometry objects yet, so there is nothing to add until they exist.
-void Geometry_Extent_Add(Region_3D& /*box*/) {}
+/// Grows box by the bounding boxes of the 3D tree's surfaces that hold geometry data.
+void Geometry_Extent_Add(Region_3D& box) {
+  Iterator_Scope walk("Fct_3D_Center", nullptr);
+  while (Quarn_3D* node = Iterator_Class_3D(walk.id, Quarn_3D_Geom::Class_A, nullptr, 0)) {
+    const Host_Movie_Record* movie = static_cast<Quarn_3D_Geom*>(node)->movie;
+    if (!movie) continue;
+    box.Add(movie->box_min[0], movie->box_min[1], movie->box_min[2]);
+    box.Add(movie->box_max[0], movie->box_max[1], movie->box_max[2]);
+  }
+}
 
 }  // namespace
 }  // namespace quarn

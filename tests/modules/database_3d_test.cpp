@@ -2,6 +2,7 @@
 // and generation from the read files followed by the tag files.
 #include "modules/Database_Host.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -118,6 +119,24 @@ TEST_F(Database_3D, ColourComesFromTheTagTablesCappedAtTheTagCount) {
   geom.Color_Set(1, 2, 3);
   EXPECT_EQ(geom.Color_Get(), 0x030201u);
   *nb = saved_nb;
+}
+
+TEST_F(Database_3D, CentreSpansTheSurfacesBoundingBoxes) {
+  Host_Movie_Record* moved = Triangle();
+  for (int i = 0; i < moved->node_count; ++i) {
+    moved->nodes[i].pos.x += 10;
+    moved->nodes[i].pos.z += 4;
+  }
+  Host_Movie_Init_Dim(moved);
+  read_.push_back(Surface_File(L"/mesh/pair.obj", {Triangle(), moved}));
+  Publish();
+  ASSERT_EQ(Database_3D_Tree_Generate(), 1);
+  // Window 1 has no frames selected: only the surfaces count, from (0, 0, 0) to (11, 1, 4).
+  EXPECT_EQ(Fct_3D_Center(W(1)), 1);
+  EXPECT_NEAR(W(1)->center_3d.x, 5.5f, 1e-5);
+  EXPECT_NEAR(W(1)->center_3d.y, 0.5f, 1e-5);
+  EXPECT_NEAR(W(1)->center_3d.z, 2.0f, 1e-5);
+  EXPECT_NEAR(W(1)->size_3d, std::sqrt(138.0f), 1e-4);
 }
 
 }  // namespace

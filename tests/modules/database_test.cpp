@@ -2,6 +2,8 @@
 // records, failing files, the clean-up confirmation, the update passes and the dump.
 #include "modules/Database_Host.h"
 
+#include <cmath>
+
 #include <hostkit/HostDicom.h>
 
 #include <cwchar>
@@ -295,6 +297,13 @@ TEST_F(Phantom, TwoSeriesOfOnePatientShareAPatientGroup) {
               0);
     EXPECT_EQ(Frames(patient->Child_Get_Pt(i)), series[i].slices);
   }
+  // The tiled window selects every frame, so its 3D view spans both series: columns from
+  // -22 - 0.7 to -22 + 63 x 0.7, rows from -25 - 0.8 to -25 + 63 x 0.8, slices from -30 to
+  // -30 + 4 x 2.5 (the frame corners lie half a pixel beyond the outer pixel centres).
+  EXPECT_NEAR(W(0)->center_3d.x, -0.3f, 1e-3);
+  EXPECT_NEAR(W(0)->center_3d.y, -0.2f, 1e-3);
+  EXPECT_NEAR(W(0)->center_3d.z, -25.0f, 1e-3);
+  EXPECT_NEAR(W(0)->size_3d, std::sqrt(44.8f * 44.8f + 51.2f * 51.2f + 10.0f * 10.0f), 1e-2);
   std::filesystem::remove_all(dir);
 }
 
