@@ -133,6 +133,54 @@ TEST_F(Class_Node_Test, ReleaseIsOfferedToEveryChildAndChangesNoMode) {
   EXPECT_EQ(kids[2]->offered, 1);
 }
 
+TEST_F(Class_Node_Test, IconPicksNodeShiftSpansSiblingsCtrlToggles) {
+  Group* parent = Make_Group(4);
+  Group* kids[4];
+  for (int i = 0; i < 4; ++i) {
+    kids[i] = static_cast<Group*>(parent->Child_Get_Pt(i));
+    kids[i]->Child_Add(new Group(L"leaf"));
+    kids[i]->Inside_Set(w_, 100, float(100 + 20 * i), 300, float(116 + 20 * i));
+  }
+  Show_All();
+  const auto icon = [&](int i) { return Click(kids[i], 120.0f, float(102 + 20 * i)); };
+  const auto picked = [&](std::initializer_list<bool> expected) {
+    int i = 0;
+    for (bool e : expected) {
+      EXPECT_EQ(Picked(kids[i]), e) << "sibling " << i;
+      EXPECT_EQ(Picked(kids[i]->Child_Get_Pt(0)), e) << "leaf of sibling " << i;
+      ++i;
+    }
+  };
+  EXPECT_EQ(icon(1), 1);  // plain: the node, its subtree and its ancestors
+  picked({false, true, false, false});
+  EXPECT_TRUE(Picked(parent));
+  EXPECT_TRUE(Picked(&root_));
+  Host_Key_State_Set(16, true);
+  EXPECT_EQ(icon(3), 1);  // Shift: every sibling from the anchor on
+  picked({false, true, true, true});
+  Host_Key_State_Reset();
+  Host_Key_State_Set(17, true);
+  EXPECT_EQ(icon(2), 1);  // Ctrl: toggled off, and the new anchor
+  picked({false, true, false, true});
+  Host_Key_State_Reset();
+  Host_Key_State_Set(16, true);
+  EXPECT_EQ(icon(0), 1);  // Shift backwards from the Ctrl anchor
+  picked({true, true, true, true});
+}
+
+TEST_F(Class_Node_Test, RubberBandSumsTheIconsItCrosses) {
+  Group* parent = Make_Group(3);
+  for (int i = 0; i < 3; ++i)
+    parent->Child_Get_Pt(i)->Inside_Set(w_, 100, float(100 + 20 * i), 300, float(116 + 20 * i));
+  parent->Inside_Set(w_, 0, 0, 10, 10);  // its own icon lies outside the band
+  Show_All();
+  Region_2D band(7, 110, 105, 125, 125);  // crosses the icons of the first two rows
+  EXPECT_EQ(parent->Interface_Select(w_, &band), 2);
+  EXPECT_TRUE(Picked(parent->Child_Get_Pt(0)));
+  EXPECT_TRUE(Picked(parent->Child_Get_Pt(1)));
+  EXPECT_FALSE(Picked(parent->Child_Get_Pt(2)));
+}
+
 TEST_F(Class_Node_Test, HiddenNodeTakesNothing) {
   Group* group = Row(2);
   group->Flag_Set_Off(0x10, w_, 0x0400);

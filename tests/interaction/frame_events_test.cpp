@@ -62,6 +62,29 @@ TEST_F(Frame_Events_Test, CtrlTogglesOneFrameAndKeepsTheAncestors) {
   EXPECT_EQ(f[0]->Interface_Select(w_, &band), 0);  // not overlapping
 }
 
+TEST_F(Frame_Events_Test, DragSelectsUnlessCtrlAndFollowsTheCurrentFrame) {
+  auto f = Tiled(3);
+  root_.Flag_Set_Off(0x30, w_, 0x0200);
+  const auto drag = [&](Quarn_2D_Frame* frame) {
+    const Region_2D r = frame->Inside_Get(w_);
+    Point_2D p(7, r.x_min + 5, r.y_min + 5);
+    return frame->Interface_Motion(w_, 0, &p);
+  };
+  Quarn_2D*& current = event_test::Vars().frame_cur[0];
+  EXPECT_EQ(drag(f[1]), 0);  // motion never takes the event
+  EXPECT_TRUE(Picked(f[1]));
+  EXPECT_EQ(current, nullptr);  // without a current frame there is none to follow
+  Host_Key_State_Set(17, true);
+  EXPECT_EQ(drag(f[2]), 0);
+  EXPECT_FALSE(Picked(f[2]));  // Ctrl: no drag selection
+  Host_Key_State_Reset();
+  Fct_Change_Child(w_, f[0]);
+  ASSERT_EQ(current, f[0]);
+  EXPECT_EQ(drag(f[2]), 0);
+  EXPECT_EQ(current, f[2]);
+  EXPECT_TRUE(Picked(f[2]));
+}
+
 TEST_F(Frame_Events_Test, TiledFramesWrapAtTheAreaEdge) {
   auto f = Tiled(9);
   // Area (6, 6) ... (800, 600); each level indents by 20, thumbnails start one icon further
