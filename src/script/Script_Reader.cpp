@@ -15,6 +15,7 @@
 #include "core/Trace.h"
 
 #include <hostkit/HostUtil.h>
+#include <hostkit/HostWidgets.h>
 
 #include <atomic>
 #include <cerrno>
@@ -220,6 +221,7 @@ int Script_Read_File(const wchar_t* name) {
   Flag_On(SCRIPT_FLAG_FILE);
   Fct_Redraw(UPDATE_DELAY_ON);
   Fct_Update(UPDATE_DELAY_ON);
+  Host_Wait_Cursor_On(Host_Main_Window);
   const int result = Read_Stream(file);
   std::fclose(file);
   if (nested) {
@@ -228,6 +230,7 @@ int Script_Read_File(const wchar_t* name) {
   } else {
     Flag_Off(SCRIPT_FLAG_FILE);
   }
+  Host_Wait_Cursor_Off(Host_Main_Window);
   Fct_Update(UPDATE_DELAY_OFF);
   Fct_Redraw(UPDATE_DELAY_OFF);
   QUARN_REPORT(quarn::msg::Script_File, "<<< out Fct: Script_Read_File(%d)", result);

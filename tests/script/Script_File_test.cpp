@@ -141,4 +141,21 @@ TEST_F(ScriptReadFile, NestedFileRestoresTheOuterPosition) {
   EXPECT_EQ(Script_Flag_Get() & SCRIPT_FLAG_FILE, 0);
 }
 
+// The busy pointer is on while the file's statements run, nested files included, and off after.
+std::vector<int> g_cursor_depths;
+int Cursor_Dispatch(const wchar_t* prefix, int* n, wchar_t*** args) {
+  g_cursor_depths.push_back(Host_Wait_Cursor_Depth());
+  return Nesting_Dispatch(prefix, n, args);
+}
+
+TEST_F(ScriptReadFile, WaitCursorSpansTheReading) {
+  g_inner = Write("inner_cursor.qs", "echo: inner\n").wstring();
+  const fs::path outer = Write("outer_cursor.qs", "echo: outer\nrun: it\n");
+  Fct_Script_Dispatch = Cursor_Dispatch;
+  g_cursor_depths.clear();
+  EXPECT_EQ(Script_Read_File(outer.wstring().c_str()), 1);
+  EXPECT_EQ(g_cursor_depths, (std::vector<int>{1, 1, 2}));
+  EXPECT_EQ(Host_Wait_Cursor_Depth(), 0);
+}
+
 }  // namespace
