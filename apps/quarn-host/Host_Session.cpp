@@ -6,12 +6,15 @@
 #include <quarn/quarn.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 std::vector<std::wstring> g_history;
+std::string g_temp_folder;  // the session's scratch folder, removed at the end
 
 int Counter_Changed() {
   Host_Report(Host_Main_Window, quarn::msg::Platform, L"$HOST_COUNTER changed");
@@ -60,6 +63,11 @@ void Define_Variables() {
   // The table takes over the malloc'd text; script writes replace it.
   wchar_t* title = wcsdup(L"quarn-host");
   Host_Var_Define_Owned(L"$HOST_TITLE", VARIABLE_STRING, 1, &title, sizeof title);
+  // A scratch folder of this session only, so that scripts can write series without clashing.
+  char pattern[] = "/tmp/quarn-host-XXXXXX";
+  if (::mkdtemp(pattern)) g_temp_folder = pattern;
+  wchar_t* temp = wcsdup(Host_Char_To_Wide(g_temp_folder.c_str()));
+  Host_Var_Define_Owned(L"$HOST_TEMP", VARIABLE_STRING | uint16_t(VARIABLE_READ_ONLY), 1, &temp, sizeof temp);
 }
 
 }  // namespace
@@ -76,10 +84,13 @@ void Host_Session_Start() {
 }
 
 void Host_Session_End() {
+  Database_2D_Free();
   Host_Files_Release();
   Script_Cleanup();
   Fct_Critical_Cleanup();
   Host_Var_Clear();
+  std::error_code ignored;
+  if (!g_temp_folder.empty()) std::filesystem::remove_all(g_temp_folder, ignored);
 }
 
 int Host_Session_Line(const std::wstring& line) {

@@ -14,3 +14,11 @@ echo: ten or less
 @greet = echo: hello from a macro
 @greet
 macro: list
+* A synthetic CT series of 6 slices: written, read back, grouped by patient and series,
+* dumped as a tree and listed frame by frame with its patient-space geometry.
+$series = "$HOST_TEMP""/ct"
+phantom: $series 6 64 CT
+read: $series
+db: generate 2
+db: dump
+db: frames
