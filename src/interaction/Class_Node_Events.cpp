@@ -56,19 +56,27 @@ void Mode_Set(Quarn_2D* node, Quarn_Window* window, uint64_t mode) {
 }
 
 /// The display mode that follows a click on the expand glyph.
-uint64_t Next_Mode(Quarn_2D* node, Quarn_Window* window, uint64_t mode) {
+uint64_t Next_Mode(Quarn_2D* node, uint64_t mode) {
   switch (mode) {
   case CLASS_FLAG_EXPAND:
     return node->Child_Get_Nb() > 1 ? CLASS_FLAG_ONE : 0;
   case CLASS_FLAG_LOOP:
-    Fct_Loop_Stop(window, node, 0);
     return 0;
   case CLASS_FLAG_ONE:
-    Fct_Loop_Start(window, node, 0);
     return CLASS_FLAG_LOOP;
   default:
     return mode | CLASS_FLAG_EXPAND;
   }
+}
+
+/// Moves the node to the glyph's next mode; the loop starts once the loop bit is on, since a
+/// start without it makes no timer.
+void Expand_Cycle(Quarn_2D* node, Quarn_Window* window) {
+  const uint64_t before = Mode_Of(node, window);
+  const uint64_t after = Next_Mode(node, before);
+  if (before == CLASS_FLAG_LOOP) Fct_Loop_Stop(window, node, 0);
+  Mode_Set(node, window, after);
+  if (after == CLASS_FLAG_LOOP) Fct_Loop_Start(window, node, 0);
 }
 
 /// Index k of the slider position x among count steps over length (centred on the steps).
@@ -124,7 +132,7 @@ int Quarn_2D::Interface_Click(Quarn_Window* window, int code, Point_2D* point) {
 
   const Row_Boxes boxes = Boxes_Of(this, window);
   if (boxes.expand.Holds(*point)) {
-    Mode_Set(this, window, Next_Mode(this, window, Mode_Of(this, window)));
+    Expand_Cycle(this, window);
     Fct_Update(0x100000000ull, window);
     Fct_Redraw(0xFFFE, window);
     return Out(msg::Pointer, handler, "region_expand", 1);
