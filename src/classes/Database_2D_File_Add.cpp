@@ -6,6 +6,7 @@
 #include <quarn/frames/Quarn_2D_Frame.h>
 
 #include "classes/Database_Dimension.h"
+#include "classes/Node_Kinds.h"
 #include "classes/Window_Selector.h"
 #include "core/Check.h"
 
@@ -37,8 +38,8 @@ Quarn_2D_Frame* Latest_Frame() {
   const uint16_t id = Iterator_Init("Database_2D_File_Add", nullptr);
   Quarn_2D_Frame* latest = nullptr;
   while (Quarn_2D* node = Iterator_Class_2D(id, Quarn_2D_Frame::Class_A, nullptr, 0)) {
-    auto* frame = static_cast<Quarn_2D_Frame*>(node);
-    if (!frame->image) continue;
+    Quarn_2D_Frame* frame = quarn::Frame_If(node);
+    if (!frame || !frame->image) continue;
     if (!latest || frame->image->order > latest->image->order) latest = frame;
   }
   Iterator_End(id);

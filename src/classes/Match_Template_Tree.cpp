@@ -56,9 +56,11 @@ int Fct_Match_Template_Frame(const wchar_t* pattern, int max, Quarn_2D_Frame* ou
   void* current_window = reinterpret_cast<void*>(quarn::Selector_Current);
   long position = 0;
   while (Quarn_2D* node = Iterator_Class_2D(walk.id, quarn::Class_A_Frame, current_window, 0)) {
+    Quarn_2D_Frame* frame = quarn::Frame_If(node);
+    if (!frame) continue;
     ++position;
     if (all || position == number || Host_Str_Match(node->Name_Get(), pattern))
-      if (!list.Add(quarn::Frame_Of(node))) break;
+      if (!list.Add(frame)) break;
   }
   return list.Result();
 }

@@ -17,8 +17,16 @@ inline constexpr uint16_t Class_A_Geom = Quarn_3D_Geom::Class_A;    ///< Geometr
 /// The element kind of a frame's image (negative: a colour image); 0 for any other node.
 int8_t Frame_Pixel_Kind(Quarn_2D* node);
 
-/// A node of class A 0x2FFF as the frame it is.
+/// A node of class A 0x2FFF as the frame it is (for code that only frames reach, such as their
+/// own slots).
 inline Quarn_2D_Frame* Frame_Of(Quarn_2D* node) { return static_cast<Quarn_2D_Frame*>(node); }
+/// The node as a frame, or null when it is none: the class word says frame and the object really
+/// is one (a module's node may carry the frame's class word without the frame's fields).
+inline Quarn_2D_Frame* Frame_If(Quarn_2D* node) {
+  return node && node->Class_A_Get() == Class_A_Frame ? dynamic_cast<Quarn_2D_Frame*>(node) : nullptr;
+}
+/// True when the node is a frame (see Frame_If).
+inline bool Is_Frame(const Quarn_2D* node) { return Frame_If(const_cast<Quarn_2D*>(node)) != nullptr; }
 /// A node of class A 0x3FFF as the geometry object it is.
 inline Quarn_3D_Geom* Geom_Of(Quarn_3D* node) { return static_cast<Quarn_3D_Geom*>(node); }
 /// The object base of a point marker; a point derives from Quarn alone, so its base sits at its

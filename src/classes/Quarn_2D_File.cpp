@@ -6,6 +6,7 @@
 
 #include "classes/File_Record_Common.h"
 #include "classes/Iterator_Table.h"
+#include "classes/Node_Kinds.h"
 #include "core/Check.h"
 #include "core/Trace.h"
 #include "script/Remembered_Variable.h"
@@ -107,8 +108,8 @@ void Quarn_2D_File::Frames_Delete() {
   {
     quarn::Iterator_Scope walk("Quarn_2D_File::~Quarn_2D_File", nullptr);
     while (Quarn_2D* node = Iterator_Class_2D(walk.id, Quarn_2D_Frame::Class_A, nullptr, 0)) {
-      auto* frame = static_cast<Quarn_2D_Frame*>(node);
-      for (int r = 0; r < count_; ++r)
+      Quarn_2D_Frame* frame = quarn::Frame_If(node);
+      for (int r = 0; frame && r < count_; ++r)
         if (frame->image && records_[r] == frame->image) {
           doomed.push_back(frame);
           break;

@@ -5,6 +5,7 @@
 #include <quarn/frames/Quarn_2D_Frame.h>
 
 #include "classes/Iterator_Table.h"
+#include "classes/Node_Kinds.h"
 
 namespace quarn {
 
@@ -17,11 +18,13 @@ void Mark(Quarn_2D_Frame* frame, const Region_2D* region, Frame_Mark which) {
 
 void Frames_Mark(Quarn_2D* node, Quarn_Window* window, uint8_t filter, const Region_2D* region,
                  Frame_Mark which) {
-  if (node->Class_A_Get() == Quarn_2D_Frame::Class_A)
-    return Mark(static_cast<Quarn_2D_Frame*>(node), region, which);
+  if (node->Class_A_Get() == Class_A_Frame) {
+    if (Quarn_2D_Frame* frame = Frame_If(node)) Mark(frame, region, which);
+    return;
+  }
   Iterator_Scope walk("Frames_Mark", node);
-  while (Quarn_2D* frame = Iterator_Class_2D(walk.id, Quarn_2D_Frame::Class_A, window, filter))
-    Mark(static_cast<Quarn_2D_Frame*>(frame), region, which);
+  while (Quarn_2D* found = Iterator_Class_2D(walk.id, Class_A_Frame, window, filter))
+    if (Quarn_2D_Frame* frame = Frame_If(found)) Mark(frame, region, which);
 }
 
 }  // namespace quarn

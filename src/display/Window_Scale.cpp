@@ -35,7 +35,7 @@ template <class Fn>
 void For_Each_Selected_Frame(Quarn_Window* window, const char* label, Fn&& fn) {
   Iterator_Scope walk(label, nullptr);
   while (Quarn_2D* node = Iterator_Class_2D(walk.id, Quarn_2D_Frame::Class_A, window, Filter_Selected))
-    fn(static_cast<Quarn_2D_Frame*>(node));
+    if (Quarn_2D_Frame* frame = Frame_If(node)) fn(frame);
 }
 
 float Zoom_Clamp(float z) { return z <= Zoom_Min ? Zoom_Min : std::min(z, Zoom_Max); }
@@ -50,8 +50,8 @@ void Zoom_Store(Quarn_2D_Frame* frame, int index, bool single, float z) {
   if (!parent) return;
   for (int i = 0; i < parent->Child_Get_Nb(); ++i) {
     Quarn_2D* sibling = parent->Child_Get_Pt(i);
-    if (!Is_Frame(sibling)) continue;
-    auto* f = static_cast<Quarn_2D_Frame*>(sibling);
+    auto* f = Frame_If(sibling);
+    if (!f) continue;
     if (f->zoom && f->zoom[index]) f->zoom[index][1] = z;
   }
 }
@@ -89,7 +89,7 @@ void Fct_Change_Scale(Quarn_Window* window, float absolute, float factor) {
     return;
   }
   Quarn_2D** over_slot = g_frame_ovr.As<Quarn_2D*>();
-  auto* over = over_slot && Is_Frame(*over_slot) ? static_cast<Quarn_2D_Frame*>(*over_slot) : nullptr;
+  Quarn_2D_Frame* over = over_slot ? Frame_If(*over_slot) : nullptr;
   const Point_2D* mouse_frm = g_mouse_frm.As<Point_2D>();
   const Point_2D kept = mouse_frm ? *mouse_frm : Point_2D(6);
 

@@ -6,6 +6,7 @@
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 
+#include "classes/Node_Kinds.h"
 #include "classes/Tree_Trace.h"
 #include "classes/Window_Selector.h"
 #include "script/Remembered_Variable.h"
@@ -24,10 +25,6 @@ constexpr uint64_t Redraw_Frame = 8;
 quarn::Remembered_Variable g_morpho_merge_nb{L"$MORPHO_MERGE_NB"};
 
 #define CHECK_FRAME(object, label) QUARN_CHECK(quarn::Object_Of(object), Frame, label)
-
-bool Is_Frame(Quarn_2D* node) {
-  return node && node->Class_Magic_Get() == 0xAABA && node->Class_A_Get() == Quarn_2D_Frame::Class_A;
-}
 
 // Stamp of a record for ordering: the primary one when it was recorded, else the secondary.
 int Stamp_Of(const Host_Image_Record* r) {
@@ -148,8 +145,8 @@ int Quarn_2D_Frame::Resize(Quarn_Window* window, Region_2D* corner) {
 int Quarn_2D_Frame::Compare(Quarn_2D* other_node) {
   if (!CHECK_FRAME(this, "Quarn_2D_Frame::Compare")) return 0;
   // Frames sort after nodes that are no frames; those compare among themselves by their keys.
-  if (!Is_Frame(other_node)) return image ? 6 : Quarn_2D::Compare(other_node);
-  auto* other = static_cast<Quarn_2D_Frame*>(other_node);
+  auto* other = quarn::Frame_If(other_node);
+  if (!other) return image ? 6 : Quarn_2D::Compare(other_node);
   if (image && !other->image) return 6;
   if (!image && other->image) return -6;
 

@@ -41,7 +41,7 @@ Region_2D Default_Area(const Quarn_Window* window, uint16_t mode) {
 }
 
 /// Notes the single frame as the one under the pointer when no other is and the pointer is on it.
-void Pointer_Over(Quarn_Window* window, Quarn_2D* frame, const Region_2D& rect) {
+void Pointer_Over(Quarn_Window* window, Quarn_2D_Frame* frame, const Region_2D& rect) {
   Quarn_2D** over = Frame_Over_Slot();
   const Point_2D* mouse = Mouse_Inf();
   if (!over || *over || !mouse) return;
@@ -49,7 +49,7 @@ void Pointer_Over(Quarn_Window* window, Quarn_2D* frame, const Region_2D& rect) 
     return;
   *over = frame;
   if (Point_2D* in_frame = Mouse_Frm())
-    *in_frame = static_cast<Quarn_2D_Frame*>(frame)->Inf_2_Frm(window, *mouse);
+    *in_frame = frame->Inf_2_Frm(window, *mouse);
 }
 
 }  // namespace
@@ -64,8 +64,8 @@ int Quarn_2D::Resize(Quarn_Window* window, Region_2D* area_in) {
   const Region_2D area = area_in ? *area_in : Default_Area(window, window_mode);
 
   if (window_mode == WINDOW_MODE_2D_ONE) {
-    Quarn_2D* frame = Frame_Cur_Get(Window_Index_Of(window));
-    if (!Is_Frame(frame)) return Out("! *Frame_Cur", 0);
+    Quarn_2D_Frame* frame = Frame_If(Frame_Cur_Get(Window_Index_Of(window)));
+    if (!frame) return Out("! *Frame_Cur", 0);
     Region_2D corner = area;
     frame->Resize(window, &corner);
     const Region_2D rect = frame->Inside_Get(window);

@@ -34,6 +34,4 @@ int Frame_Cur_Set(int index, Quarn_2D* frame) {
   return 1;
 }
 
-bool Is_Frame(const Quarn_2D* node) { return node && node->Class_A_Get() == Class_A_Frame; }
-
 }  // namespace quarn

@@ -1,6 +1,7 @@
 // The host variables through which the display and interaction code reach the 2D database.
 #pragma once
 
+#include "classes/Node_Kinds.h"
 #include "script/Remembered_Variable.h"
 
 class Quarn_2D;
@@ -14,7 +15,5 @@ Quarn_2D* Root_2D_Get();
 Quarn_2D* Frame_Cur_Get(int index);
 /// Sets the current frame of window index; 0 when the host keeps no such table.
 int Frame_Cur_Set(int index, Quarn_2D* frame);
-/// True when the node is a frame.
-bool Is_Frame(const Quarn_2D* node);
 
 }  // namespace quarn

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace iterator_test {
@@ -83,8 +84,14 @@ private:
     std::getline(parts, name, ':');
     std::getline(parts, a, ':');
     std::getline(parts, b, ':');
-    auto* n = new Group<Base>(Host_Char_To_Wide(name.c_str()));
-    n->Class_A_Set(uint16_t(std::stoul(a, nullptr, 16)));
+    const auto class_a = uint16_t(std::stoul(a, nullptr, 16));
+    Base* n = nullptr;
+    // Frames are real frames (without a record), since the library takes them for what they are.
+    if constexpr (std::is_same_v<Base, Quarn_2D>)
+      if (class_a == Quarn_2D_Frame::Class_A) n = new Quarn_2D_Frame(nullptr, nullptr, 0, 0);
+    if (!n) n = new Group<Base>(L"");
+    n->Name_Set(L"%ls", Host_Char_To_Wide(name.c_str()));
+    n->Class_A_Set(class_a);
     if (!b.empty()) n->Class_B_Set(uint16_t(std::stoul(b, nullptr, 16)));
     node[name] = n;
     return n;

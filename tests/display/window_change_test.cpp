@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
 namespace {
 
 using display_test::Group;
@@ -16,13 +20,29 @@ public:
     Display_Host::SetUp();
     Platform_Clock_Manual(1);
   }
-  /// A group of n children under the root, children named c0, c1 ...; class A of the children.
-  Group* Make_Group(int n, uint16_t child_class = 0x2001) {
+  void TearDown() override {
+    files_.clear();  // files take their frames out of the tree, so they go while it exists
+    Display_Host::TearDown();
+  }
+  /// A group of n children under the root, children named c0, c1 ...
+  Group* Make_Group(int n) {
     auto* group = new Group(L"group");
     root_->Child_Add(group);
-    for (int i = 0; i < n; ++i) group->Child_Add(new Group((L"c" + std::to_wstring(i)).c_str(), child_class));
+    for (int i = 0; i < n; ++i) group->Child_Add(new Group((L"c" + std::to_wstring(i)).c_str()));
     return group;
   }
+  /// A group of n frames (the slices of one 4 x 4 record) under the root.
+  Group* Make_Frames(int n) {
+    std::vector<uint16_t> pixels(size_t(16 * n), 1);
+    auto** list = static_cast<Host_Image_Record**>(std::calloc(2, sizeof(void*)));
+    list[0] = Host_Image_Create(4, 4, n, 1, HOST_PIXEL_U16, pixels.data());
+    files_.push_back(std::make_unique<Quarn_2D_File>(L"/scans/window.img", reinterpret_cast<void**>(list)));
+    auto* group = new Group(L"group");
+    root_->Child_Add(group);
+    for (int i = 0; i < n; ++i) Class_2D_Frame_Insert(group, files_.back().get(), 0, 0, i);
+    return group;
+  }
+  std::vector<std::unique_ptr<Quarn_2D_File>> files_;
   /// Advances the clock by ms and runs what is due on the main window.
   void Run(uint32_t ms) {
     Platform_Clock_Advance(ms);
@@ -31,7 +51,7 @@ public:
 };
 
 TEST_F(Window_Change_Test, LoopTicksStepTheCurrentChildAndWrap) {
-  Group* group = Make_Group(3, 0x2FFF);
+  Group* group = Make_Frames(3);
   group->loop_rate[0] = 10;  // one step every 100 ms
   group->Flag_Set_On(0x10, W(0), CLASS_FLAG_LOOP);
   ASSERT_EQ(Fct_Loop_Start(W(0), group, 0), 1);
@@ -86,7 +106,7 @@ TEST_F(Window_Change_Test, SingleFrameModeFallsBackWithoutFrames) {
 }
 
 TEST_F(Window_Change_Test, SingleFrameModeShowsTheFirstFrame) {
-  Group* group = Make_Group(3, 0x2FFF);
+  Group* group = Make_Frames(3);
   W(0)->pan_x.value = W(0)->pan_y.value = 5;
   W(0)->module_2d = 7;
   Fct_Change_Mode(W(0), WINDOW_MODE_2D_ONE);
@@ -103,7 +123,7 @@ TEST_F(Window_Change_Test, SingleFrameModeShowsTheFirstFrame) {
 }
 
 TEST_F(Window_Change_Test, ChangeChildMovesTheCurrentFrame) {
-  Group* group = Make_Group(3, 0x2FFF);
+  Group* group = Make_Frames(3);
   Fct_Change_Mode(W(0), WINDOW_MODE_2D_ONE);
   Fct_Change_Child(W(0), group->Child_Get_Pt(2));
   void** frames = *static_cast<void***>(Host_Var_Get(L"$FRAME_CUR", nullptr, nullptr, nullptr));

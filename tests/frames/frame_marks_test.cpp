@@ -54,3 +54,25 @@ TEST_F(Frame_Test, ColourFilterKeepsColourFramesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression: a node that carries the frame's class word without being a frame (a module's own
+// node, or a test's) was marked as a frame, writing past the end of the object.
+TEST_F(Frame_Test, NodeWithTheFrameClassWordIsNotMarkedAsAFrame) {
+  Quarn_2D_File* file = Add_File(L"/x/impostor.dcm", {frame_test::Ramp(20, 10)});
+  auto* group = new Group();
+  root_.Child_Add(group);
+  auto* impostor = new Group();
+  impostor->Class_A_Set(Quarn_2D_Frame::Class_A);
+  group->Child_Add(impostor);
+  Quarn_2D_Frame* frame = Insert(file, 0, 0, group);
+  frame->Region_Update_Clear();
+  const Region_2D box(6, 2, 3, 5, 7);
+  Fct_Update(UPDATE_DATA_TAG, UPDATE_NO_WINDOW, group, &box);  // walks over both
+  Fct_Update(UPDATE_DATA_TAG, UPDATE_NO_WINDOW, impostor, &box);  // names it directly
+  EXPECT_EQ(frame->reg_update.x_min, 2.0f);
+  EXPECT_NE(impostor->Update_A_Get_Bit(0x10, nullptr, ~0ull), 0u);  // still marked as a node
+}
+
+}  // namespace
