@@ -70,8 +70,10 @@ int Fct_Match_Template_Geom(const wchar_t* pattern, int max, Quarn_3D_Geom* out[
   if (!list.Valid()) return 0;
   const bool all = quarn::Is_All(pattern);
   quarn::Iterator_Scope walk(kGeom.function, nullptr);
-  while (Quarn_3D* node = Iterator_Class_3D(walk.id, quarn::Class_A_Geom, nullptr, 0))
-    if (all || Host_Str_Match(node->Name_Get(), pattern))
-      if (!list.Add(quarn::Geom_Of(node))) break;
+  while (Quarn_3D* node = Iterator_Class_3D(walk.id, quarn::Class_A_Geom, nullptr, 0)) {
+    Quarn_3D_Geom* geom = quarn::Geom_If(node);
+    if (geom && (all || Host_Str_Match(node->Name_Get(), pattern)))
+      if (!list.Add(geom)) break;
+  }
   return list.Result();
 }

@@ -27,8 +27,11 @@ inline Quarn_2D_Frame* Frame_If(Quarn_2D* node) {
 }
 /// True when the node is a frame (see Frame_If).
 inline bool Is_Frame(const Quarn_2D* node) { return Frame_If(const_cast<Quarn_2D*>(node)) != nullptr; }
-/// A node of class A 0x3FFF as the geometry object it is.
-inline Quarn_3D_Geom* Geom_Of(Quarn_3D* node) { return static_cast<Quarn_3D_Geom*>(node); }
+/// The node as a geometry object, or null when it is none (class word and real type, as for
+/// frames).
+inline Quarn_3D_Geom* Geom_If(Quarn_3D* node) {
+  return node && node->Class_A_Get() == Class_A_Geom ? dynamic_cast<Quarn_3D_Geom*>(node) : nullptr;
+}
 /// The object base of a point marker; a point derives from Quarn alone, so its base sits at its
 /// address (the point class is not in the library yet).
 inline const Quarn* Point_Base(const Quarn_Point* point) { return reinterpret_cast<const Quarn*>(point); }

@@ -69,7 +69,8 @@ void Keep_Under_Pointer(Quarn_Window* window, Quarn_2D_Frame* frame, Point_2D fr
 void Geometry_Extent_Add(Region_3D& box) {
   Iterator_Scope walk("Fct_3D_Center", nullptr);
   while (Quarn_3D* node = Iterator_Class_3D(walk.id, Quarn_3D_Geom::Class_A, nullptr, 0)) {
-    const Host_Movie_Record* movie = static_cast<Quarn_3D_Geom*>(node)->movie;
+    const Quarn_3D_Geom* geom = Geom_If(node);
+    const Host_Movie_Record* movie = geom ? geom->movie : nullptr;
     if (!movie) continue;
     box.Add(movie->box_min[0], movie->box_min[1], movie->box_min[2]);
     box.Add(movie->box_max[0], movie->box_max[1], movie->box_max[2]);

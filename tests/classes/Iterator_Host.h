@@ -86,9 +86,12 @@ private:
     std::getline(parts, b, ':');
     const auto class_a = uint16_t(std::stoul(a, nullptr, 16));
     Base* n = nullptr;
-    // Frames are real frames (without a record), since the library takes them for what they are.
+    // Frames and geometry are the real objects (without records), since the library takes them for
+    // what they are.
     if constexpr (std::is_same_v<Base, Quarn_2D>)
       if (class_a == Quarn_2D_Frame::Class_A) n = new Quarn_2D_Frame(nullptr, nullptr, 0, 0);
+    if constexpr (std::is_same_v<Base, Quarn_3D>)
+      if (class_a == Quarn_3D_Geom::Class_A) n = new Quarn_3D_Geom(nullptr, nullptr, 0);
     if (!n) n = new Group<Base>(L"");
     n->Name_Set(L"%ls", Host_Char_To_Wide(name.c_str()));
     n->Class_A_Set(class_a);

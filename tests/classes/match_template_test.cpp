@@ -196,7 +196,7 @@ TEST_F(Match_Template, FramesByNameOrPositionInTreeOrder) {
 TEST_F(Match_Template, GeometriesOfTheThreeDTree) {
   Tree<Quarn_3D> tree("R:3001 ( A:3010 ( liver:3FFF lung:3FFF ) B:3010 ( lesion:3FFF ) heart:3FFF )");
   *Var<void*>(L"$DB_3D_ROOT_PT") = tree.root;
-  for (const char* n : {"liver", "lung", "lesion", "heart"}) name_of[quarn::Geom_Of(tree[n])] = n;
+  for (const char* n : {"liver", "lung", "lesion", "heart"}) name_of[quarn::Geom_If(tree[n])] = n;
   Check<Quarn_3D_Geom*>("Fct_Match_Template_Geom",
                         {
                             {"three match, max 2", L"l*", 2, "2: liver lung",
