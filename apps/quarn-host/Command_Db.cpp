@@ -29,6 +29,13 @@ int Frame_Count() {
   return count;
 }
 
+/// The grouping levels a word names, or -1 when it is not a whole number.
+int Levels_Of(const std::wstring& word) {
+  wchar_t* end = nullptr;
+  const long levels = std::wcstol(word.c_str(), &end, 10);
+  return !word.empty() && end && *end == L'\0' && levels >= 0 && levels <= Max_Levels ? int(levels) : -1;
+}
+
 int Generate(int levels) {
   if (levels < 0 || levels > Max_Levels) {
     Host_Print(L"db: generate takes 0, 1 or 2 grouping levels");
@@ -72,8 +79,7 @@ int Frames() {
 int Db(int* nb_arg, wchar_t*** pt_arg) {
   if (!Script_Arg_Check_Range(L"db:", *nb_arg, 1, 2)) return 0;
   const std::wstring what = Host_Expand((*pt_arg)[0]);
-  if (what == L"generate")
-    return Generate(*nb_arg > 1 ? int(std::wcstol(Host_Expand((*pt_arg)[1]).c_str(), nullptr, 10)) : Max_Levels);
+  if (what == L"generate") return Generate(*nb_arg > 1 ? Levels_Of(Host_Expand((*pt_arg)[1])) : Max_Levels);
   if (what == L"dump") {
     Database_2D_Stool(quarn::msg::Notice);
     return 1;
