@@ -29,7 +29,7 @@ int Frame_Count() {
   return count;
 }
 
-/// The grouping levels a word names, or -1 when it is not a whole number.
+/// The grouping levels a word names, or -1 when it is not 0, 1 or 2.
 int Levels_Of(const std::wstring& word) {
   wchar_t* end = nullptr;
   const long levels = std::wcstol(word.c_str(), &end, 10);
@@ -41,8 +41,14 @@ int Generate(int levels) {
     Host_Print(L"db: generate takes 0, 1 or 2 grouping levels");
     return 0;
   }
-  *Var<Module_Functions**>(L"$DB_2D_TREE_PT") = levels ? g_modules : nullptr;
-  *Var<int>(L"$DB_2D_TREE_NB") = levels;
+  auto** modules = Var<Module_Functions**>(L"$DB_2D_TREE_PT");
+  int* count = Var<int>(L"$DB_2D_TREE_NB");
+  if (!modules || !count) {
+    Host_Print(L"db: the host defines no 2D tree modules ($DB_2D_TREE_PT, $DB_2D_TREE_NB)");
+    return 0;
+  }
+  *modules = levels ? g_modules : nullptr;
+  *count = levels;
   if (!Database_2D_Tree_Generate()) return 0;
   Host_Print((L"db: " + std::to_wstring(Frame_Count()) + L" frame(s) in the 2D tree").c_str());
   return 1;
