@@ -17,11 +17,6 @@ constexpr uint32_t Trace = quarn::msg::DB_Cleanup;
 
 quarn::db::Dimension& Dim() { return quarn::db::Dim(0); }
 
-bool Root_Modified(Quarn_1D* root) {
-  return root && root->Flag_Get_Bit(quarn::mode::Self, reinterpret_cast<void*>(quarn::Selector_None),
-                                    quarn::flag::Modified);
-}
-
 }  // namespace
 
 int Class_1D_Data_Insert(Quarn_1D* parent, Quarn_1D_File* file, uint16_t, int index) {
@@ -29,54 +24,29 @@ int Class_1D_Data_Insert(Quarn_1D* parent, Quarn_1D_File* file, uint16_t, int in
 }
 
 int Database_1D_Cleanup() {
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_1D_Cleanup()");
-  if (Root_Modified(Dim().Root<Quarn_1D>()) && !quarn::db::Cleanup_Confirmed()) {
-    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Cleanup(cancel)");
+  if (!quarn::db::Tree_Cleanup<Quarn_1D_Root, Quarn_1D>(Dim(), "Database_1D_Cleanup", Database_1D_Free))
     return 0;
-  }
-  Dim().Index_Reset();
-  Database_1D_Free();
-  if (Quarn_1D** slot = Dim().Root_Slot<Quarn_1D>()) {
-    *slot = new (std::nothrow) Quarn_1D_Root();
-    if (!*slot) QUARN_MEMORY_ERROR_NEW();
-  }
   QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Cleanup()");
   return 1;
 }
 
-void Database_1D_Free() {
-  if (Quarn_1D** slot = Dim().Root_Slot<Quarn_1D>()) {
-    delete *slot;
-    *slot = nullptr;
-  }
-}
+void Database_1D_Free() { quarn::db::Root_Delete<Quarn_1D>(Dim()); }
 
 int Database_1D_Tree_Generate() {
   static const char* const label = "Database_1D_Tree_Generate";
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_1D_Tree_Generate()");
-  quarn::db::Rebuild_Open(label);
-  if (!Database_1D_Cleanup()) {
-    quarn::db::Rebuild_Close(label);
-    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate(bad cleanup)");
-    return 0;
-  }
-  Quarn_1D_File* const* files = nullptr;
-  const int count = Dim().Files(&files);
-  Fct_Progress_Start(4 * count);
-  const int built = quarn::db::Generate_Files(
-      label, files, count, [](Quarn_1D_File* file) { return Database_1D_File_Add(file); },
-      [](Quarn_1D_File* file) { return quarn::Name_Of(file); });
-  if (!built) {
-    Fct_Progress_Stop();
-    QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate(failed)");
-    return 0;
-  }
-  quarn::db::Rebuild_Close(label);
-  Database_1D_Stool(static_cast<int>(Trace));
-  Fct_Update(0x401);
-  Fct_Progress_Stop();
-  QUARN_REPORT(Trace, "<<< out Fct: Database_1D_Tree_Generate()");
-  return 1;
+  const auto fill = [] {
+    Quarn_1D_File* const* files = nullptr;
+    const int count = Dim().Files(&files);
+    Fct_Progress_Start(4 * count);
+    return quarn::db::Generate_Files(
+        label, files, count, [](Quarn_1D_File* file) { return Database_1D_File_Add(file); },
+        [](Quarn_1D_File* file) { return quarn::Name_Of(file); });
+  };
+  const auto finish = [] {
+    Database_1D_Stool(static_cast<int>(Trace));
+    Fct_Update(0x401);
+  };
+  return quarn::db::Tree_Generate(label, Database_1D_Cleanup, fill, finish);
 }
 
 int Database_1D_File_Add(Quarn_1D_File* file) {

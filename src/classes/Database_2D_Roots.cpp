@@ -33,25 +33,11 @@ void Frame_Cur_Clear() {
   for (int i = 0; count && i < *count; ++i) quarn::Frame_Cur_Set(i, nullptr);
 }
 
-bool Root_Modified(Quarn_2D* root) {
-  return root && root->Flag_Get_Bit(quarn::mode::Self, reinterpret_cast<void*>(quarn::Selector_None),
-                                    quarn::flag::Modified);
-}
-
 }  // namespace
 
 int Database_2D_Cleanup() {
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Cleanup()");
-  if (Root_Modified(Dim().Root<Quarn_2D>()) && !quarn::db::Cleanup_Confirmed()) {
-    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Cleanup(cancel)");
+  if (!quarn::db::Tree_Cleanup<Quarn_2D_Root, Quarn_2D>(Dim(), "Database_2D_Cleanup", Database_2D_Free))
     return 0;
-  }
-  Dim().Index_Reset();
-  Database_2D_Free();
-  if (Quarn_2D** slot = Dim().Root_Slot<Quarn_2D>()) {
-    *slot = new (std::nothrow) Quarn_2D_Root();
-    if (!*slot) QUARN_MEMORY_ERROR_NEW();
-  }
   Frame_Ovr_Clear();
   Frame_Cur_Clear();
   QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Cleanup()");
@@ -61,10 +47,7 @@ int Database_2D_Cleanup() {
 void Database_2D_Free() {
   QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Free()");
   // The geometry-to-point links are to be cut here too, once point markers exist.
-  if (Quarn_2D** slot = Dim().Root_Slot<Quarn_2D>()) {
-    delete *slot;
-    *slot = nullptr;
-  }
+  quarn::db::Root_Delete<Quarn_2D>(Dim());
   if (uint64_t* redraw = g_flag_redraw.As<uint64_t>()) *redraw = 0;
   if (uint64_t* update = g_flag_update.As<uint64_t>()) *update &= Update_Kept_On_Free;
   QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Free()");
@@ -72,32 +55,21 @@ void Database_2D_Free() {
 
 int Database_2D_Tree_Generate() {
   static const char* const label = "Database_2D_Tree_Generate";
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Tree_Generate()");
-  quarn::db::Rebuild_Open(label);
-  if (!Database_2D_Cleanup()) {
-    quarn::db::Rebuild_Close(label);
-    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate(bad cleanup)");
-    return 0;
-  }
-  Quarn_2D_File* const* files = nullptr;
-  const int count = Dim().Files(&files);
-  Fct_Progress_Start(4 * count);
-  Frame_Ovr_Clear();
-  const int built = quarn::db::Generate_Files(
-      label, files, count, [](Quarn_2D_File* file) { return Database_2D_File_Add(file); },
-      [](Quarn_2D_File* file) { return file ? file->Path_Get() : L"null"; });
-  if (!built) {
-    Fct_Progress_Stop();
-    QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate(failed)");
-    return 0;
-  }
-  quarn::db::Rebuild_Close(label);
-  Database_2D_Stool(static_cast<int>(Trace));
-  Fct_Update(0x102);
-  Fct_Update(0x200000);
-  Fct_Update(0x402);
-  Fct_Redraw(0xFFFF);
-  Fct_Progress_Stop();
-  QUARN_REPORT(Trace, "<<< out Fct: Database_2D_Tree_Generate()");
-  return 1;
+  const auto fill = [] {
+    Quarn_2D_File* const* files = nullptr;
+    const int count = Dim().Files(&files);
+    Fct_Progress_Start(4 * count);
+    Frame_Ovr_Clear();
+    return quarn::db::Generate_Files(
+        label, files, count, [](Quarn_2D_File* file) { return Database_2D_File_Add(file); },
+        [](Quarn_2D_File* file) { return file ? file->Path_Get() : L"null"; });
+  };
+  const auto finish = [] {
+    Database_2D_Stool(static_cast<int>(Trace));
+    Fct_Update(0x102);
+    Fct_Update(0x200000);
+    Fct_Update(0x402);
+    Fct_Redraw(0xFFFF);
+  };
+  return quarn::db::Tree_Generate(label, Database_2D_Cleanup, fill, finish);
 }

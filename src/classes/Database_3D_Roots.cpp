@@ -20,17 +20,7 @@ Remembered_Variable g_tag_pt{L"$DB_3D_TAG_PT"};
 
 quarn::db::Dimension& Dim() { return quarn::db::Dim(2); }
 
-bool Root_Modified(Quarn_3D* root) {
-  return root && root->Flag_Get_Bit(quarn::mode::Self, reinterpret_cast<void*>(quarn::Selector_None),
-                                    quarn::flag::Modified);
-}
-
-int Tag_Files(Quarn_3D_File* const** list) {
-  const int* count = g_tag_nb.As<int>();
-  Quarn_3D_File** const* files = g_tag_pt.As<Quarn_3D_File**>();
-  *list = files ? *files : nullptr;
-  return count && *list ? *count : 0;
-}
+int Tag_Files(Quarn_3D_File* const** list) { return quarn::db::List_Of(g_tag_nb, g_tag_pt, list); }
 
 int Add_All(const char* label, Quarn_3D_File* const* files, int count) {
   return quarn::db::Generate_Files(
@@ -41,64 +31,34 @@ int Add_All(const char* label, Quarn_3D_File* const* files, int count) {
 }  // namespace
 
 int Database_3D_Cleanup() {
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_3D_Cleanup()");
-  if (Root_Modified(Dim().Root<Quarn_3D>())) {
-    QUARN_REPORT(quarn::msg::Low_File, "in Database_3D_Cleanup(root=edited!)");
-    if (!quarn::db::Cleanup_Confirmed()) {
-      QUARN_REPORT(Trace, "<<< out Fct: Database_3D_Cleanup(cancel)");
-      return 0;
-    }
-  }
-  Dim().Index_Reset();
-  Database_3D_Free();
-  if (Quarn_3D** slot = Dim().Root_Slot<Quarn_3D>()) {
-    *slot = new (std::nothrow) Quarn_3D_Root();
-    if (!*slot) QUARN_MEMORY_ERROR_NEW();
-  }
+  if (!quarn::db::Tree_Cleanup<Quarn_3D_Root, Quarn_3D>(Dim(), "Database_3D_Cleanup", Database_3D_Free, true))
+    return 0;
   QUARN_REPORT(Trace, "<<< out Fct: Database_3D_Cleanup()");
   return 1;
 }
 
-void Database_3D_Free() {
-  if (Quarn_3D** slot = Dim().Root_Slot<Quarn_3D>()) {
-    delete *slot;
-    *slot = nullptr;
-  }
-}
+void Database_3D_Free() { quarn::db::Root_Delete<Quarn_3D>(Dim()); }
 
 int Database_3D_Tree_Generate() {
   static const char* const label = "Database_3D_Tree_Generate";
-  QUARN_REPORT(Trace, ">>> in  Fct: Database_3D_Tree_Generate()");
-  quarn::db::Rebuild_Open(label);
-  if (!Database_3D_Cleanup()) {
-    quarn::db::Rebuild_Close(label);
-    QUARN_REPORT(Trace, "<<< out Fct: Database_3D_Tree_Generate(bad cleanup)");
-    return 0;
-  }
-  Quarn_3D_File* const* files = nullptr;
-  Quarn_3D_File* const* tags = nullptr;
-  const int count = Dim().Files(&files);
-  const int tag_count = Tag_Files(&tags);
-  Fct_Progress_Start(4 * (count + tag_count));
-  QUARN_REPORT(Trace, "-> Database_3D_Tree_Generate(add read files)");
-  int built = Add_All(label, files, count);
-  if (built) {
+  const auto fill = [] {
+    Quarn_3D_File* const* files = nullptr;
+    Quarn_3D_File* const* tags = nullptr;
+    const int count = Dim().Files(&files);
+    const int tag_count = Tag_Files(&tags);
+    Fct_Progress_Start(4 * (count + tag_count));
+    QUARN_REPORT(Trace, "-> Database_3D_Tree_Generate(add read files)");
+    if (!Add_All(label, files, count)) return 0;
     QUARN_REPORT(Trace, "-> Database_3D_Tree_Generate(add generated files)");
-    built = Add_All(label, tags, tag_count);
-  }
-  if (!built) {
-    Fct_Progress_Stop();
-    QUARN_REPORT(Trace, "<<< out Fct: Database_3D_Tree_Generate(failed)");
-    return 0;
-  }
-  quarn::db::Rebuild_Close(label);
-  Fct_Update(0x404);
-  Fct_Update(0x40000000000ull);
-  Fct_Update(0x40000000);
-  Fct_Redraw(0x3FFF0000);
-  Fct_Progress_Stop();
-  QUARN_REPORT(Trace, "<<< out Fct: Database_3D_Tree_Generate()");
-  return 1;
+    return Add_All(label, tags, tag_count);
+  };
+  const auto finish = [] {
+    Fct_Update(0x404);
+    Fct_Update(0x40000000000ull);
+    Fct_Update(0x40000000);
+    Fct_Redraw(0x3FFF0000);
+  };
+  return quarn::db::Tree_Generate(label, Database_3D_Cleanup, fill, finish);
 }
 
 int Database_3D_File_Add(Quarn_3D_File* file) {

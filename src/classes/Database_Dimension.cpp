@@ -34,12 +34,7 @@ int Dim_Index(const char* dimension) {
   }
 }
 
-int Dimension::Modules(Module_Functions* const** list) {
-  const int* count = tree_nb.As<int>();
-  Module_Functions** const* modules = tree_pt.As<Module_Functions**>();
-  *list = modules ? *modules : nullptr;
-  return count && *list && *count > 0 ? *count : 0;
-}
+int Dimension::Modules(Module_Functions* const** list) { return List_Of(tree_nb, tree_pt, list); }
 
 bool Cleanup_Confirmed() {
   static const wchar_t* const buttons[] = {L"Go ahead", L"Cancel", nullptr};

@@ -7,12 +7,24 @@
 #include <quarn/host/Progress.h>
 #include <quarn/modules/Module_Functions.h>
 
+#include "classes/Window_Selector.h"
+#include "core/Check.h"
 #include "core/Trace.h"
 #include "script/Remembered_Variable.h"
 
 #include <cstdint>
+#include <new>
 
 namespace quarn::db {
+
+/// The array a pair of count and array variables holds; returns the count (0 without either).
+template <class T>
+int List_Of(Remembered_Variable& nb, Remembered_Variable& pt, T* const** list) {
+  const int* count = nb.As<int>();
+  T** const* items = pt.As<T**>();
+  *list = items ? *items : nullptr;
+  return count && *list && *count > 0 ? *count : 0;
+}
 
 /// The host variables of one tree ("1D", "2D" or "3D").
 struct Dimension {
@@ -44,10 +56,7 @@ struct Dimension {
   /// The file records; returns their count (0 without a list).
   template <class File>
   int Files(File* const** list) {
-    const int* count = file_nb.As<int>();
-    File** const* files = file_pt.As<File**>();
-    *list = files ? *files : nullptr;
-    return count && *list ? *count : 0;
+    return List_Of(file_nb, file_pt, list);
   }
 };
 
@@ -59,8 +68,45 @@ int Dim_Index(const char* dimension);
 /// Asks whether the unsaved edits may go; true for the first button ("Go ahead").
 bool Cleanup_Confirmed();
 
-/// The steps every generation shares around its file loop: batch, lock, progress, failure text.
-/// add(file) inserts one file; key(file) is the text the failure report names.
+/// True when the root carries the bit of unsaved edits (window index 0).
+template <class Node>
+bool Root_Modified(Node* root) {
+  return root && root->Flag_Get_Bit(mode::Self, reinterpret_cast<void*>(Selector_None), flag::Modified);
+}
+
+/// The clean-up every tree shares: the confirmation when the root holds unsaved edits (the 3D
+/// tree first says so), the node counter back to 0, free() to release the old tree and a new
+/// empty Root in the variable. 0 when the user keeps the edits; the caller traces the exit.
+template <class Root, class Node>
+int Tree_Cleanup(Dimension& d, const char* label, void (*free)(), bool report_edited = false) {
+  QUARN_REPORT(msg::DB_Cleanup, ">>> in  Fct: %s()", label);
+  if (Root_Modified(d.Root<Node>())) {
+    if (report_edited) QUARN_REPORT(msg::Low_File, "in %s(root=edited!)", label);
+    if (!Cleanup_Confirmed()) {
+      QUARN_REPORT(msg::DB_Cleanup, "<<< out Fct: %s(cancel)", label);
+      return 0;
+    }
+  }
+  d.Index_Reset();
+  free();
+  if (Node** slot = d.Root_Slot<Node>()) {
+    *slot = new (std::nothrow) Root();
+    if (!*slot) QUARN_MEMORY_ERROR_NEW();
+  }
+  return 1;
+}
+
+/// Destroys the tree of the dimension; its root variable becomes null.
+template <class Node>
+void Root_Delete(Dimension& d) {
+  if (Node** slot = d.Root_Slot<Node>()) {
+    delete *slot;
+    *slot = nullptr;
+  }
+}
+
+/// Adds every file with add(file); on the first failure leaves the lock, reports the file by
+/// key(file), closes the batch and returns 0.
 template <class File, class Add, class Key>
 int Generate_Files(const char* label, File* const* files, int count, Add&& add, Key&& key) {
   for (int i = 0; i < count; ++i) {
@@ -78,5 +124,28 @@ int Generate_Files(const char* label, File* const* files, int count, Add&& add, 
 void Rebuild_Open(const char* label);
 /// Leaves the global lock and closes the batch (cleanup failed or done).
 void Rebuild_Close(const char* label);
+
+/// The generation every tree shares: batch and lock around cleanup() and fill() (which starts the
+/// progress and adds the files, 0 on a failed file), then finish() with the batch released.
+template <class Fill, class Finish>
+int Tree_Generate(const char* label, int (*cleanup)(), Fill&& fill, Finish&& finish) {
+  QUARN_REPORT(msg::DB_Cleanup, ">>> in  Fct: %s()", label);
+  Rebuild_Open(label);
+  if (!cleanup()) {
+    Rebuild_Close(label);
+    QUARN_REPORT(msg::DB_Cleanup, "<<< out Fct: %s(bad cleanup)", label);
+    return 0;
+  }
+  if (!fill()) {
+    Fct_Progress_Stop();
+    QUARN_REPORT(msg::DB_Cleanup, "<<< out Fct: %s(failed)", label);
+    return 0;
+  }
+  Rebuild_Close(label);
+  finish();
+  Fct_Progress_Stop();
+  QUARN_REPORT(msg::DB_Cleanup, "<<< out Fct: %s()", label);
+  return 1;
+}
 
 }  // namespace quarn::db
