@@ -28,6 +28,24 @@ uint8_t** Erase_Publish(Quarn_2D_Frame* frame, uint8_t** rows) {
   return rows;
 }
 
+// Fills the erase layer (made when missing) under the frame's lock and publishes it; traces the
+// exit of label.
+template <class Fill>
+uint8_t** Erase_Fill(Quarn_2D_Frame* frame, const char* label, Fill&& fill) {
+  frame->Critical_Class_In(label);
+  bool created;
+  auto** rows = reinterpret_cast<uint8_t**>(Layer_Rows(frame, Layer_Erase, "Erase Buffer", &created));
+  if (rows) fill(rows);
+  frame->Critical_Class_Out(label);
+  if (!rows) {
+    Trace_Out(label, "! erase");
+    return nullptr;
+  }
+  Erase_Publish(frame, rows);
+  Trace_Out(label);
+  return rows;
+}
+
 }  // namespace
 
 uint8_t** Quarn_2D_Frame::Erase_Get() {
@@ -44,20 +62,9 @@ uint8_t** Quarn_2D_Frame::Erase_Clear() {
   constexpr const char* label = "Quarn_2D_Frame::Erase_Clear";
   Trace_In(label, this);
   if (!CHECK_FRAME(label)) return nullptr;
-  Critical_Class_In(label);
-  bool created;
-  auto** rows =
-      reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
-  if (rows)
+  return Erase_Fill(this, label, [this](uint8_t** rows) {
     for (int y = 0; y < height; ++y) std::memset(rows[y], 0, width);
-  Critical_Class_Out(label);
-  if (!rows) {
-    Trace_Out(label, "! erase");
-    return nullptr;
-  }
-  Erase_Publish(this, rows);
-  Trace_Out(label);
-  return rows;
+  });
 }
 
 uint8_t** Quarn_2D_Frame::Erase_Load() {
@@ -69,21 +76,10 @@ uint8_t** Quarn_2D_Frame::Erase_Load() {
     Trace_Out(label, "! work_tag");
     return nullptr;
   }
-  Critical_Class_In(label);
-  bool created;
-  auto** rows =
-      reinterpret_cast<uint8_t**>(Layer_Rows(this, Layer_Erase, "Erase Buffer", &created));
-  if (rows)
+  return Erase_Fill(this, label, [this, tags](uint8_t** rows) {
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) rows[y][x] = uint8_t(tags[y][x]);
-  Critical_Class_Out(label);
-  if (!rows) {
-    Trace_Out(label, "! erase");
-    return nullptr;
-  }
-  Erase_Publish(this, rows);
-  Trace_Out(label);
-  return rows;
+  });
 }
 
 void Quarn_2D_Frame::Erase_Restore() {

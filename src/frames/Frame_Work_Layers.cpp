@@ -65,6 +65,14 @@ void Tag_Fill(Quarn_2D_Frame* frame, uint16_t** rows, const Region_2D& area) {
   }
 }
 
+// Zeroes a layer's rows, when its buffer exists, under the frame's lock; traces the exit of label.
+void Layer_Zero(Quarn_2D_Frame* frame, const Layer_Kind& layer, const char* label) {
+  frame->Critical_Class_In(label);
+  if (Quarn_Buffer* buffer = frame->User_Get(layer.slot)) buffer->Matrix_Clear();
+  frame->Critical_Class_Out(label);
+  Trace_Out(label);
+}
+
 }  // namespace
 
 int32_t** Quarn_2D_Frame::Work_GLI_Get() {
@@ -111,11 +119,7 @@ int32_t** Quarn_2D_Frame::Work_GLI_Load() {
 void Quarn_2D_Frame::Work_GLI_Clear() {
   constexpr const char* label = "Quarn_2D_Frame::Work_GLI_Clear";
   Trace_In(label, this);
-  if (!CHECK_FRAME(label)) return;
-  Critical_Class_In(label);
-  if (Quarn_Buffer* buffer = User_Get(Layer_Work_GLI.slot)) buffer->Matrix_Clear();
-  Critical_Class_Out(label);
-  Trace_Out(label);
+  if (CHECK_FRAME(label)) Layer_Zero(this, Layer_Work_GLI, label);
 }
 
 uint16_t** Quarn_2D_Frame::Work_TAG_Get() {
@@ -159,9 +163,5 @@ uint16_t** Quarn_2D_Frame::Work_TAG_Load() {
 void Quarn_2D_Frame::Work_TAG_Clear() {
   constexpr const char* label = "Quarn_2D_Frame::Work_TAG_Clear";
   Trace_In(label, this);
-  if (!CHECK_FRAME(label)) return;
-  Critical_Class_In(label);
-  if (Quarn_Buffer* buffer = User_Get(Layer_Work_TAG.slot)) buffer->Matrix_Clear();
-  Critical_Class_Out(label);
-  Trace_Out(label);
+  if (CHECK_FRAME(label)) Layer_Zero(this, Layer_Work_TAG, label);
 }
