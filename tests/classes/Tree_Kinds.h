@@ -23,9 +23,7 @@ using All_Kinds = ::testing::Types<Kind_1D, Kind_2D, Kind_3D>;
 struct Kind_Name {
   template <class K>
   static std::string GetName(int) {
-    if (std::is_same_v<K, Kind_1D>) return "1D";
-    if (std::is_same_v<K, Kind_2D>) return "2D";
-    return "3D";
+    return std::is_same_v<K, Kind_1D> ? "1D" : std::is_same_v<K, Kind_2D> ? "2D" : "3D";
   }
 };
 

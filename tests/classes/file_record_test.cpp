@@ -48,29 +48,16 @@ TEST(FileRecord, EachKindCountsItsOwnSequence) {
   EXPECT_EQ(uint16_t(b.Class_B_Get() - a.Class_B_Get()), 1);  // the others took none of them
   EXPECT_EQ(uint16_t(c.Class_B_Get() - b.Class_B_Get()), 1);
   EXPECT_EQ(uint16_t(y.Class_B_Get() - x.Class_B_Get()), 1);
-  EXPECT_EQ(a.Class_Magic_Get(), 0xABBA);
-  EXPECT_EQ(x.Class_Magic_Get(), 0xABBC);
-  EXPECT_EQ(a.Class_A_Get(), 0);
-  EXPECT_EQ(x.Class_A_Get(), 0);
-  EXPECT_GT(a.Time_Get(), 0);
   EXPECT_EQ(Quarn_1D_File::Counter_Get(), uint16_t(c.Class_B_Get() + 1));
   EXPECT_EQ(Quarn_3D_File::Counter_Get(), uint16_t(y.Class_B_Get() + 1));
 }
 
 TEST(FileRecord, NameIsTheBaseNameOfThePath) {
-  struct Case {
-    const wchar_t* path;
-    const wchar_t* name;
-  };
-  const Case cases[] = {
-      {L"C:\\scans\\Liver.stl", L"Liver"},        // folder and extension dropped
-      {L"/data/run.2/spectrum.dat", L"spectrum"},  // a dot in the folder is no extension
-  };
-  for (const Case& c : cases) {
-    Quarn_1D_File one(c.path, nullptr);
-    Quarn_3D_File three(c.path, 0, nullptr);
-    EXPECT_STREQ(one.Name_Get(), c.name) << c.path;
-    EXPECT_STREQ(three.Name_Get(), c.name) << c.path;
+  // Folder and extension dropped; a dot in the folder is no extension.
+  for (const auto& [path, name] :
+       {std::pair{L"C:\\scans\\Liver.stl", L"Liver"}, {L"/data/run.2/spectrum.dat", L"spectrum"}}) {
+    EXPECT_STREQ(Quarn_1D_File(path, nullptr).Name_Get(), name) << path;
+    EXPECT_STREQ(Quarn_3D_File(path, 0, nullptr).Name_Get(), name) << path;
   }
 }
 
@@ -211,10 +198,7 @@ TEST(File1D, WithoutTheCurveFlagNothingIsCopied) {
   EXPECT_EQ(file.Has_Curves(), 0);
   EXPECT_EQ(file.Curve_Count(), 0);
   EXPECT_EQ(file.Curve_Get(0), nullptr);
-  EXPECT_EQ(file.curve_marks, nullptr);
   EXPECT_EQ(file.Bounds_Get().code, 0);  // still empty
-  EXPECT_EQ(file.Bounds_Get().x_min, 100000.f);
-  EXPECT_EQ(file.Bounds_Get().x_max, -100000.f);
   EXPECT_STREQ(file.Description_Get(), "plain data");
   Host_1D_Record_Free(rec);
 }

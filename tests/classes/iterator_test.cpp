@@ -35,9 +35,6 @@ std::string Walk(Quarn* start, uint32_t node_class, void* window = nullptr, unsi
   return Names(found);
 }
 
-template <class Base>
-Quarn* Q(Base* node) { return static_cast<Quarn*>(node); }
-
 // Groups G (class 0x2010) hold frames (0x2FFF, class B 1 or 2); H is a group nested in G2, E an
 // empty group of its own class.
 const char* const kTree2D =
@@ -69,7 +66,7 @@ TEST_F(Iterator, WalkReturnsTopmostNodesOfTheClassInTreeOrder) {
   };
   for (const Case& c : cases) {
     Tree<Quarn_2D> tree(kTree2D);
-    EXPECT_EQ(Walk<Quarn_2D>(Q(tree[c.start]), c.node_class), c.expected) << c.what;
+    EXPECT_EQ(Walk<Quarn_2D>(tree[c.start], c.node_class), c.expected) << c.what;
   }
 }
 
@@ -110,7 +107,7 @@ TEST_F(Iterator, ModeSkipsChildrenLackingTheBitsWithTheirSubtrees) {
       tree[item.substr(0, a)]->Flag_Set_On(0x10, Window(std::stoi(item.substr(a + 1, b - a - 1))), bits);
     }
     void* window = c.selector >= 100 ? static_cast<void*>(Window(int(c.selector - 100))) : Selector(c.selector);
-    EXPECT_EQ(Walk<Quarn_2D>(Q(tree["R"]), c.node_class, window, c.mode), c.expected) << c.what;
+    EXPECT_EQ(Walk<Quarn_2D>(tree["R"], c.node_class, window, c.mode), c.expected) << c.what;
   }
 }
 
@@ -130,9 +127,9 @@ TEST_F(Iterator, EachTreeStartsAtItsRootOrAtTheStartNodeOfThatTree) {
   };
   const Case cases[] = {
       {"no start: every root", nullptr, "a b c", "d e f", "g h i"},
-      {"a 1D start", Q(t1["A1"]), "a b", "d e f", "g h i"},
-      {"a 2D start", Q(t2["A2"]), "a b c", "d e", "g h i"},
-      {"a 3D start", Q(t3["A3"]), "a b c", "d e f", "g h"},
+      {"a 1D start", t1["A1"], "a b", "d e f", "g h i"},
+      {"a 2D start", t2["A2"], "a b c", "d e", "g h i"},
+      {"a 3D start", t3["A3"], "a b c", "d e f", "g h"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Walk<Quarn_1D>(c.start, 0x1FFF), c.d1) << c.what;
@@ -147,8 +144,8 @@ TEST_F(Iterator, EachTreeStartsAtItsRootOrAtTheStartNodeOfThatTree) {
 
 TEST_F(Iterator, TwoIteratorsOnOneTreeKeepTheirOwnPlace) {
   Tree<Quarn_2D> tree(kTree2D);
-  const uint16_t a = Iterator_Init("a", Q(tree.root));
-  const uint16_t b = Iterator_Init("b", Q(tree.root));
+  const uint16_t a = Iterator_Init("a", tree.root);
+  const uint16_t b = Iterator_Init("b", tree.root);
   ASSERT_NE(a, b);
   std::vector<Quarn_2D*> from_a, from_b;
   for (int step = 0; step < 10; ++step) {
@@ -178,13 +175,13 @@ TEST_F(Iterator, TreesDeeperThanTheStackAreCutWithAReport) {
   leaf->Class_A_Set(0x2FFF);
   parent->Child_Add(leaf);
   Host_Report_Capture capture;
-  EXPECT_EQ(Walk<Quarn_2D>(Q(tree.root), 0x2FFF), "");
+  EXPECT_EQ(Walk<Quarn_2D>(tree.root, 0x2FFF), "");
   EXPECT_TRUE(capture.Contains("tree deeper than 255 levels, subtree skipped"));
 }
 
 TEST_F(Iterator, BadIdsFindNothing) {
   Tree<Quarn_2D> tree(kTree2D);
-  const uint16_t ended = Iterator_Init("ended", Q(tree.root));
+  const uint16_t ended = Iterator_Init("ended", tree.root);
   Iterator_End(ended);
   struct Case {
     const char* what;
@@ -240,10 +237,6 @@ TEST_F(Iterator, TheTableHoldsTwoHundredFiftyFiveAndDumpsItselfWhenFull) {
   EXPECT_EQ(Iterator_Init("reuse", nullptr), ids[99]);
   EXPECT_EQ(Iterator_Init("still full", nullptr), 0);
   for (uint16_t id : ids) Iterator_End(id);
-  // All free again, and the dump shows ended slots as such.
-  const uint16_t again = Iterator_Init("after", nullptr);
-  EXPECT_NE(again, 0);
-  Iterator_End(again);
 }
 
 TEST_F(Iterator, WindowIteratorWalksTheListAndSkipsWindowsThatAreOff) {
@@ -279,27 +272,22 @@ TEST_F(Iterator, WindowIteratorWalksTheListAndSkipsWindowsThatAreOff) {
   }
 }
 
-const std::string kDown = "▼5▼▼▼▼ Iterator " + [] {
-  std::string s;
-  for (int i = 0; i < 43; ++i) s += "▼";
+/// The lock marker: arrow, level 5, the table's name and 43 more arrows.
+std::string Marker(const std::string& arrow) {
+  std::string s = arrow + "5" + arrow + arrow + arrow + arrow + " Iterator ";
+  for (int i = 0; i < 43; ++i) s += arrow;
   return s;
-}();
-const std::string kUp = "▲5▲▲▲▲ Iterator " + [] {
-  std::string s;
-  for (int i = 0; i < 43; ++i) s += "▲";
-  return s;
-}();
+}
 
 TEST_F(Iterator, InitAndEndBracketTheTableLock) {
   Host_Report_Capture capture;
   const uint16_t id = Iterator_Init("bracketed", nullptr);
   Iterator_End(id);
   const auto markers = capture.Texts(quarn::msg::Iterator_Lock);
-  ASSERT_EQ(markers.size(), 4u);
-  EXPECT_EQ(markers[0], kDown + " \"bracketed\"");
-  EXPECT_EQ(markers[1], kUp + " \"bracketed\"");
-  EXPECT_EQ(markers[2], kDown + " \"Iterator_End\"");
-  EXPECT_EQ(markers[3], kUp + " \"Iterator_End\"");
+  const std::string down = Marker("▼"), up = Marker("▲");
+  const std::vector<std::string> expected = {down + " \"bracketed\"", up + " \"bracketed\"",
+                                             down + " \"Iterator_End\"", up + " \"Iterator_End\""};
+  EXPECT_EQ(markers, expected);
   const auto calls = capture.Texts(quarn::msg::Iterator);
   EXPECT_EQ(calls.front(), ">>> in  Fct: Iterator_Init(bracketed)");
   EXPECT_EQ(calls[1], "<<< out Fct: Iterator_Init(id:" + std::to_string(id) + ")");
@@ -343,7 +331,7 @@ TEST_F(Iterator, ThreadsOpenWalkAndEndConcurrently) {
     for (int r = 0; r < Rounds; ++r) {
       uint16_t held[3];
       for (uint16_t& id : held) {
-        id = Iterator_Init("worker", Q(tree.root));
+        id = Iterator_Init("worker", tree.root);
         if (!id || owner[id].exchange(who + 1) != 0) ++faults;
       }
       for (uint16_t id : held) {

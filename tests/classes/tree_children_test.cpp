@@ -9,159 +9,116 @@ template <class K>
 class Tree_Children : public Tree_Test {
 protected:
   using Root = typename K::Root;
-  using Base = typename K::Base;
   using Node = typename K::Node;
+  /// Adds a child named name with sort key key (none when null).
+  static Node* Add(typename K::Base* parent, const wchar_t* name, const char* key = nullptr) {
+    auto* n = new Node(name);
+    if (key) n->Sort_Set("%s", key);
+    parent->Child_Add(n);
+    return n;
+  }
 };
 TYPED_TEST_SUITE(Tree_Children, All_Kinds, Kind_Name);
 
-TYPED_TEST(Tree_Children, AddAndInsertLinkParentAndKeepOrder) {
+TYPED_TEST(Tree_Children, AddAndInsertLinkParentKeepOrderAndRefuseOutsidePositions) {
   using Node = typename TestFixture::Node;
   typename TestFixture::Root root;
-  auto* b = new Node(L"b");
-  auto* d = new Node(L"d");
-  ASSERT_EQ(root.Child_Add(b), 1);
-  ASSERT_EQ(root.Child_Add(d), 1);
+  auto* b = this->Add(&root, L"b");
+  auto* d = this->Add(&root, L"d");
   ASSERT_EQ(root.Child_Insert(0, new Node(L"a")), 1);  // front
   ASSERT_EQ(root.Child_Insert(2, new Node(L"c")), 1);  // middle
   ASSERT_EQ(root.Child_Insert(4, new Node(L"e")), 1);  // end (pos == count)
   EXPECT_EQ(Child_Names(&root), "a b c d e");
   EXPECT_EQ(b->Parent_Get_Pt(), &root);
-  EXPECT_EQ(root.Parent_Get_Pt(), nullptr);
   EXPECT_EQ(root.Child_Get_Id(d), 3);
   Node stranger(L"x");
   EXPECT_EQ(root.Child_Get_Id(&stranger), -1);
-}
-
-TYPED_TEST(Tree_Children, InsertOutsideTheListIsRefused) {
-  using Node = typename TestFixture::Node;
-  typename TestFixture::Root root;
-  root.Child_Add(new Node(L"a"));
-  Node extra(L"x");
   Host_Report_Capture capture;
-  EXPECT_EQ(root.Child_Insert(2, &extra), 0);
-  EXPECT_EQ(root.Child_Insert(-1, &extra), 0);
-  EXPECT_EQ(root.Child_Get_Nb(), 1);
+  EXPECT_EQ(root.Child_Insert(6, &stranger), 0);
+  EXPECT_EQ(root.Child_Insert(-1, &stranger), 0);
+  EXPECT_EQ(root.Child_Get_Nb(), 5);
   EXPECT_EQ(capture.Count(quarn::msg::Invalid), 2u);
-  EXPECT_EQ(extra.Parent_Get_Pt(), nullptr);
+  EXPECT_EQ(stranger.Parent_Get_Pt(), nullptr);
 }
 
 TYPED_TEST(Tree_Children, ChildGetPtTakesTheIndexModuloTheCount) {
-  using Node = typename TestFixture::Node;
   typename TestFixture::Root root;
   EXPECT_EQ(root.Child_Get_Pt(0), nullptr);  // no child at all
-  root.Child_Add(new Node(L"a"));
-  root.Child_Add(new Node(L"b"));
-  root.Child_Add(new Node(L"c"));
+  for (const wchar_t* name : {L"a", L"b", L"c"}) this->Add(&root, name);
   struct Case {
     int index;
     const wchar_t* name;
   };
   const Case cases[] = {
-      {0, L"a"}, {2, L"c"},
+      {2, L"c"},
       {-1, L"c"},  // last
       {-3, L"a"},  // wraps once backwards
       {3, L"a"},   // count is the first
       {7, L"b"},   // several turns
   };
-  for (const Case& c : cases)
-    EXPECT_STREQ(root.Child_Get_Pt(c.index)->Name_Get(), c.name) << "index " << c.index;
+  for (const Case& c : cases) EXPECT_STREQ(root.Child_Get_Pt(c.index)->Name_Get(), c.name) << "index " << c.index;
 }
 
-TYPED_TEST(Tree_Children, RemovingTheLastChildRemovesEmptiedGroupsUpTheTree) {
-  using Node = typename TestFixture::Node;
+TYPED_TEST(Tree_Children, RemovingTheLastChildRemovesEmptiedAttachedGroupsUpTheTree) {
   typename TestFixture::Root root;
-  auto* g1 = new Node(L"g1");
-  auto* g2 = new Node(L"g2");
-  auto* leaf = new Node(L"leaf");
-  root.Child_Add(g1);
-  g1->Child_Add(g2);
-  g2->Child_Add(leaf);
+  auto* g1 = this->Add(&root, L"g1");
+  auto* g2 = this->Add(g1, L"g2");
+  auto* leaf = this->Add(g2, L"leaf");
   Destroyed() = 0;
   EXPECT_EQ(g2->Child_Remove(leaf), leaf);
-  EXPECT_EQ(Destroyed(), 2);  // g2, then g1 which it emptied
+  EXPECT_EQ(Destroyed(), 2);          // g2, then g1 which it emptied
   EXPECT_EQ(root.Child_Get_Nb(), 0);  // the root has no parent and stays
   EXPECT_EQ(leaf->Parent_Get_Pt(), nullptr);
-  delete leaf;  // the remover owns it
-}
 
-TYPED_TEST(Tree_Children, CascadeStopsAtAGroupThatKeepsAChild) {
-  using Node = typename TestFixture::Node;
-  typename TestFixture::Root root;
-  auto* g1 = new Node(L"g1");
-  auto* g2 = new Node(L"g2");
-  auto* leaf = new Node(L"leaf");
-  root.Child_Add(g1);
-  g1->Child_Add(g2);
-  g1->Child_Add(new Node(L"g3"));
+  // The cascade stops at a group that keeps a child.
+  g1 = this->Add(&root, L"g1");
+  g2 = this->Add(g1, L"g2");
+  this->Add(g1, L"g3");
   g2->Child_Add(leaf);
   Destroyed() = 0;
   EXPECT_EQ(g2->Child_Remove(0), leaf);  // by position
   EXPECT_EQ(Destroyed(), 1);             // only g2
   EXPECT_EQ(Child_Names(g1), "g3");
-  delete leaf;
-}
 
-TYPED_TEST(Tree_Children, DeleteAndDetachedGroupsDoNotCascade) {
-  using Node = typename TestFixture::Node;
-  typename TestFixture::Root root;
-  auto* group = new Node(L"g");
-  root.Child_Add(group);
-  auto* leaf = new Node(L"leaf");
-  group->Child_Add(leaf);
+  // Deleting does not cascade: the empty group stays.
+  auto* g4 = this->Add(&root, L"g4");
+  g4->Child_Add(leaf);
   Destroyed() = 0;
-  EXPECT_EQ(group->Child_Delete(leaf), 1);
-  EXPECT_EQ(Destroyed(), 1);  // the leaf only; the empty group stays
-  EXPECT_EQ(Child_Names(&root), "g");
+  EXPECT_EQ(g4->Child_Delete(leaf), 1);
+  EXPECT_EQ(Destroyed(), 1);
+  EXPECT_EQ(Child_Names(&root), "g1 g4");
 
-  Node detached(L"d");
-  auto* only = new Node(L"only");
-  detached.Child_Add(only);
-  EXPECT_EQ(detached.Child_Remove(0), only);  // no parent to leave: the group stays
+  // A detached group has no parent to leave and stays.
+  typename TestFixture::Node detached(L"d");
+  auto* only = this->Add(&detached, L"only");
+  EXPECT_EQ(detached.Child_Remove(0), only);
   EXPECT_EQ(detached.Child_Get_Nb(), 0);
   delete only;
 }
 
-TYPED_TEST(Tree_Children, ForeignNodesChangeNothing) {
-  using Node = typename TestFixture::Node;
-  typename TestFixture::Root root;
-  root.Child_Add(new Node(L"a"));
-  Node stranger(L"x");
-  Destroyed() = 0;
-  EXPECT_EQ(root.Child_Delete(&stranger), 1);
-  EXPECT_EQ(root.Child_Remove(&stranger), nullptr);
-  EXPECT_EQ(Destroyed(), 0);
-  EXPECT_EQ(Child_Names(&root), "a");
-}
-
-TYPED_TEST(Tree_Children, DestroyingANodeDestroysItsSubtree) {
-  using Node = typename TestFixture::Node;
+TYPED_TEST(Tree_Children, DeleteAllAndDestructionReleaseWholeSubtrees) {
   auto* root = new typename TestFixture::Root;
-  auto* g = new Node(L"g");
-  root->Child_Add(g);
-  g->Child_Add(new Node(L"a"));
-  g->Child_Add(new Node(L"b"));
-  root->Child_Add(new Node(L"c"));
+  this->Add(root, L"a");
+  typename TestFixture::Node stranger(L"x");
+  Destroyed() = 0;
+  EXPECT_EQ(root->Child_Delete(&stranger), 1);  // a foreign node changes nothing
+  EXPECT_EQ(root->Child_Remove(&stranger), nullptr);
+  EXPECT_EQ(Destroyed(), 0);
+  EXPECT_EQ(root->Child_Delete(), 1);
+  EXPECT_EQ(Destroyed(), 1);
+  EXPECT_EQ(root->Child_Get_Nb(), 0);
+  auto* g = this->Add(root, L"g");  // usable again
+  this->Add(g, L"a");
+  this->Add(g, L"b");
+  this->Add(root, L"c");
+  EXPECT_EQ(Child_Names(root), "g c");
   Destroyed() = 0;
   delete root;
   EXPECT_EQ(Destroyed(), 4);
 }
 
-TYPED_TEST(Tree_Children, DeleteAllEmptiesTheList) {
-  using Node = typename TestFixture::Node;
-  typename TestFixture::Root root;
-  root.Child_Add(new Node(L"a"));
-  root.Child_Add(new Node(L"b"));
-  Destroyed() = 0;
-  EXPECT_EQ(root.Child_Delete(), 1);
-  EXPECT_EQ(Destroyed(), 2);
-  EXPECT_EQ(root.Child_Get_Nb(), 0);
-  EXPECT_EQ(root.Child_Add(new Node(L"c")), 1);  // usable again
-  EXPECT_EQ(Child_Names(&root), "c");
-}
-
 TYPED_TEST(Tree_Children, NullNodeIsReportedNotTouched) {
-  using Base = typename TestFixture::Base;
-  Base* volatile none = nullptr;  // volatile: the compiler must not see the null
+  typename TypeParam::Base* volatile none = nullptr;  // volatile: the compiler must not see the null
   Host_Report_Capture capture;
   EXPECT_EQ(none->Parent_Get_Pt(), nullptr);
   EXPECT_EQ(none->Child_Get_Nb(), 0);
@@ -176,28 +133,13 @@ TYPED_TEST(Tree_Children, NullNodeIsReportedNotTouched) {
 
 // ---- sort --------------------------------------------------------------------------------------
 
-template <class K>
-class Tree_Sort : public Tree_Test {
-protected:
-  using Root = typename K::Root;
-  using Node = typename K::Node;
-  /// Adds a child named name with sort key key (none when null).
-  Node* Add(typename K::Base* parent, const wchar_t* name, const char* key) {
-    auto* n = new Node(name);
-    if (key) n->Sort_Set("%s", key);
-    parent->Child_Add(n);
-    return n;
-  }
-};
-TYPED_TEST_SUITE(Tree_Sort, All_Kinds, Kind_Name);
-
-TYPED_TEST(Tree_Sort, OrdersByKeyAndLeavesGrandchildrenUnlessRecursive) {
+TYPED_TEST(Tree_Children, SortOrdersByKeyAndLeavesGrandchildrenUnlessRecursive) {
   typename TestFixture::Root root;
   this->Add(&root, L"B", "b");
   auto* a = this->Add(&root, L"A", "a");
   this->Add(&root, L"C", "c");
-  this->Add(a, L"y", nullptr);
-  this->Add(a, L"x", nullptr);
+  this->Add(a, L"y");
+  this->Add(a, L"x");
   EXPECT_EQ(root.Sort(0), 1);
   EXPECT_EQ(Child_Names(&root), "A B C");
   EXPECT_EQ(Child_Names(a), "y x");  // not recursive
@@ -205,7 +147,7 @@ TYPED_TEST(Tree_Sort, OrdersByKeyAndLeavesGrandchildrenUnlessRecursive) {
   EXPECT_EQ(Child_Names(a), "x y");  // keyless children sort by name
 }
 
-TYPED_TEST(Tree_Sort, KeysCompareBytewiseUnsigned) {
+TYPED_TEST(Tree_Children, SortKeysCompareBytewiseUnsigned) {
   typename TestFixture::Root root;
   struct Case {
     const char* key;
@@ -225,7 +167,7 @@ TYPED_TEST(Tree_Sort, KeysCompareBytewiseUnsigned) {
   EXPECT_EQ(Child_Names(&root), "B Name a a1 z e-acute");
 }
 
-TYPED_TEST(Tree_Sort, ExchangeSortMayReorderEqualKeys) {
+TYPED_TEST(Tree_Children, ExchangeSortMayReorderEqualKeys) {
   typename TestFixture::Root root;
   this->Add(&root, L"b1", "b");
   this->Add(&root, L"b2", "b");
@@ -237,12 +179,9 @@ TYPED_TEST(Tree_Sort, ExchangeSortMayReorderEqualKeys) {
   EXPECT_EQ(Child_Names(&root), "a b2 b1");
 }
 
-TYPED_TEST(Tree_Sort, CompareAndSortGetFollowTheKey) {
-  using Node = typename TestFixture::Node;
-  Node n(L"Name e");
-  Node m(L"other");
+TYPED_TEST(Tree_Children, CompareAndSortGetFollowTheKey) {
+  typename TestFixture::Node n(L"Name e"), m(L"other");
   EXPECT_STREQ(n.Sort_Get(), "Name e");  // no key: the name
-  EXPECT_EQ(n.Compare(&m), -1);
   EXPECT_EQ(n.Sort_Set("k%03d", 7), 1);
   EXPECT_STREQ(n.Sort_Get(), "k007");
   EXPECT_EQ(n.Compare(&m), -1);
@@ -253,42 +192,21 @@ TYPED_TEST(Tree_Sort, CompareAndSortGetFollowTheKey) {
   EXPECT_STREQ(n.Sort_Get(), "Name e");
 }
 
-}  // namespace
-
-namespace {
-
-using namespace tree_test;
-
 TEST_F(Tree_Test, KindsCarryTheirIdentity) {
   Quarn_1D_Root root_1d;
   Quarn_2D_Root root_2d;
   Quarn_3D_Root root_3d;
   Quarn_1D_Data data(&root_1d, nullptr, 3);
-  struct Case {
-    Quarn* object;
-    uint16_t magic, class_a;
-    const char* title;
-    const wchar_t* name;
-  };
-  const Case cases[] = {
-      {&root_1d, 0xAFBF, 0x1001, "Root", L"Root 1D"},
-      {&root_2d, 0xAABA, 0x2001, "Root", L"Root 2D"},
-      {&root_3d, 0xAEBD, 0x3001, "Root", L"Root 3D"},
-      {&data, 0xAFBF, 0x1FFF, "data", L"no name"},  // no file, so no description to name it
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.object->Class_Magic_Get(), c.magic) << c.title;
-    EXPECT_EQ(c.object->Class_A_Get(), c.class_a) << c.title;
-    EXPECT_STREQ(c.object->Title_Get(), c.title);
-    EXPECT_STREQ(c.object->Name_Get(), c.name);
-  }
+  EXPECT_EQ(root_1d.Class_A_Get(), 0x1001);
   EXPECT_EQ(root_2d.Class_AB_Get(), 0x20010000u);
+  EXPECT_EQ(root_3d.Class_A_Get(), 0x3001);
+  EXPECT_EQ(data.Class_A_Get(), 0x1FFF);
+  EXPECT_STREQ(data.Name_Get(), L"no name");  // no file, so no description to name it
   // The data node links to its parent; the parent's insert function adds it to the list.
   EXPECT_EQ(data.Parent_Get_Pt(), &root_1d);
   EXPECT_EQ(root_1d.Child_Get_Nb(), 0);
   EXPECT_EQ(data.Curve_Index_Get(), 3);
   EXPECT_STREQ(data.Icon_Name(), L"icon folder.tga");
-  EXPECT_STREQ(root_2d.Icon_Name(), L"icon folder.tga");
 }
 
 TEST_F(Tree_Test, Each2DNodeTakesTheNextSerialNumber) {

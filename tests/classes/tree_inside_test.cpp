@@ -33,33 +33,29 @@ TEST_F(Tree_Test, InsideRegionsStartAtTheOriginAndSortTheirCorners) {
   EXPECT_EQ(Text(root.Inside_Get(Window(1))), Text(Region_2D(7, 3, 3, 4, 4)));
 }
 
-TEST_F(Tree_Test, InsidePointIsHalfOpen) {
+TEST_F(Tree_Test, InsidePointIsHalfOpenAndRangesTouchOnlyOnTheMinimumSide) {
   Quarn_2D_Root root;
   root.Inside_Set(Window(1), 10, 20, 110, 220);
   struct Case {
     float x, y;
     int inside;
   };
-  const Case cases[] = {
+  const Case points[] = {
       {10, 20, 1},          // minimum corner
       {109.9f, 219.9f, 1},  // just below the maximum
       {110, 50, 0},         // maximum x edge
       {50, 220, 0},         // maximum y edge
       {9.99f, 50, 0},       // left of it
   };
-  for (const Case& c : cases)
+  for (const Case& c : points)
     EXPECT_EQ(root.Inside_Pt(Window(1), Point_2D(7, c.x, c.y)), c.inside) << c.x << "," << c.y;
   EXPECT_EQ(root.Inside_Pt(Window(2), Point_2D(7, 0.0f, 0.0f)), 0);  // an untouched region holds nothing
-}
-
-TEST_F(Tree_Test, InsideRangeTouchingCountsOnlyOnTheMinimumSide) {
-  Quarn_2D_Root root;
   root.Inside_Set(Window(1), 10, 10, 20, 20);
-  struct Case {
+  struct Range {
     int x0, y0, x1, y1;
     int overlap;
   };
-  const Case cases[] = {
+  const Range ranges[] = {
       {12, 12, 15, 15, 1},  // within
       {0, 0, 100, 100, 1},  // around
       {0, 0, 10, 10, 1},    // its maximum touches our minimum
@@ -67,19 +63,16 @@ TEST_F(Tree_Test, InsideRangeTouchingCountsOnlyOnTheMinimumSide) {
       {21, 0, 30, 30, 0},   // apart on x
       {0, 21, 30, 30, 0},   // apart on y
   };
-  for (const Case& c : cases)
+  for (const Range& c : ranges)
     EXPECT_EQ(root.Inside_Range(Window(1), Region_2D(7, c.x0, c.y0, c.x1, c.y1)), c.overlap)
         << c.x0 << "," << c.y0 << "-" << c.x1 << "," << c.y1;
 }
 
 TEST_F(Tree_Test, ChildGetCurFindsTheFirstCurrentChild) {
   Quarn_2D_Root root;
-  auto* a = new Group<Quarn_2D>(L"a");
-  auto* b = new Group<Quarn_2D>(L"b");
-  auto* c = new Group<Quarn_2D>(L"c");
-  root.Child_Add(a);
-  root.Child_Add(b);
-  root.Child_Add(c);
+  Quarn_2D* child[3];
+  for (auto*& n : child) root.Child_Add(n = new Group<Quarn_2D>(L"n"));
+  Quarn_2D *b = child[1], *c = child[2];
   EXPECT_EQ(root.Child_Get_Cur(Window(1)), 0);  // none is current
   c->Flag_Set_On(0x10, Window(1), Current);
   b->Flag_Set_On(0x10, Window(2), Current);
@@ -115,12 +108,9 @@ const Visibility_Case Visibility_Cases[] = {
 TEST_F(Tree_Test, VisibilityFollowsInsideRegionParentModeAndCurrentChild) {
   for (const Visibility_Case& c : Visibility_Cases) {
     Quarn_2D_Root root;
-    auto* g = new Group<Quarn_2D>(L"g");
-    auto* c0 = new Group<Quarn_2D>(L"c0");
-    auto* c1 = new Group<Quarn_2D>(L"c1");
-    auto* leaf = new Group<Quarn_2D>(L"leaf");
+    Quarn_2D *g = new Group<Quarn_2D>(L"g"), *c1 = new Group<Quarn_2D>(L"c1"), *leaf = new Group<Quarn_2D>(L"leaf");
     root.Child_Add(g);
-    g->Child_Add(c0);
+    g->Child_Add(new Group<Quarn_2D>(L"c0"));
     g->Child_Add(c1);
     c1->Child_Add(leaf);
     Host().window[1]->Class_A_Set(c.window_mode);

@@ -186,14 +186,14 @@ TYPED_TEST(Tree_Walk, GetAnswersTheUnionOfWhatTheWalkReaches) {
 }
 
 TYPED_TEST(Tree_Walk, ToggleFlipsOnlyTheReachedWords) {
+  using Base = typename TestFixture::Base;
+  const Word_Ops<Base> flag{"flag", nullptr, nullptr, &Base::Flag_Get_Bit};
   Walk_Tree<TypeParam> tree;
   tree.Preset("A:1 a2:1", Mark);
   tree.node["A"]->Flag_Toggle(0x30, Window(1), Mark);
-  EXPECT_EQ(Marked(tree, Word_Ops<typename TestFixture::Base>{"flag", nullptr, nullptr, &TestFixture::Base::Flag_Get_Bit}),
-            "a1:1");
+  EXPECT_EQ(Marked(tree, flag), "a1:1");
   tree.node["A"]->Flag_Toggle(0x30, Window(1), Mark);
-  EXPECT_EQ(Marked(tree, Word_Ops<typename TestFixture::Base>{"flag", nullptr, nullptr, &TestFixture::Base::Flag_Get_Bit}),
-            "A:1 a2:1");
+  EXPECT_EQ(Marked(tree, flag), "A:1 a2:1");
 }
 
 TYPED_TEST(Tree_Walk, UnusableSelectorsAreReportedAndSkipped) {

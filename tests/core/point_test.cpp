@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -13,149 +16,93 @@ Mat4 Identity() {
   return m;
 }
 
-void Expect_At(const Point_3D& p, uint8_t code, float x, float y, float z, const char* what) {
-  EXPECT_EQ(p.code, code) << what;
-  EXPECT_EQ(p.x, x) << what;
-  EXPECT_EQ(p.y, y) << what;
-  EXPECT_EQ(p.z, z) << what;
+/// "code:x,y[,z[,t]]", exact for floats.
+std::string S(uint8_t code, std::initializer_list<float> v) {
+  std::ostringstream out;
+  out << std::setprecision(9) << int(code) << ':';
+  for (const float& f : v) out << (&f == v.begin() ? "" : ",") << f;
+  return out.str();
 }
-
-void Expect_At(const Point_4D& p, uint8_t code, float x, float y, float z, float t,
-               const char* what) {
-  EXPECT_EQ(p.code, code) << what;
-  EXPECT_EQ(p.x, x) << what;
-  EXPECT_EQ(p.y, y) << what;
-  EXPECT_EQ(p.z, z) << what;
-  EXPECT_EQ(p.t, t) << what;
-}
+std::string S(const Point_2D& p) { return S(p.code, {p.x, p.y}); }
+std::string S(const Point_3D& p) { return S(p.code, {p.x, p.y, p.z}); }
+std::string S(const Point_4D& p) { return S(p.code, {p.x, p.y, p.z, p.t}); }
 
 TEST(Point, ConstructorsTakeTheGivenCodeAndConvertIntegers) {
-  Expect_At(Point_3D(), 0, 0, 0, 0, "default");
-  Expect_At(Point_3D(6), 6, 0, 0, 0, "code only");
-  Expect_At(Point_3D(6, 1, -2, 3), 6, 1, -2, 3, "ints");
-  Expect_At(Point_3D(7, 0.5f, 1.5f, 2.5f), 7, 0.5f, 1.5f, 2.5f, "floats");
-  Expect_At(Point_3D(8, Vec4(1.f, 2.f, 3.f, 4.f)), 8, 1, 2, 3, "vector keeps the given code");
-  Expect_At(Point_3D(Point_4D(7, 1, 2, 3, 4)), 7, 1, 2, 3, "from 4D");
-  Expect_At(Point_4D(8, Vec4(1.f, 2.f, 3.f, 4.f)), 8, 1, 2, 3, 4, "vector w becomes t");
-  Expect_At(Point_4D(6, 1, 2, 3, 4), 6, 1, 2, 3, 4, "4D ints");
-  const Point_2D from_4d(Point_4D(7, 1, 2, 3, 4));
-  EXPECT_EQ(from_4d.code, 7);
-  EXPECT_EQ(from_4d.x, 1);
-  EXPECT_EQ(from_4d.y, 2);
+  EXPECT_EQ(S(Point_3D()), "0:0,0,0");
+  EXPECT_EQ(S(Point_3D(6, 1, -2, 3)), "6:1,-2,3");
+  EXPECT_EQ(S(Point_3D(8, Vec4(1.f, 2.f, 3.f, 4.f))), "8:1,2,3");  // a vector keeps the given code
+  EXPECT_EQ(S(Point_3D(Point_4D(7, 1, 2, 3, 4))), "7:1,2,3");
+  EXPECT_EQ(S(Point_4D(8, Vec4(1.f, 2.f, 3.f, 4.f))), "8:1,2,3,4");  // w becomes t
+  EXPECT_EQ(S(Point_2D(Point_4D(7, 1, 2, 3, 4))), "7:1,2");
 }
 
-TEST(Point, SettersAndAssignmentsOnPoint2DKeepOrTakeTheCode) {
-  struct Case {
-    const char* what;
-    void (*op)(Point_2D&);
-    uint8_t code;
-    float x, y;
-  };
-  const Case cases[] = {
-      {"Set(code) touches only the code", [](Point_2D& p) { p.Set(7); }, 7, 9, 9},
-      {"Set(code, ints)", [](Point_2D& p) { p.Set(7, 1, 2); }, 7, 1, 2},
-      {"Set(code, floats)", [](Point_2D& p) { p.Set(7, 1.f, 2.f); }, 7, 1, 2},
-      {"Set(ints) keeps the code", [](Point_2D& p) { p.Set(1, 2); }, 6, 1, 2},
-      {"Set(floats) keeps the code", [](Point_2D& p) { p.Set(1.f, 2.f); }, 6, 1, 2},
-      {"Set(Point_2D) copies only x, y", [](Point_2D& p) { p.Set(Point_2D(7, 1, 2)); }, 6, 1, 2},
-      {"assigning a Point_2D takes its code", [](Point_2D& p) { p = Point_2D(7, 1, 2); }, 7, 1, 2},
-      {"assigning a Point_3D takes its code",
-       [](Point_2D& p) { p = Point_3D(7, 1, 2, 3); }, 7, 1, 2},
-      {"assigning a Point_4D takes its code",
-       [](Point_2D& p) { p = Point_4D(7, 1, 2, 3, 4); }, 7, 1, 2},
-      {"assigning a float keeps the code", [](Point_2D& p) { p = 5.f; }, 6, 5, 5},
-  };
-  for (const Case& c : cases) {
-    Point_2D p(6, 9, 9);
+/// Runs each op on a copy of start and compares the result with the row's text.
+template <class P>
+struct Op_Case {
+  const char* what;
+  void (*op)(P&);
+  const char* expected;
+};
+template <class P, size_t N>
+void Check_Ops(const P& start, const Op_Case<P> (&cases)[N]) {
+  for (const Op_Case<P>& c : cases) {
+    P p = start;
     c.op(p);
-    EXPECT_EQ(p.code, c.code) << c.what;
-    EXPECT_EQ(p.x, c.x) << c.what;
-    EXPECT_EQ(p.y, c.y) << c.what;
+    EXPECT_EQ(S(p), c.expected) << c.what;
   }
 }
 
-TEST(Point, SettersAndAssignmentsOnPoint3DKeepOrTakeTheCode) {
-  struct Case {
-    const char* what;
-    void (*op)(Point_3D&);
-    uint8_t code;
-    float x, y, z;
+TEST(Point, SettersAndAssignmentsKeepOrTakeTheCode) {
+  const Op_Case<Point_2D> cases_2d[] = {
+      {"Set(code) touches only the code", [](Point_2D& p) { p.Set(7); }, "7:9,9"},
+      {"Set(code, ints)", [](Point_2D& p) { p.Set(7, 1, 2); }, "7:1,2"},
+      {"Set(ints) keeps the code", [](Point_2D& p) { p.Set(1, 2); }, "6:1,2"},
+      {"Set(floats) keeps the code", [](Point_2D& p) { p.Set(1.f, 2.f); }, "6:1,2"},
+      {"Set(Point_2D) copies only x, y", [](Point_2D& p) { p.Set(Point_2D(7, 1, 2)); }, "6:1,2"},
+      {"assigning a Point_2D takes its code", [](Point_2D& p) { p = Point_2D(7, 1, 2); }, "7:1,2"},
+      {"assigning a Point_3D takes its code", [](Point_2D& p) { p = Point_3D(7, 1, 2, 3); }, "7:1,2"},
+      {"assigning a Point_4D takes its code", [](Point_2D& p) { p = Point_4D(7, 1, 2, 3, 4); }, "7:1,2"},
+      {"assigning a float keeps the code", [](Point_2D& p) { p = 5.f; }, "6:5,5"},
   };
-  const Case cases[] = {
-      {"Set(Point_3D) takes the code, unlike Point_2D",
-       [](Point_3D& p) { p.Set(Point_3D(7, 1, 2, 3)); }, 7, 1, 2, 3},
-      {"Set(Vec4) keeps the code",
-       [](Point_3D& p) { p.Set(Vec4(1.f, 2.f, 3.f, 4.f)); }, 6, 1, 2, 3},
-      {"assigning a Vec4 marks patient space",
-       [](Point_3D& p) { p = Vec4(1.f, 2.f, 3.f, 4.f); }, 2, 1, 2, 3},
-      {"assigning a Point_4D takes its code",
-       [](Point_3D& p) { p = Point_4D(7, 1, 2, 3, 4); }, 7, 1, 2, 3},
-      {"Set(ints) keeps the code", [](Point_3D& p) { p.Set(1, 2, 3); }, 6, 1, 2, 3},
-      {"Set(code, floats)", [](Point_3D& p) { p.Set(8, 1.f, 2.f, 3.f); }, 8, 1, 2, 3},
-      {"assigning a float keeps the code", [](Point_3D& p) { p = -1.f; }, 6, -1, -1, -1},
+  Check_Ops(Point_2D(6, 9, 9), cases_2d);
+  const Op_Case<Point_3D> cases_3d[] = {
+      {"Set(Point_3D) takes the code, unlike Point_2D", [](Point_3D& p) { p.Set(Point_3D(7, 1, 2, 3)); }, "7:1,2,3"},
+      {"Set(Vec4) keeps the code", [](Point_3D& p) { p.Set(Vec4(1.f, 2.f, 3.f, 4.f)); }, "6:1,2,3"},
+      {"assigning a Vec4 marks patient space", [](Point_3D& p) { p = Vec4(1.f, 2.f, 3.f, 4.f); }, "2:1,2,3"},
+      {"assigning a Point_4D takes its code", [](Point_3D& p) { p = Point_4D(7, 1, 2, 3, 4); }, "7:1,2,3"},
+      {"Set(ints) keeps the code", [](Point_3D& p) { p.Set(1, 2, 3); }, "6:1,2,3"},
+      {"Set(code, floats)", [](Point_3D& p) { p.Set(8, 1.f, 2.f, 3.f); }, "8:1,2,3"},
+      {"assigning a float keeps the code", [](Point_3D& p) { p = -1.f; }, "6:-1,-1,-1"},
   };
-  for (const Case& c : cases) {
-    Point_3D p(6, 9, 9, 9);
-    c.op(p);
-    Expect_At(p, c.code, c.x, c.y, c.z, c.what);
-  }
+  Check_Ops(Point_3D(6, 9, 9, 9), cases_3d);
+  const Op_Case<Point_4D> cases_4d[] = {
+      {"Set(Point_3D, t) takes code and t", [](Point_4D& p) { p.Set(Point_3D(7, 1, 2, 3), 5.f); }, "7:1,2,3,5"},
+      {"assigning a Point_3D zeroes t", [](Point_4D& p) { p = Point_3D(7, 1, 2, 3); }, "7:1,2,3,0"},
+      {"Set(Point_4D) takes the code", [](Point_4D& p) { p.Set(Point_4D(7, 1, 2, 3, 4)); }, "7:1,2,3,4"},
+      {"Set(Vec4) keeps the code", [](Point_4D& p) { p.Set(Vec4(1.f, 2.f, 3.f, 4.f)); }, "6:1,2,3,4"},
+      {"assigning a Vec4 marks patient space", [](Point_4D& p) { p = Vec4(1.f, 2.f, 3.f, 4.f); }, "2:1,2,3,4"},
+      {"Set(ints) keeps the code", [](Point_4D& p) { p.Set(1, 2, 3, 4); }, "6:1,2,3,4"},
+      {"assigning a float reaches t too", [](Point_4D& p) { p = 0.5f; }, "6:0.5,0.5,0.5,0.5"},
+  };
+  Check_Ops(Point_4D(6, 9, 9, 9, 9), cases_4d);
 }
 
-TEST(Point, SettersAndAssignmentsOnPoint4DKeepOrTakeTheCode) {
-  struct Case {
-    const char* what;
-    void (*op)(Point_4D&);
-    uint8_t code;
-    float x, y, z, t;
+TEST(Point, ArithmeticNeverTouchesTheCode) {
+  const Op_Case<Point_4D> cases[] = {
+      {"+= Point_3D leaves t", [](Point_4D& p) { p += Point_3D(9, 1, 1, 1); }, "6:2,3,4,4"},
+      {"-= Point_3D leaves t", [](Point_4D& p) { p -= Point_3D(9, 1, 1, 1); }, "6:0,1,2,4"},
+      {"+= Point_4D reaches t", [](Point_4D& p) { p += Point_4D(9, 1, 1, 1, 1); }, "6:2,3,4,5"},
+      {"+= Vec4 adds w to t", [](Point_4D& p) { p += Vec4(1.f, 1.f, 1.f, 10.f); }, "6:2,3,4,14"},
+      {"-= Vec4 subtracts w from t", [](Point_4D& p) { p -= Vec4(1.f, 1.f, 1.f, 4.f); }, "6:0,1,2,0"},
+      {"*= float scales t", [](Point_4D& p) { p *= 2.f; }, "6:2,4,6,8"},
+      {"/= float divides t", [](Point_4D& p) { p /= 2.f; }, "6:0.5,1,1.5,2"},
+      {"+= float shifts t", [](Point_4D& p) { p += 1.f; }, "6:2,3,4,5"},
+      {"-= float shifts t", [](Point_4D& p) { p -= 1.f; }, "6:0,1,2,3"},
   };
-  const Case cases[] = {
-      {"Set(Point_3D, t) takes code and t",
-       [](Point_4D& p) { p.Set(Point_3D(7, 1, 2, 3), 5.f); }, 7, 1, 2, 3, 5},
-      {"assigning a Point_3D zeroes t",
-       [](Point_4D& p) { p = Point_3D(7, 1, 2, 3); }, 7, 1, 2, 3, 0},
-      {"Set(Point_4D) takes the code",
-       [](Point_4D& p) { p.Set(Point_4D(7, 1, 2, 3, 4)); }, 7, 1, 2, 3, 4},
-      {"Set(Vec4) keeps the code",
-       [](Point_4D& p) { p.Set(Vec4(1.f, 2.f, 3.f, 4.f)); }, 6, 1, 2, 3, 4},
-      {"assigning a Vec4 marks patient space",
-       [](Point_4D& p) { p = Vec4(1.f, 2.f, 3.f, 4.f); }, 2, 1, 2, 3, 4},
-      {"Set(ints) keeps the code", [](Point_4D& p) { p.Set(1, 2, 3, 4); }, 6, 1, 2, 3, 4},
-      {"assigning a float reaches t too", [](Point_4D& p) { p = 0.5f; }, 6, .5f, .5f, .5f, .5f},
-  };
-  for (const Case& c : cases) {
-    Point_4D p(6, 9, 9, 9, 9);
-    c.op(p);
-    Expect_At(p, c.code, c.x, c.y, c.z, c.t, c.what);
-  }
-}
-
-TEST(Point, Point4DArithmeticNeverTouchesTheCode) {
-  struct Case {
-    const char* what;
-    void (*op)(Point_4D&);
-    float x, y, z, t;
-  };
-  // Every row starts from (code 6, 1, 2, 3, 4).
-  const Case cases[] = {
-      {"+= Point_3D leaves t", [](Point_4D& p) { p += Point_3D(9, 1, 1, 1); }, 2, 3, 4, 4},
-      {"-= Point_3D leaves t", [](Point_4D& p) { p -= Point_3D(9, 1, 1, 1); }, 0, 1, 2, 4},
-      {"+= Point_4D reaches t", [](Point_4D& p) { p += Point_4D(9, 1, 1, 1, 1); }, 2, 3, 4, 5},
-      {"+= Vec4 adds w to t", [](Point_4D& p) { p += Vec4(1.f, 1.f, 1.f, 10.f); }, 2, 3, 4, 14},
-      {"-= Vec4 subtracts w from t",
-       [](Point_4D& p) { p -= Vec4(1.f, 1.f, 1.f, 4.f); }, 0, 1, 2, 0},
-      {"*= float scales t", [](Point_4D& p) { p *= 2.f; }, 2, 4, 6, 8},
-      {"/= float divides t", [](Point_4D& p) { p /= 2.f; }, .5f, 1, 1.5f, 2},
-      {"+= float shifts t", [](Point_4D& p) { p += 1.f; }, 2, 3, 4, 5},
-      {"-= float shifts t", [](Point_4D& p) { p -= 1.f; }, 0, 1, 2, 3},
-  };
-  for (const Case& c : cases) {
-    Point_4D p(6, 1, 2, 3, 4);
-    c.op(p);
-    Expect_At(p, 6, c.x, c.y, c.z, c.t, c.what);
-  }
+  Check_Ops(Point_4D(6, 1, 2, 3, 4), cases);
   Point_3D q(6, 1, 2, 3);
   q += Vec4(1.f, 1.f, 1.f, 100.f);  // w has nowhere to go
-  Expect_At(q, 6, 2, 3, 4, "Point_3D += Vec4");
+  EXPECT_EQ(S(q), "6:2,3,4");
 }
 
 TEST(Point, IndexMapsToCoordinatesAndFallsBackToX) {
@@ -222,34 +169,33 @@ TEST(Point, TransformRoundsInDoubleAndDividesByWUnlessOne) {
     Mat4 m = Identity();
     c.edit(m);
     const Point_3D before = c.in;
-    const Point_3D copy = c.in.Transform(m);
-    Expect_At(copy, c.out.code, c.out.x, c.out.y, c.out.z, c.what);
-    Expect_At(c.in, before.code, before.x, before.y, before.z, "Transform leaves the source");
+    EXPECT_EQ(S(c.in.Transform(m)), S(c.out)) << c.what;
+    EXPECT_EQ(S(c.in), S(before)) << "Transform leaves the source";
     Point_3D in_place = c.in;
     in_place *= m;
-    Expect_At(in_place, c.out.code, c.out.x, c.out.y, c.out.z, c.what);
+    EXPECT_EQ(S(in_place), S(c.out)) << c.what;
     // The 4D form applies the same rule and keeps t and its code.
     Point_4D p4(9, c.in.x, c.in.y, c.in.z, 7.f);
     p4 *= m;
-    Expect_At(p4, 9, c.out.x, c.out.y, c.out.z, 7.f, c.what);
+    EXPECT_EQ(S(p4), S(Point_4D(9, c.out.x, c.out.y, c.out.z, 7.f))) << c.what;
   }
 }
 
 TEST(Point, NormNormaliseAndDistIgnoreT) {
   const Point_4D p(7, 3.f, 0.f, 4.f, 100.f);
   EXPECT_FLOAT_EQ(p.Norm(), 5.f);
-  Expect_At(p.Normalise(), 7, .6f, 0, .8f, 100.f, "unit copy keeps code and t");
+  EXPECT_EQ(S(p.Normalise()), S(Point_4D(7, .6f, 0.f, .8f, 100.f)));  // the unit copy keeps code and t
   EXPECT_FLOAT_EQ(p.Dist(Point_4D(7, 0.f, 0.f, 0.f, -50.f)), 5.f);
   EXPECT_FLOAT_EQ(Point_3D(6, 1, 2, 2).Dist(Point_3D(6, 1, 2, 2)), 0.f);
   EXPECT_FLOAT_EQ(Point_3D(6, 2, 3, 6).Normalise().Norm(), 1.f);
 }
 
 TEST(Point, NormaliseOfZeroIsZeroWithTheSameCode) {
-  Expect_At(Point_3D(6, 0, 0, 0).Normalise(), 6, 0, 0, 0, "3D");
-  Expect_At(Point_4D(8, 0.f, 0.f, 0.f, 3.f).Normalise(), 8, 0, 0, 0, 3, "4D keeps t");
+  EXPECT_EQ(S(Point_3D(6, 0, 0, 0).Normalise()), "6:0,0,0");
+  EXPECT_EQ(S(Point_4D(8, 0.f, 0.f, 0.f, 3.f).Normalise()), "8:0,0,0,3");  // t kept
   // Squares that underflow give zero length as well; the result must not be NaN.
   const Point_3D tiny = Point_3D(6, 1e-30f, 0.f, -1e-30f).Normalise();
-  Expect_At(tiny, 6, 0, 0, 0, "tiny");
+  EXPECT_EQ(S(tiny), "6:0,0,0");
   EXPECT_FALSE(std::signbit(tiny.z));
 }
 

@@ -4,11 +4,7 @@
 #include <platform/PlatformClock.h>
 #include <platform/PlatformTimer.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -24,21 +20,19 @@ public:
     files_.clear();  // files take their frames out of the tree, so they go while it exists
     Display_Host::TearDown();
   }
-  /// A group of n children under the root, children named c0, c1 ...
-  Group* Make_Group(int n) {
+  /// A group of n children under the root: groups named c0, c1 ..., or with `frames` the slices
+  /// of one 4 x 4 record.
+  Group* Make_Group(int n, bool frames = false) {
     auto* group = new Group(L"group");
     root_->Child_Add(group);
-    for (int i = 0; i < n; ++i) group->Child_Add(new Group((L"c" + std::to_wstring(i)).c_str()));
-    return group;
-  }
-  /// A group of n frames (the slices of one 4 x 4 record) under the root.
-  Group* Make_Frames(int n) {
+    if (!frames) {
+      for (int i = 0; i < n; ++i) group->Child_Add(new Group((L"c" + std::to_wstring(i)).c_str()));
+      return group;
+    }
     std::vector<uint16_t> pixels(size_t(16 * n), 1);
     auto** list = static_cast<Host_Image_Record**>(std::calloc(2, sizeof(void*)));
     list[0] = Host_Image_Create(4, 4, n, 1, HOST_PIXEL_U16, pixels.data());
     files_.push_back(std::make_unique<Quarn_2D_File>(L"/scans/window.img", reinterpret_cast<void**>(list)));
-    auto* group = new Group(L"group");
-    root_->Child_Add(group);
     for (int i = 0; i < n; ++i) Class_2D_Frame_Insert(group, files_.back().get(), 0, 0, i);
     return group;
   }
@@ -51,7 +45,7 @@ public:
 };
 
 TEST_F(Window_Change_Test, LoopTicksStepTheCurrentChildAndWrap) {
-  Group* group = Make_Frames(3);
+  Group* group = Make_Group(3, true);
   group->loop_rate[0] = 10;  // one step every 100 ms
   group->Flag_Set_On(0x10, W(0), CLASS_FLAG_LOOP);
   ASSERT_EQ(Fct_Loop_Start(W(0), group, 0), 1);
@@ -105,14 +99,14 @@ TEST_F(Window_Change_Test, SingleFrameModeFallsBackWithoutFrames) {
   EXPECT_EQ(root_->Flag_Get_Bit(0x30, W(0), 0x200), 0x200u);
 }
 
-TEST_F(Window_Change_Test, SingleFrameModeShowsTheFirstFrame) {
-  Group* group = Make_Frames(3);
+TEST_F(Window_Change_Test, SingleFrameModeShowsTheFirstFrameThenTheChosenOne) {
+  Group* group = Make_Group(3, true);
   W(0)->pan_x.value = W(0)->pan_y.value = 5;
   W(0)->module_2d = 7;
   Fct_Change_Mode(W(0), WINDOW_MODE_2D_ONE);
   EXPECT_EQ(W(0)->Class_A_Get(), WINDOW_MODE_2D_ONE);
   Quarn_2D* first = group->Child_Get_Pt(0);
-  void** frames = *static_cast<void***>(Host_Var_Get(L"$FRAME_CUR", nullptr, nullptr, nullptr));
+  void** frames = *Var<void**>(L"$FRAME_CUR");
   EXPECT_EQ(frames[0], first);
   EXPECT_EQ(first->Flag_Get_Bit(0x10, W(0), 0x3300), 0x3300u);  // current path and selected
   EXPECT_EQ(group->Child_Get_Pt(1)->Flag_Get_Bit(0x10, W(0), 0x200), 0u);
@@ -120,16 +114,12 @@ TEST_F(Window_Change_Test, SingleFrameModeShowsTheFirstFrame) {
   EXPECT_EQ(W(0)->Module_Get(), 7u);
   EXPECT_EQ(Quarn_Module_Cur, 7u);
   EXPECT_EQ(Quarn_Module_Wind, W(0));
-}
-
-TEST_F(Window_Change_Test, ChangeChildMovesTheCurrentFrame) {
-  Group* group = Make_Frames(3);
-  Fct_Change_Mode(W(0), WINDOW_MODE_2D_ONE);
+  // Changing the child moves the current frame.
   Fct_Change_Child(W(0), group->Child_Get_Pt(2));
-  void** frames = *static_cast<void***>(Host_Var_Get(L"$FRAME_CUR", nullptr, nullptr, nullptr));
+  frames = *Var<void**>(L"$FRAME_CUR");
   EXPECT_EQ(frames[0], group->Child_Get_Pt(2));
   EXPECT_EQ(group->Child_Get_Cur(W(0)), 2);
-  EXPECT_EQ(group->Child_Get_Pt(0)->Flag_Get_Bit(0x10, W(0), 0x300), 0u);  // neither current nor selected
+  EXPECT_EQ(first->Flag_Get_Bit(0x10, W(0), 0x300), 0u);  // neither current nor selected
   EXPECT_EQ(group->Child_Get_Pt(2)->Flag_Get_Bit(0x10, W(0), 0x300), 0x300u);
 }
 
@@ -137,7 +127,7 @@ TEST_F(Window_Change_Test, ChangeWindowMovesTheCurrentWindowAndModules) {
   W(2)->Module_Set(3);
   W(0)->Module_Set(4);
   Fct_Change_Window(W(0));
-  EXPECT_EQ(*static_cast<Quarn_Window**>(Host_Var_Get(L"$WINDOW_CUR", nullptr, nullptr, nullptr)), W(0));
+  EXPECT_EQ(*Var<Quarn_Window*>(L"$WINDOW_CUR"), W(0));
   EXPECT_EQ(Quarn_Module_Prev, 3u);
   EXPECT_EQ(Quarn_Module_Cur, 4u);
   EXPECT_EQ(W(0)->update_a & 0x1008, 0x1008u);  // the modules differ: every window is told

@@ -16,18 +16,17 @@ constexpr uint16_t Code(int fx, int fy, int fz) { return uint16_t(0x0004 | fx <<
 constexpr uint16_t Spherical = Code(4, 5, 6);
 
 TEST(Curved_Geometry, ForwardMapFillsEachFieldsRoleBeforeBending) {
-  struct Case {
+  const struct {
     uint16_t code;
     Point_4D in, want;  // curvature radius 100
-  };
-  const Case cases[] = {
+  } cases[] = {
       // s = sin 30 * 10 + 100 = 105: x = cos 30 * 10, y = cos 60 * s, z = sin 60 * s; t kept.
       {Spherical, {2, 10.0f, 30.0f, 60.0f, 5.0f}, {2, 8.660254f, 52.5f, 90.932667f, 5.0f}},
       {Code(0, 0, 0), {2, 1.0f, 2.0f, 3.0f, 0.0f}, {2, 1.0f, 102.0f, 3.0f, 0.0f}},  // offsets a, b, c
       {Code(2, 1, 2), {2, 1.0f, 2.0f, 3.0f, 0.0f}, {2, 2.0f, 103.0f, 1.0f, 0.0f}},  // c, a, b
       {Code(3, 7, 3), {2, 1.0f, 2.0f, 3.0f, 9.0f}, {2, 0.0f, 100.0f, 0.0f, 9.0f}},  // roles unset
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const Point_4D got = quarn::Curved_2_Org(c.code, 100.0f, c.in);
     EXPECT_LT(got.Dist(c.want), 1e-3) << std::hex << c.code;
     EXPECT_EQ(got.t, c.want.t);

@@ -13,17 +13,16 @@ Vec4 V(float x, float y, float z) { return Vec4(x, y, z, 0.0f); }
 TEST_F(Frame_Test, PixelCentresLandWhereTheFilesPutThem) {
   const float c30 = std::cos(0.5235988f), s30 = std::sin(0.5235988f);
   const float c20 = std::cos(0.3490659f), s20 = std::sin(0.3490659f);
-  struct Case {
+  const struct {
     const char* name;
     Vec4 row, col;
     int layout;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"axial", V(1, 0, 0), V(0, 1, 0), HOST_PHANTOM_FILES},
       {"coronal", V(1, 0, 0), V(0, 0, -1), HOST_PHANTOM_FILES},
       {"oblique multi-frame", V(c30, s30, 0), V(-s30 * c20, c30 * c20, s20), HOST_PHANTOM_MULTI_FRAME},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o;
     o.columns = 7, o.rows = 5, o.slices = 3, o.layout = c.layout;
@@ -81,18 +80,17 @@ TEST_F(Frame_Test, PatientRoundTripKeepsFramePointsUnderSliceOffsets) {
 }
 
 TEST_F(Frame_Test, TimeCoordinateIsSecondsOfTheStampOrOfTheTimeIndex) {
-  struct Case {
+  const struct {
     const char* primary;    // time of the primary stamp, or none
     const char* secondary;  // time of the secondary stamp, or none
     float want;             // fourth patient coordinate of a frame at time index 1
-  };
-  const Case cases[] = {
+  } cases[] = {
       {nullptr, nullptr, 3600.0f},      // no stamp: the time index in hours
       {"133000", nullptr, 48600.0f},    // 13:30
       {nullptr, "081500", 29700.0f},    // 08:15
       {"133000", "081500", 48600.0f},   // the primary wins
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Host_Image_Record* r = frame_test::Ramp(3, 3, 2, 3);
     if (c.primary) Host_Time_Set(&r->time[0], c.primary);
     if (c.secondary) Host_Time_Set(&r->time[1], c.secondary);

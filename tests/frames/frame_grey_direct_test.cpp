@@ -35,20 +35,16 @@ const Case Cases[] = {
      [] { return Two_Slices<int16_t>(HOST_PIXEL_S16, {-1000, -32768, 0, 32766, 12, -1000}, -1000); }},
     {"S32 markers",
      [] {
-       return Two_Slices<int32_t>(HOST_PIXEL_S32,
-                                  {INT_MIN, -7, 0x7FFFFFFC, 0x7FFFFFFD, 0x7FFFFFFE - 1, 12}, -7);
+       return Two_Slices<int32_t>(HOST_PIXEL_S32, {INT_MIN, -7, 0x7FFFFFFC, 0x7FFFFFFD, 0x7FFFFFFE - 1, 12}, -7);
      }},
-    {"S32 unpadded", [] {
-       return Two_Slices<int32_t>(HOST_PIXEL_S32, {0x7FFFFFFE, 0x7FFFFFFD, 1, 2, 3, 4},
-                                  HOST_IMAGE_NO_PAD);
+    {"S32 unpadded",
+     [] {
+       return Two_Slices<int32_t>(HOST_PIXEL_S32, {0x7FFFFFFE, 0x7FFFFFFD, 1, 2, 3, 4}, HOST_IMAGE_NO_PAD);
      }},
-    {"float", [] {
-       return Two_Slices<float>(HOST_PIXEL_FLOAT, {-2.5f, NAN, 0.0f, 1e3f, 7.25f, -2.5f}, 0);
-     }},
+    {"float", [] { return Two_Slices<float>(HOST_PIXEL_FLOAT, {-2.5f, NAN, 0.0f, 1e3f, 7.25f, -2.5f}, 0); }},
     {"colour", [] {
-       return Two_Slices<uint32_t>(
-           HOST_PIXEL_RGBA, {0xFF000000, 0x00FFFFFF, 0x7FFFFFFE, 0x7FFFFFFC, 0x01020304, 0x80808080},
-           0);
+       return Two_Slices<uint32_t>(HOST_PIXEL_RGBA,
+                                   {0xFF000000, 0x00FFFFFF, 0x7FFFFFFE, 0x7FFFFFFC, 0x01020304, 0x80808080}, 0);
      }},
 };
 
@@ -104,28 +100,23 @@ TEST_F(Grey_Direct, RecordWithoutPixelsFillsNoValue) {
 }
 
 TEST_F(Grey_Direct, AnyTransformOrHookOnTheChainIsHonoured) {
-  struct Chain_Change {
+  const struct {
     const char* what;
     void (*apply)(Frame_Tree&);
-  };
-  const Chain_Change changes[] = {
+  } changes[] = {
       {"matrix on the group",
        [](Frame_Tree& t) {
          t.group->mat_child_to_parent = new Mat4;
          t.group->mat_child_to_parent->init();
          (*t.group->mat_child_to_parent)[3][0] = 1;  // one column to the right
        }},
-      {"matrix on the frame",
-       [](Frame_Tree& t) {
-         t.Frame(1)->mat_child_to_parent = new Mat4;
-         t.Frame(1)->mat_child_to_parent->init();
-       }},
+      {"matrix on the frame", [](Frame_Tree& t) { (t.Frame(1)->mat_child_to_parent = new Mat4)->init(); }},
       {"reader hooked on the group",
        [](Frame_Tree& t) {
          t.group->fct_read_gli = [](Quarn_2D*, void*, Vec4 p) { return int(p.x * 100 + p.y); };
        }},
   };
-  for (const Chain_Change& change : changes) {
+  for (const auto& change : changes) {
     Frame_Tree tree(Cases[4].make());
     change.apply(tree);
     Quarn_2D_Frame* f = tree.Frame(1);

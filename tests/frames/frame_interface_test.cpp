@@ -8,17 +8,16 @@ using frame_test::Frame_Test;
 using tree_test::Window;
 
 TEST_F(Frame_Test, WindowAndInterfaceSpacesMirrorRowsAndShiftByWholePans) {
-  struct Case {
+  const struct {
     float pan_x, pan_y;
     Point_2D wnd, inf;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {0, 0, {8, 10.0f, 0.0f}, {7, 10.0f, 600.0f}},               // the top row is the highest
       {2.7f, -3.5f, {8, 10.0f, 20.0f}, {7, 12.0f, 577.0f}},        // pans move whole pixels
       {-40.9f, 12.2f, {8, 50.5f, 300.25f}, {7, 10.5f, 311.75f}},
   };
   Quarn_Window* w = Window(2);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     w->pan_x.value = c.pan_x, w->pan_y.value = c.pan_y;
     const Point_2D inf = w->Wnd_2_Inf(c.wnd), wnd = w->Inf_2_Wnd(inf);
     EXPECT_TRUE(inf.code == 7 && inf == c.inf) << inf.x << "," << inf.y;
@@ -29,15 +28,14 @@ TEST_F(Frame_Test, WindowAndInterfaceSpacesMirrorRowsAndShiftByWholePans) {
 }
 
 TEST_F(Frame_Test, FramePointsSurviveTheTripThroughInterfaceAndWindow) {
-  struct Case {
+  const struct {
     uint16_t mode;
     float zoom_all, zoom_one;  // zoom entries 0 and 1 of the window
     float aspect;              // row spacing with 1 mm columns
     int corner_x, corner_y;    // of the inside rectangle
     float pan_x, pan_y;
     Point_2D frm, inf;         // a point and where it must land
-  };
-  const Case cases[] = {
+  } cases[] = {
       {WINDOW_MODE_2D_ALL, 2.0f, 3.0f, 1.5f, 100, 50, 0, 0, {6, 10, 10}, {7, 120, 80}},
       {WINDOW_MODE_2D_ALL, 0.25f, 4.0f, 0.75f, -30, 200, 17.6f, -8.2f,
        {6, 31.0f, 8.0f}, {7, -22.25f, 201.5f}},
@@ -45,7 +43,7 @@ TEST_F(Frame_Test, FramePointsSurviveTheTripThroughInterfaceAndWindow) {
       {WINDOW_MODE_2D_ONE, 1.0f, 8.0f, 2.0f, -500, -300, 250.9f, 99.9f,
        {6, 13.25f, 0.0f}, {7, -394.0f, -300.0f}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Host_Image_Layout l;
     l.spacing_y = c.aspect;
     Quarn_2D_Frame* f = Insert(Add_File(L"/scans/zoom.img", {frame_test::Ramp(32, 24, 1, 1, &l)}));

@@ -43,8 +43,6 @@ public:
     setrlimit(RLIMIT_AS, &capped);
   }
   ~Address_Limit() { setrlimit(RLIMIT_AS, &saved_); }
-  Address_Limit(const Address_Limit&) = delete;
-  Address_Limit& operator=(const Address_Limit&) = delete;
 
 private:
   rlimit saved_{};
@@ -103,28 +101,20 @@ const Case Cases[] = {
      {"memory error in calloc", "<<< out Class: Quarn_2D_Frame::Histogram_Compute(! histo)"}},
 };
 
-Host_Image_Record* Wide_Record() {
-  return Host_Image_Create(40000, 64, 1, 1, HOST_PIXEL_S16, nullptr);
-}
-
-// 257 x 255 values 0 ... 65534: with the limit at 65535 every value gets a bin of its own.
-Host_Image_Record* Full_Range_Record() {
+int Check_Case(const Case& c) {
+  // 257 x 255 values 0 ... 65534: with the limit at 65535 every value gets a bin of its own.
+  Variables().bins_max = 65535;
   std::vector<int32_t> v(65535);
   std::iota(v.begin(), v.end(), 0);
-  return Record(257, 255, 1, HOST_PIXEL_S32, v);
-}
-
-int Check_Case(const Case& c) {
-  Variables().bins_max = 65535;
-  Frame_Tree tree(c.big_bins ? Full_Range_Record() : Wide_Record());
+  Frame_Tree tree(c.big_bins ? Record(257, 255, 1, HOST_PIXEL_S32, v)
+                             : Host_Image_Create(40000, 64, 1, 1, HOST_PIXEL_S16, nullptr));
   Quarn_2D_Frame* f = tree.Frame();
   Host_Report_Capture capture;
-  void* result;
-  {
+  const auto capped = [&] {
     Address_Limit limit(c.headroom);
-    result = c.op(f);
-  }
-  if (result) return Fail(c.what, "made although memory was short");
+    return c.op(f);
+  };
+  if (capped()) return Fail(c.what, "made although memory was short");
   for (const char* text : c.reports)
     if (!capture.Contains(text)) return Fail(c.what, text);
   if (c.view(f)) return Fail(c.what, "a layer is left behind");

@@ -10,18 +10,19 @@ namespace {
 
 using namespace layers_test;
 
-std::atomic<int> g_grey_reads{0}, g_tag_reads{0};
-Quarn_2D_Pixel_Read g_grey_forward = nullptr, g_tag_forward = nullptr;
-
-int Count_Grey(Quarn_2D* node, void* image, Vec4 p) {
-  g_grey_reads.fetch_add(1, std::memory_order_relaxed);
-  return g_grey_forward(node, image, p);
-}
-
-int Count_Tag(Quarn_2D* node, void* image, Vec4 p) {
-  g_tag_reads.fetch_add(1, std::memory_order_relaxed);
-  return g_tag_forward(node, image, p);
-}
+// Reads of one kind that reach the group node, counted on their way to the root.
+template <int Kind>
+struct Counter {
+  static inline std::atomic<int> reads{0};
+  static inline Quarn_2D_Pixel_Read forward = nullptr;
+  static int Read(Quarn_2D* node, void* image, Vec4 p) {
+    reads.fetch_add(1, std::memory_order_relaxed);
+    return forward(node, image, p);
+  }
+  static void Install(Quarn_2D_Pixel_Read& slot) { forward = slot, slot = &Read, reads = 0; }
+};
+using Grey_Reads = Counter<0>;
+using Tag_Reads = Counter<1>;
 
 // 64 x 64 U16 pixels per slice, value 64 y + x, all tags 1.
 Host_Image_Record* Slices(int slices) {
@@ -51,11 +52,8 @@ using Layer_Threads = Layers_Test;
 TEST_F(Layer_Threads, RacingFirstUsesShareOneLoad) {
   Frame_Tree tree(Slices(1));
   Quarn_2D_Frame* f = tree.Frame();
-  g_grey_forward = tree.group->fct_read_gli;
-  g_tag_forward = tree.group->fct_read_tag;
-  tree.group->fct_read_gli = &Count_Grey;
-  tree.group->fct_read_tag = &Count_Tag;
-  g_grey_reads = g_tag_reads = 0;
+  Grey_Reads::Install(tree.group->fct_read_gli);
+  Tag_Reads::Install(tree.group->fct_read_tag);
   std::vector<int32_t**> grey(4);
   std::vector<uint16_t**> tags(4);
   std::atomic<int> wrong{0};
@@ -71,8 +69,8 @@ TEST_F(Layer_Threads, RacingFirstUsesShareOneLoad) {
     EXPECT_EQ(grey[size_t(t)], grey[0]);
     EXPECT_EQ(tags[size_t(t)], tags[0]);
   }
-  EXPECT_EQ(g_grey_reads, 64 * 64) << "one load for all";
-  EXPECT_EQ(g_tag_reads, 64 * 64) << "one load for all";
+  EXPECT_EQ(Grey_Reads::reads, 64 * 64) << "one load for all";
+  EXPECT_EQ(Tag_Reads::reads, 64 * 64) << "one load for all";
   EXPECT_EQ(f->Critical_Class_Depth(), 0);
 }
 

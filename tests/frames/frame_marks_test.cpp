@@ -16,10 +16,8 @@ TEST_F(Frame_Test, RequestsMarkTheRectanglesOfTheFramesUnderTheObject) {
   Quarn_2D_Frame* inside = Insert(file, 0, 0, group);
   Quarn_2D_Frame* outside = Insert(file, 1, 0);
   const Region_2D box(6, 2, 3, 5, 7);
-  for (Quarn_2D_Frame* f : {inside, outside}) {  // new frames start wholly pending
-    f->Region_Update_Clear();
-    f->Region_Redraw_Clear();
-  }
+  for (Quarn_2D_Frame* f : {inside, outside})  // new frames start wholly pending
+    f->Region_Update_Clear(), f->Region_Redraw_Clear();
 
   Fct_Update(UPDATE_DATA_TAG, UPDATE_NO_WINDOW, group, &box);
   EXPECT_EQ(inside->reg_update.x_min, 2.0f);
@@ -35,10 +33,6 @@ TEST_F(Frame_Test, RequestsMarkTheRectanglesOfTheFramesUnderTheObject) {
   EXPECT_TRUE(inside->reg_redraw.x_min > inside->reg_redraw.x_max);
 }
 
-}  // namespace
-
-namespace {
-
 // Regression: the 2D iterator's colour filter read no frame's element kind and so kept none.
 TEST_F(Frame_Test, ColourFilterKeepsColourFramesOnly) {
   std::vector<uint8_t> rgba(4 * 3 * 4, 7);
@@ -52,10 +46,6 @@ TEST_F(Frame_Test, ColourFilterKeepsColourFramesOnly) {
   EXPECT_EQ(Iterator_Class_2D(id, Quarn_2D_Frame::Class_A, nullptr, 0x08), nullptr);
   Iterator_End(id);
 }
-
-}  // namespace
-
-namespace {
 
 // Regression: a node that carries the frame's class word without being a frame (a module's own
 // node, or a test's) was marked as a frame, writing past the end of the object.

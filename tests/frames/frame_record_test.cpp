@@ -41,19 +41,18 @@ TEST_F(Frame_Test, ValueRangeComesFromStoredRangesWindowOrPixels) {
 }
 
 TEST_F(Frame_Test, NamesAndNumbersFollowTheRecordsCounts) {
-  struct Case {
+  const struct {
     int slices, times, frame;
     int slice_number, time_number;
     const wchar_t* name;
     int z_index, t_index, z_number, t_number;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {1, 1, 0, -1, -1, L"chest", 0, 0, 0, 0},       // one image: the generic name
       {3, 2, 4, -1, -1, L"chest #4", 1, 1, 1, 1},    // several frames: the frame number
       {3, 1, 2, 12, 0, L"chest z=12", 2, 0, 12, 0},  // a slice number
       {1, 1, 0, 7, 3, L"chest t=3", 0, 0, 7, 3},     // a time number wins
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Host_Image_Record* r = Ramp(2, 2, c.slices, c.times);
     r->slice_number = c.slice_number, r->time_number = c.time_number;
     Quarn_2D_Frame* f = Insert(Add_File(L"/scans/study/chest.dcm", {r}), 0, c.frame);
@@ -64,12 +63,11 @@ TEST_F(Frame_Test, NamesAndNumbersFollowTheRecordsCounts) {
 }
 
 TEST_F(Frame_Test, UpdateDropsOnlyTheLayersWhoseBitsArePending) {
-  struct Case {
+  const struct {
     uint64_t pending, mask;
     const char* left;  // views left, in the order grey data, grey display, tag data, tag display,
                        // and whether the buffers derived from the grey values are left
-  };
-  const Case cases[] = {
+  } cases[] = {
       {0x1000000, 0x1000000, "-+++-"},  // grey data pending and asked
       {0, 0x1000000, "+++++"},          // asked, not pending: nothing
       {0x1000000, 0x4000000, "+++++"},  // pending, not asked
@@ -82,7 +80,7 @@ TEST_F(Frame_Test, UpdateDropsOnlyTheLayersWhoseBitsArePending) {
   static int32_t* gli_rows[1];
   static uint16_t* tag_rows[1];
   static uint8_t disp[36];
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     f->work_gli = gli_rows, f->work_tag = tag_rows, f->disp_gli = f->disp_tag = disp;
     for (uint32_t id : {8u, 10u, 12u, 14u, 21u, 22u})  // 21: last merge buffer of two; 22: beyond
       if (!f->User_Get(id)) f->User_Set(id, new Quarn_Buffer());
@@ -103,13 +101,12 @@ TEST_F(Frame_Test, UpdateDropsOnlyTheLayersWhoseBitsArePending) {
 }
 
 TEST_F(Frame_Test, TagReloadReachesFramesWithinTheTruncatedSliceRange) {
-  struct Case {
+  const struct {
     float z0, z1;
     int t0, t1;
     bool other_image;
     int reloaded;  // frames of slices 2 ... 6 of time point 1 that reload
-  };
-  const Case cases[] = {
+  } cases[] = {
       {3.9f, 5.2f, 0, 3, false, 3},  // bounds truncate: slices 3 to 5
       {4.0f, 4.0f, 1, 1, false, 1},
       {7.0f, 9.0f, 0, 3, false, 0},  // beyond the record
@@ -119,7 +116,7 @@ TEST_F(Frame_Test, TagReloadReachesFramesWithinTheTruncatedSliceRange) {
   Host_Image_Record* other = Ramp(2, 2);
   Quarn_2D_File* file = Add_File(L"/scans/reload.dcm", {Ramp(4, 4, 7, 2), other});
   for (int n = 9; n <= 13; ++n) Insert(file, 0, n);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Region_4D region(6, 3.0f, 1.0f, c.z0, float(c.t0), 0.0f, 2.0f, c.z1, float(c.t1));
     Host_Report_Capture capture;
     root_.Update_Child_A(0, nullptr, c.other_image ? other : file->Record_Get(0), &region);
@@ -139,11 +136,10 @@ TEST_F(Frame_Test, CompareOrdersByRecordPositionStampAndNumbers) {
     const char* time;  // primary time stamp, or none
     int t_number, z_number;
   };
-  struct Case {
+  const struct {
     Side a, b;
     int want;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{true, 0, nullptr, 0, 0}, {false, 0, nullptr, 0, 0}, 6},     // only this one has a record
       {{true, 2.0f, nullptr, 0, 0}, {true, 1.0f, nullptr, 0, 0}, 2},  // further along the normal
       {{true, 0.005f, nullptr, 5, 0}, {true, 0, nullptr, 3, 0}, 4},   // 0.005 apart: numbers decide
@@ -151,7 +147,7 @@ TEST_F(Frame_Test, CompareOrdersByRecordPositionStampAndNumbers) {
       {{true, 0, nullptr, 1, 7}, {true, 0, nullptr, 1, 6}, 3},        // larger slice number
       {{true, 0, nullptr, 1, 6}, {true, 0, nullptr, 1, 6}, 0},        // all equal
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Quarn_2D_Frame* frames[2];
     const Side* sides[2] = {&c.a, &c.b};
     for (int i = 0; i < 2; ++i) {

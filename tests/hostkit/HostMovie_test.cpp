@@ -63,13 +63,7 @@ TEST(HostMovie, PolygonPlanesPassThroughTheirCornersAndFaceOutward) {
 TEST(HostMovie, BadSurfacesAreRefused) {
   const int out_of_range[] = {0, 1, 4};
   const int negative[] = {0, -1, 2};
-  struct Case {
-    const char* why;
-    int nodes;
-    const float* xyz;
-    int polys, corners;
-    const int* idx;
-  };
+  struct Case { const char* why; int nodes; const float* xyz; int polys, corners; const int* idx; };
   const Case cases[] = {
       {"node index past the last node", 4, kTetra, 1, 3, out_of_range},
       {"negative node index", 4, kTetra, 1, 3, negative},

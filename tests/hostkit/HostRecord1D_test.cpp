@@ -9,11 +9,7 @@ namespace {
 TEST(HostRecord1D, BadCurvesAreRefusedAndReported) {
   Host_1D_Record* r = Host_1D_Record_Create(nullptr, nullptr);
   const float v[] = {1};
-  struct Case {
-    Host_1D_Record* record;
-    int count;
-    const float *first, *second;
-  };
+  struct Case { Host_1D_Record* record; int count; const float *first, *second; };
   const Case cases[] = {
       {nullptr, 1, v, v},  // no record
       {r, -1, v, v},       // negative count

@@ -8,10 +8,7 @@
 namespace {
 
 TEST(HostColour, KnownColoursTable) {
-  struct Case {
-    float r, g, b;
-    float h, l, s;
-  };
+  struct Case { float r, g, b; float h, l, s; };
   const Case cases[] = {
       {1, 0, 0, 0.0f, 0.5f, 1},          // red
       {0, 1, 0, 1 / 3.0f, 0.5f, 1},      // green

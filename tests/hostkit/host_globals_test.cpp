@@ -16,10 +16,7 @@
 namespace {
 
 TEST(HostErrors, GLNamesTable) {
-  struct Case {
-    unsigned code;
-    const char* text;
-  };
+  struct Case { unsigned code; const char* text; };
   const Case cases[] = {
       {0, "GL_NO_ERROR"},
       {0x0500, "GL_INVALID_ENUM"},
@@ -43,7 +40,6 @@ TEST(HostErrors, SystemReasons) {
 }
 
 TEST(HostGlobals, DefaultsNameTheRunningProgram) {
-  EXPECT_EQ(Host_Progress_Hook, nullptr);
   std::wstring install = Host_Install_Dir;
   ASSERT_FALSE(install.empty());
   EXPECT_EQ(install.back(), L'/');
@@ -58,7 +54,6 @@ TEST(HostGlobals, DefaultsNameTheRunningProgram) {
   if (expected.back() != '/') expected += '/';
   EXPECT_EQ(scratch, Host_Char_To_Wide(expected.c_str()));
   EXPECT_TRUE(Host_Is_Dir(Host_Scratch_Dir));
-  EXPECT_GT(std::wcslen(Host_Program_Version), 0u);
 }
 
 TEST(HostCursor, SetMoveAndGet) {

@@ -11,10 +11,7 @@
 namespace {
 
 TEST(HostSplitPath, PartsTable) {
-  struct Case {
-    const wchar_t* path;
-    const wchar_t *dir, *base, *ext;
-  };
+  struct Case { const wchar_t* path; const wchar_t *dir, *base, *ext; };
   const Case cases[] = {
       {L"/data/ct/head.nii", L"/data/ct/", L"head", L".nii"},
       {L"C:\\scans\\head.nii.gz", L"C:\\scans\\", L"head.nii", L".gz"},  // last dot only
@@ -78,11 +75,7 @@ std::wstring Clip(const wchar_t* text, int width, int tail = 0) {
 }
 
 TEST(HostClipString, LimitsTable) {
-  struct Case {
-    const wchar_t* text;
-    int width, tail;
-    const wchar_t* out;
-  };
+  struct Case { const wchar_t* text; int width, tail; const wchar_t* out; };
   const Case cases[] = {
       {L"abcdef", 6, 0, L"abcdef"},      // fits exactly: untouched
       {L"abcdefg", 6, 0, L"abc..."},
@@ -101,15 +94,6 @@ TEST(HostClipString, LimitsTable) {
   EXPECT_EQ(Host_Clip_String(nullptr, 5), nullptr);
 }
 
-TEST(HostClipString, LabelFormKeepsEighteenLastCharacters) {
-  std::wstring name = L"CT_head_and_neck_contrast_series_long_description_part_two_slice_0042";
-  std::wstring clipped = Clip(name.c_str(), 60, 18);
-  EXPECT_EQ(clipped.size(), 60u);
-  EXPECT_EQ(clipped.substr(0, 39), name.substr(0, 39));
-  EXPECT_EQ(clipped.substr(39, 3), L"...");
-  EXPECT_EQ(clipped.substr(42), name.substr(name.size() - 18));
-}
-
 std::wstring Clip_Path(const wchar_t* path, int width) {
   std::wstring s = path;
   Host_Clip_File_Name(s.data(), width);
@@ -118,11 +102,7 @@ std::wstring Clip_Path(const wchar_t* path, int width) {
 
 TEST(HostClipFileName, Table) {
   const wchar_t* p = L"/home/user/scans/2024/head.nii";  // 30 characters
-  struct Case {
-    const wchar_t* path;
-    int width;
-    const wchar_t* out;
-  };
+  struct Case { const wchar_t* path; int width; const wchar_t* out; };
   const Case cases[] = {
       {p, 30, p},
       {p, 29, L"/home/.../scans/2024/head.nii"},    // first folder, "...", the folders that fit

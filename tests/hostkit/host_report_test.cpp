@@ -30,17 +30,11 @@ TEST_F(HostReport, TracesHiddenAndUserReportsShownByDefault) {
 }
 
 TEST_F(HostReport, FilterPerClassTable) {
-  struct Step {
-    uint32_t cls;
-    bool shown;
-  };
+  struct Step { uint32_t cls; bool shown; };
   // Each rule touches its own class only; later rules on a class replace earlier ones.
   const Step rules[] = {{kTrace, true}, {kUser, false}, {6, false}, {6, true}};
   for (const Step& r : rules) Host_Report_Filter_Set(r.cls, r.shown);
-  struct Case {
-    uint32_t cls;
-    bool enabled;
-  };
+  struct Case { uint32_t cls; bool enabled; };
   const Case cases[] = {
       {kTrace, true},       // switched on
       {kOtherTrace, false}, // other traces keep the default
@@ -97,10 +91,7 @@ TEST_F(HostReport, StyleBytesSurviveNarrowFormatting) {
 }
 
 TEST_F(HostReport, Utf8DecodingTable) {
-  struct Case {
-    const char* bytes;
-    std::wstring text;
-  };
+  struct Case { const char* bytes; std::wstring text; };
   const Case cases[] = {
       {"abc", L"abc"},
       {"\xC3\xA9", L"\u00E9"},                         // two bytes
@@ -123,10 +114,7 @@ TEST_F(HostReport, Utf8DecodingTable) {
 }
 
 TEST_F(HostReport, AnsiRenderingTable) {
-  struct Case {
-    std::wstring text;
-    std::string ansi;
-  };
+  struct Case { std::wstring text; std::string ansi; };
   const Case cases[] = {
       {L"\xF1\x05WARNING:\x02 x", "\033[1m\033[33mWARNING:\033[30m x"},  // bold stays over colours
       {L"\xF1\x04" L"ERROR:\x02", "\033[1m\033[31mERROR:\033[30m"},

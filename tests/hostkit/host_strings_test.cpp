@@ -9,11 +9,7 @@
 namespace {
 
 TEST(HostStrMatch, WildCardTable) {
-  struct Case {
-    const wchar_t* text;
-    const wchar_t* pattern;
-    int match;
-  };
+  struct Case { const wchar_t* text; const wchar_t* pattern; int match; };
   const Case cases[] = {
       {L"abc", L"abc", 1},            // no wild card: the same text
       {L"abc", L"abC", 0},            // case counts
@@ -137,10 +133,7 @@ TEST(HostStrEdit, TokenizeTable) {
 }
 
 TEST(HostBytesToText, UnitsAndRounding) {
-  struct Case {
-    uint64_t bytes;
-    const wchar_t* text;
-  };
+  struct Case { uint64_t bytes; const wchar_t* text; };
   const Case cases[] = {
       {0, L"0 B"},
       {1023, L"1023 B"},

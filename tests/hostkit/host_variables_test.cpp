@@ -24,32 +24,31 @@ int Int_At(const wchar_t* name) {
 // Every variable the library reads by name.
 const wchar_t* const kLibraryNames[] = {
     L"$COLORMAP_GLI_CUR", L"$COLORMAP_GLI_FILL", L"$COLORMAP_GLI_INVALID", L"$COLORMAP_GLI_PT",
-    L"$COLORMAP_GLI_SIZE", L"$COLOR_CLASIC", L"$COLOR_SCHEME", L"$COLOR_VAL_MAX",
-    L"$COLOR_VAL_MIN", L"$COMPUTER_THREAD_ID", L"$COMPUTER_THREAD_NB", L"$COMPUTER_TIMEOUT",
-    L"$CUDA_FLAG", L"$CUDA_GROUP", L"$CUDA_LOC_SAV", L"$CUDA_ROI_MAX", L"$CUDA_ROI_MIN",
-    L"$DB_1D_FILE_NB", L"$DB_1D_FILE_PT", L"$DB_1D_INDEX", L"$DB_1D_ROOT_PT", L"$DB_1D_TREE_NB",
-    L"$DB_1D_TREE_PT", L"$DB_2D_FILE_NB", L"$DB_2D_FILE_PT", L"$DB_2D_INDEX", L"$DB_2D_ROOT_PT",
-    L"$DB_2D_TREE_NB", L"$DB_2D_TREE_PT", L"$DB_3D_FILE_NB", L"$DB_3D_FILE_PT", L"$DB_3D_INDEX",
-    L"$DB_3D_ROOT_PT", L"$DB_3D_TAG_NB", L"$DB_3D_TAG_PT", L"$DB_3D_TREE_NB", L"$DB_3D_TREE_PT",
-    L"$DEFAULT_FILE_PATH", L"$DEFAULT_ICON_PATH", L"$FLAG_REDRAW", L"$FLAG_UPDATE", L"$FRAME_CUR",
-    L"$FRAME_OVR", L"$GLI_COLOR_COMPONENT", L"$GLI_COLOR_DISPLAY", L"$GLI_HISTO_BINS_MAX",
-    L"$INTERFACE_ANONYMOUS", L"$INTERFACE_BORDER_DIM", L"$INTERFACE_BUTTON_DIM_BIG",
-    L"$INTERFACE_BUTTON_DIM_SML", L"$INTERFACE_CURSOR_DIM", L"$INTERFACE_HELP_INDEX",
-    L"$INTERFACE_HELP_LOCAL", L"$INTERFACE_LIST_DIM_ARROW", L"$INTERFACE_LIST_DIM_BIG",
-    L"$INTERFACE_LIST_DIM_SML", L"$INTERFACE_LOCK_ACTION", L"$INTERFACE_LOCK_FOCUS",
-    L"$INTERFACE_NUM_BIG", L"$INTERFACE_NUM_SML", L"$INTERFACE_SELECT_DIM_BIG", L"$INTERFACE_SIZE",
-    L"$INTERFACE_SPACE_DIM", L"$INTERFACE_TITLE_DIM_BIG", L"$INTERFACE_TITLE_DIM_SML",
-    L"$INTERFACE_TITLE_FONT_NAME", L"$INTERFACE_TITLE_FONT_SCALE", L"$INTERFACE_TITLE_FONT_WEIGHT",
-    L"$INTERFACE_TOOL_FONT_NAME", L"$INTERFACE_TOOL_FONT_SCALE", L"$INTERFACE_TOOL_FONT_WEIGHT",
-    L"$INTERFACE_VAL_DIM_BIG", L"$INTERFACE_VAL_DIM_MID", L"$INTERFACE_VAL_DIM_SML", L"$KEY_NAME",
-    L"$MARKER_CUR", L"$MARKER_LABEL", L"$MARKER_NB", L"$MORPHO_MERGE_NB", L"$MOUSE_FRM",
-    L"$MOUSE_INF", L"$MOUSE_WND", L"$OPENGL_CONTEXT", L"$OPENGL_FLAG", L"$OPENGL_STATE",
-    L"$POINT_CUR", L"$POINT_LABEL", L"$POINT_NB", L"$POINT_PT", L"$REGIONAL_FILLER",
-    L"$REGIONAL_FRACTION", L"$REGIONAL_LANGUAGE", L"$REGIONAL_SEPARATOR", L"$TAG_ALPHA",
-    L"$TAG_BLU", L"$TAG_CUR", L"$TAG_ENABLE", L"$TAG_GRN", L"$TAG_LABEL", L"$TAG_LOCK",
-    L"$TAG_MIX", L"$TAG_NB", L"$TAG_RED", L"$UNDO_FLUSH", L"$UNDO_NB", L"$UNDO_SIZE", L"$UNDO_TAG",
-    L"$UNITS_DIST", L"$UNITS_FACTOR", L"$UNITS_LABEL", L"$UNITS_POWER", L"$UNITS_SURF",
-    L"$UNITS_VOL", L"$VERT_LABEL_MAX", L"$WINDOW_CUR", L"$WINDOW_MAX", L"$WINDOW_NB",
+    L"$COLORMAP_GLI_SIZE", L"$COLOR_CLASIC", L"$COLOR_SCHEME", L"$COLOR_VAL_MAX", L"$COLOR_VAL_MIN",
+    L"$COMPUTER_THREAD_ID", L"$COMPUTER_THREAD_NB", L"$COMPUTER_TIMEOUT", L"$CUDA_FLAG", L"$CUDA_GROUP",
+    L"$CUDA_LOC_SAV", L"$CUDA_ROI_MAX", L"$CUDA_ROI_MIN", L"$DB_1D_FILE_NB", L"$DB_1D_FILE_PT",
+    L"$DB_1D_INDEX", L"$DB_1D_ROOT_PT", L"$DB_1D_TREE_NB", L"$DB_1D_TREE_PT", L"$DB_2D_FILE_NB",
+    L"$DB_2D_FILE_PT", L"$DB_2D_INDEX", L"$DB_2D_ROOT_PT", L"$DB_2D_TREE_NB", L"$DB_2D_TREE_PT",
+    L"$DB_3D_FILE_NB", L"$DB_3D_FILE_PT", L"$DB_3D_INDEX", L"$DB_3D_ROOT_PT", L"$DB_3D_TAG_NB",
+    L"$DB_3D_TAG_PT", L"$DB_3D_TREE_NB", L"$DB_3D_TREE_PT", L"$DEFAULT_FILE_PATH",
+    L"$DEFAULT_ICON_PATH", L"$FLAG_REDRAW", L"$FLAG_UPDATE", L"$FRAME_CUR", L"$FRAME_OVR",
+    L"$GLI_COLOR_COMPONENT", L"$GLI_COLOR_DISPLAY", L"$GLI_HISTO_BINS_MAX", L"$INTERFACE_ANONYMOUS",
+    L"$INTERFACE_BORDER_DIM", L"$INTERFACE_BUTTON_DIM_BIG", L"$INTERFACE_BUTTON_DIM_SML",
+    L"$INTERFACE_CURSOR_DIM", L"$INTERFACE_HELP_INDEX", L"$INTERFACE_HELP_LOCAL",
+    L"$INTERFACE_LIST_DIM_ARROW", L"$INTERFACE_LIST_DIM_BIG", L"$INTERFACE_LIST_DIM_SML",
+    L"$INTERFACE_LOCK_ACTION", L"$INTERFACE_LOCK_FOCUS", L"$INTERFACE_NUM_BIG", L"$INTERFACE_NUM_SML",
+    L"$INTERFACE_SELECT_DIM_BIG", L"$INTERFACE_SIZE", L"$INTERFACE_SPACE_DIM",
+    L"$INTERFACE_TITLE_DIM_BIG", L"$INTERFACE_TITLE_DIM_SML", L"$INTERFACE_TITLE_FONT_NAME",
+    L"$INTERFACE_TITLE_FONT_SCALE", L"$INTERFACE_TITLE_FONT_WEIGHT", L"$INTERFACE_TOOL_FONT_NAME",
+    L"$INTERFACE_TOOL_FONT_SCALE", L"$INTERFACE_TOOL_FONT_WEIGHT", L"$INTERFACE_VAL_DIM_BIG",
+    L"$INTERFACE_VAL_DIM_MID", L"$INTERFACE_VAL_DIM_SML", L"$KEY_NAME", L"$MARKER_CUR",
+    L"$MARKER_LABEL", L"$MARKER_NB", L"$MORPHO_MERGE_NB", L"$MOUSE_FRM", L"$MOUSE_INF", L"$MOUSE_WND",
+    L"$OPENGL_CONTEXT", L"$OPENGL_FLAG", L"$OPENGL_STATE", L"$POINT_CUR", L"$POINT_LABEL", L"$POINT_NB",
+    L"$POINT_PT", L"$REGIONAL_FILLER", L"$REGIONAL_FRACTION", L"$REGIONAL_LANGUAGE",
+    L"$REGIONAL_SEPARATOR", L"$TAG_ALPHA", L"$TAG_BLU", L"$TAG_CUR", L"$TAG_ENABLE", L"$TAG_GRN",
+    L"$TAG_LABEL", L"$TAG_LOCK", L"$TAG_MIX", L"$TAG_NB", L"$TAG_RED", L"$UNDO_FLUSH", L"$UNDO_NB",
+    L"$UNDO_SIZE", L"$UNDO_TAG", L"$UNITS_DIST", L"$UNITS_FACTOR", L"$UNITS_LABEL", L"$UNITS_POWER",
+    L"$UNITS_SURF", L"$UNITS_VOL", L"$VERT_LABEL_MAX", L"$WINDOW_CUR", L"$WINDOW_MAX", L"$WINDOW_NB",
     L"$WINDOW_PT",
 };
 
@@ -63,7 +62,7 @@ protected:
   void TearDown() override { Host_Var_Clear(); }
 };
 
-TEST_F(HostVarTable, UnknownNameGivesNullAndClearsOuts) {
+TEST_F(HostVarTable, UnknownOrNearlyMatchingNameGivesNullAndClearsOuts) {
   int count = 5;
   uint16_t flags = 5;
   Host_Var_Update update = [] { return 1; };
@@ -72,9 +71,7 @@ TEST_F(HostVarTable, UnknownNameGivesNullAndClearsOuts) {
   EXPECT_EQ(flags, 0);
   EXPECT_EQ(update, nullptr);
   EXPECT_EQ(Host_Var_Get(nullptr, &count, &flags, &update), nullptr);
-}
-
-TEST_F(HostVarTable, NamesAreComparedExactly) {
+  // Names are compared exactly.
   int value = 1;
   ASSERT_EQ(Host_Var_Define(L"$TAG_NB", VARIABLE_INT, 1, &value), 1);
   const wchar_t* const near_misses[] = {
@@ -91,12 +88,7 @@ TEST_F(HostVarTable, NamesAreComparedExactly) {
 
 TEST_F(HostVarTable, BadDefinitionsAreRefusedAndReported) {
   int value = 0;
-  struct Case {
-    const wchar_t* name;
-    uint16_t flags;
-    int count;
-    void* storage;
-  };
+  struct Case { const wchar_t* name; uint16_t flags; int count; void* storage; };
   const Case cases[] = {
       {nullptr, VARIABLE_INT, 1, &value},  // no name
       {L"", VARIABLE_INT, 1, &value},      // empty name
@@ -239,10 +231,7 @@ TEST_F(HostVarTable, LinkedCountFollowsItsCountVariable) {
   EXPECT_EQ(Host_Var_Count_Link(L"$ITEM_PT", L"$F"), 0);        // a float is no count
   EXPECT_EQ(Host_Var_Count_Link(L"$ITEM_PT", L"$MISSING"), 0);  // both must exist
   ASSERT_EQ(Host_Var_Count_Link(L"$ITEM_PT", L"$ITEM_NB", 8), 1);
-  struct Case {
-    uint16_t nb;
-    int expected;
-  };
+  struct Case { uint16_t nb; int expected; };
   const Case cases[] = {
       {3, 3},      // follows
       {0, 0},      // empty list
@@ -337,10 +326,7 @@ TEST_F(HostVarDefaults, EveryNameTheLibraryReadsIsDefinedWithAType) {
 
 // Element types the readers take the variables as.
 TEST_F(HostVarDefaults, TypesAreWhatTheReadersTakeThemAs) {
-  struct Case {
-    const wchar_t* name;
-    uint16_t type;
-  };
+  struct Case { const wchar_t* name; uint16_t type; };
   const uint16_t U16 = VARIABLE_SHORT | VARIABLE_UNSIGNED;
   const Case cases[] = {
       {L"$TAG_NB", U16},                                             // 16-bit tag count
@@ -365,7 +351,7 @@ TEST_F(HostVarDefaults, TypesAreWhatTheReadersTakeThemAs) {
   }
 }
 
-TEST_F(HostVarDefaults, TagTablesCoverEveryTagAndTheClampedIndex) {
+TEST_F(HostVarDefaults, TagTablesCoverEveryTagAndTheClampedIndexWithADistinctPalette) {
   const int nb = Scalar<uint16_t>(L"$TAG_NB");
   ASSERT_GE(nb, 2);
   for (const wchar_t* name : {L"$TAG_RED", L"$TAG_GRN", L"$TAG_BLU", L"$TAG_ALPHA",
@@ -377,10 +363,7 @@ TEST_F(HostVarDefaults, TagTablesCoverEveryTagAndTheClampedIndex) {
   // Readers clamp a tag to $TAG_NB and index with it: that entry exists and repeats the last.
   EXPECT_EQ(Array<uint16_t>(L"$TAG_RED")[nb], Array<uint16_t>(L"$TAG_RED")[nb - 1]);
   EXPECT_EQ(Array<float>(L"$TAG_ALPHA")[nb], Array<float>(L"$TAG_ALPHA")[nb - 1]);
-}
-
-TEST_F(HostVarDefaults, PaletteIsDistinctWithATransparentBackground) {
-  const int nb = Scalar<uint16_t>(L"$TAG_NB");
+  // The palette: distinct colours over a transparent background.
   const uint16_t* r = Array<uint16_t>(L"$TAG_RED");
   const uint16_t* g = Array<uint16_t>(L"$TAG_GRN");
   const uint16_t* b = Array<uint16_t>(L"$TAG_BLU");
@@ -418,7 +401,7 @@ TEST_F(HostVarDefaults, ColourMapsHaveTheStatedSizeAndAGreyRamp) {
 
 TEST_F(HostVarDefaults, WindowTablesHoldOneEntryPerWindowIndex) {
   const int max = Scalar<int>(L"$WINDOW_MAX");
-  EXPECT_EQ(max, 10);
+  ASSERT_GT(max, 0);
   for (const wchar_t* name : {L"$WINDOW_PT", L"$FRAME_CUR"}) {
     int count = 0;
     void** table = Array<void*>(name, &count);
@@ -430,10 +413,7 @@ TEST_F(HostVarDefaults, WindowTablesHoldOneEntryPerWindowIndex) {
 }
 
 TEST_F(HostVarDefaults, GrowingListsReportTheirCountVariable) {
-  struct Case {
-    const wchar_t* list;
-    const wchar_t* nb;
-  };
+  struct Case { const wchar_t* list; const wchar_t* nb; };
   const Case cases[] = {
       {L"$DB_1D_FILE_PT", L"$DB_1D_FILE_NB"}, {L"$DB_2D_FILE_PT", L"$DB_2D_FILE_NB"},
       {L"$DB_3D_FILE_PT", L"$DB_3D_FILE_NB"}, {L"$DB_3D_TAG_PT", L"$DB_3D_TAG_NB"},
@@ -490,19 +470,6 @@ TEST_F(HostVarDefaults, ReinstallKeepsAddressesAndRestoresValues) {
   EXPECT_NE(Array<uint16_t>(L"$TAG_RED")[5], 1);
 }
 
-TEST_F(HostVarDefaults, ATestCanReplaceAnyDefault) {
-  uint16_t tags = 3;
-  ASSERT_EQ(Host_Var_Define(L"$TAG_NB", VARIABLE_SHORT | VARIABLE_UNSIGNED, 1, &tags), 1);
-  EXPECT_EQ(Host_Var_Get(L"$TAG_NB", nullptr, nullptr, nullptr), &tags);
-  float alpha[4] = {1, 0.2f, 0.2f, 0.2f};
-  float* table = alpha;
-  Host_Var_Define_Owned(L"$TAG_ALPHA", VARIABLE_FLOAT | VARIABLE_ARRAY, 4, &table, sizeof table);
-  EXPECT_EQ(Array<float>(L"$TAG_ALPHA"), alpha);
-  Host_Var_Default_Install();
-  EXPECT_EQ(Scalar<uint16_t>(L"$TAG_NB"), 256);
-  EXPECT_NE(Array<float>(L"$TAG_ALPHA"), alpha);
-}
-
 TEST_F(HostVarDefaults, ListsAgreeWithTheirCountsAndIndexes) {
   const uint16_t undo = Scalar<uint16_t>(L"$UNDO_NB");
   EXPECT_GE(undo, 1);   // undo enabled
@@ -535,10 +502,7 @@ TEST_F(HostVarDefaults, KeyNamesAreUniqueAndUseVirtualKeyCodes) {
       if (std::wcscmp(keys[i].name, name) == 0) return keys[i].code;
     return 0;
   };
-  struct Case {
-    const wchar_t* name;
-    int code;
-  };
+  struct Case { const wchar_t* name; int code; };
   const Case cases[] = {
       {L"Escape", 27},  // named key
       {L"Z", 90},       // letter

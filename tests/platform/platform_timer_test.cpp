@@ -31,12 +31,8 @@ struct Ticks {
   }
 };
 
-Ticks& Log_Of(Platform_Window* window) {
-  return *static_cast<Ticks*>(Platform_Window_User_Get(window));
-}
-
 void Note(Platform_Window* window, unsigned id, uint64_t time) {
-  Ticks& log = Log_Of(window);
+  Ticks& log = *static_cast<Ticks*>(Platform_Window_User_Get(window));
   log.seen.push_back(Tick{id, time - log.origin});
   if (std::this_thread::get_id() != log.thread) log.other_thread = true;
 }
@@ -51,17 +47,12 @@ void Kill_Self(Platform_Window* w, unsigned id, uint64_t t) {
   Note(w, id, t);
   EXPECT_EQ(Platform_Kill_Timer(w, id), 1);
 }
-void Kill_Two(Platform_Window* w, unsigned id, uint64_t t) {
-  Note(w, id, t);
-  Platform_Kill_Timer(w, 2);
-}
+void Kill_Two(Platform_Window* w, unsigned id, uint64_t t) { Note(w, id, t), Platform_Kill_Timer(w, 2); }
 void Restart_Slower(Platform_Window* w, unsigned id, uint64_t t) {
-  Note(w, id, t);
-  Platform_Set_Timer(w, id, 50, Restart_Slower);
+  Note(w, id, t), Platform_Set_Timer(w, id, 50, Restart_Slower);
 }
 void Destroy_Window(Platform_Window* w, unsigned id, uint64_t t) {
-  Note(w, id, t);
-  Platform_Window_Destroy(w);
+  Note(w, id, t), Platform_Window_Destroy(w);
 }
 
 class PlatformTimer : public ::testing::Test {
@@ -119,14 +110,12 @@ TEST_F(PlatformTimer, TicksFallOnTheBeatAndMissedBeatsMerge) {
     uint32_t period;
     std::vector<Step> steps;
   } cases[] = {
-      {"nothing before the deadline, a tick on it",
-       100, {{99, {}}, {1, {100}}, {99, {100}}, {1, {100, 200}}}},
-      {"five beats missed give one tick, the next stays on the beat",
-       100, {{550, {550}}, {49, {550}}, {1, {550, 600}}}},
-      {"a period below the minimum is raised to it",
-       3, {{9, {}}, {1, {10}}}},
-      {"a zero period too",
-       0, {{10, {10}}, {10, {10, 20}}}},
+      {"nothing before the deadline, a tick on it", 100,
+       {{99, {}}, {1, {100}}, {99, {100}}, {1, {100, 200}}}},
+      {"five beats missed give one tick, the next stays on the beat", 100,
+       {{550, {550}}, {49, {550}}, {1, {550, 600}}}},
+      {"a period below the minimum is raised to it", 3, {{9, {}}, {1, {10}}}},
+      {"a zero period too", 0, {{10, {10}}, {10, {10, 20}}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -185,8 +174,7 @@ TEST_F(PlatformTimer, ChangesMadeInsideATick) {
     std::vector<uint64_t> times_1, times_2;
   } cases[] = {
       {"kills itself", Kill_Self, {10}, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100}},
-      {"kills a timer due in the same pump", Kill_Two, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100},
-       {}},
+      {"kills a timer due in the same pump", Kill_Two, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100}, {}},
       {"restarts itself with a longer period", Restart_Slower, {10, 60},
        {10, 20, 30, 40, 50, 60, 70, 80, 90, 100}},
       {"destroys the window", Destroy_Window, {10}, {}},

