@@ -11,7 +11,8 @@ namespace {
 namespace fs = std::filesystem;
 using script_test::Events;
 
-fs::path Script_Dir() { return fs::path(__FILE__).parent_path() / "scripts"; }
+// From the build's source folder, not __FILE__: a compiler cache may make __FILE__ relative.
+fs::path Script_Dir() { return fs::path(QUARN_TEST_SOURCE_DIR) / "script" / "scripts"; }
 
 std::vector<std::string> Script_Files() {
   std::vector<std::string> names;
