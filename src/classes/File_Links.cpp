@@ -17,10 +17,10 @@ Remembered_Variable g_tag_3d_pt{L"$DB_3D_TAG_PT"};
 
 void Close_In(Remembered_Variable& nb, Remembered_Variable& pt, const void* movie) {
   const int* count = nb.As<int>();
-  Quarn_3D_File** const* list = pt.As<Quarn_3D_File**>();
-  if (!count || !list || !*list) return;
+  Quarn_3D_File* const* list = pt.Table<Quarn_3D_File*>();
+  if (!count || !list) return;
   for (int i = 0; i < *count; ++i) {
-    Quarn_3D_File* file = (*list)[i];
+    Quarn_3D_File* file = list[i];
     if (!file || !file->movie_marks) continue;
     for (int k = 0; k < file->Movie_Count(); ++k)
       if (file->Movie_Get(k) == movie) file->movie_marks[k] |= Quarn_3D_File::State_Closed;

@@ -51,7 +51,7 @@ int Labelled(Match_List<uint16_t>& list, const wchar_t* pattern, int max, int nb
 int Fct_Match_Template_TAG(const wchar_t* pattern, int max, uint16_t out[]) {
   Match_List<uint16_t> list(kTag, pattern, max, out);
   if (!list.Valid()) return 0;
-  wchar_t* const* labels = g_tag_label.Value<wchar_t**>();
+  wchar_t* const* labels = g_tag_label.Table<wchar_t*>();
   return Labelled(list, pattern, max, g_tag_nb.Value<uint16_t>(), g_tag_cur.Value<uint16_t>(),
                   [labels](int t) -> const wchar_t* { return labels ? labels[t] : nullptr; });
 }
@@ -59,7 +59,7 @@ int Fct_Match_Template_TAG(const wchar_t* pattern, int max, uint16_t out[]) {
 int Fct_Match_Template_Marker(const wchar_t* pattern, int max, uint16_t out[]) {
   Match_List<uint16_t> list(kMarker, pattern, max, out);
   if (!list.Valid()) return 0;
-  char* const* labels = g_marker_label.Value<char**>();
+  char* const* labels = g_marker_label.Table<char*>();
   return Labelled(list, pattern, max, g_marker_nb.Value<uint16_t>(), g_marker_cur.Value<uint16_t>(),
                   [labels](int t) { return labels ? Host_Char_To_Wide(labels[t]) : nullptr; });
 }

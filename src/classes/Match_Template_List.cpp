@@ -34,8 +34,7 @@ Remembered_Variable g_point_pt{L"$POINT_PT"};
 template <class T, class Count>
 int List_Of(Remembered_Variable& nb, Remembered_Variable& pt, T* const** items) {
   const Count* count = nb.As<Count>();
-  T** const* array = pt.As<T**>();
-  *items = array ? *array : nullptr;
+  *items = pt.Table<T*>();
   return count && *items ? int(*count) : 0;
 }
 

@@ -37,8 +37,8 @@ long Whole_Number(const wchar_t* pattern) {
 int Current_Frame(Match_List<Quarn_2D_Frame*>& list) {
   Quarn_Window* window = quarn::Window_Current();
   if (!window || quarn::Window_Index_Of(window) >= quarn::Window_Max) return list.Exit("! Window_Cur");
-  Quarn_2D_Frame** const* frames = g_frame_cur.As<Quarn_2D_Frame**>();
-  Quarn_2D_Frame* frame = frames && *frames ? (*frames)[quarn::Window_Index_Of(window)] : nullptr;
+  Quarn_2D_Frame* const* frames = g_frame_cur.Table<Quarn_2D_Frame*>();
+  Quarn_2D_Frame* frame = frames ? frames[quarn::Window_Index_Of(window)] : nullptr;
   if (!frame) return list.Exit("! Frame_Cur");
   list.Add(frame);
   return list.Result();

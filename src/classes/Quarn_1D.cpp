@@ -24,10 +24,10 @@ struct Tree_Traits<Quarn_1D> {
     if (!child || child->Class_A_Get() != 0x1FFF) return;
     Quarn_1D_File* file = static_cast<Quarn_1D_Data*>(child)->File_Get();
     const int* count = g_file_1d_nb.As<int>();
-    Quarn_1D_File** const* list = g_file_1d_pt.As<Quarn_1D_File**>();
-    if (!file || !count || !list || !*list) return;
+    Quarn_1D_File* const* list = g_file_1d_pt.Table<Quarn_1D_File*>();
+    if (!file || !count || !list) return;
     for (int i = 0; i < *count; ++i) {
-      if ((*list)[i] == file) {
+      if (list[i] == file) {
         File_1D_Close(file);
         return;
       }

@@ -2,7 +2,7 @@
 #include <quarn/classes/Quarn_1D_Data.h>
 
 #include "classes/File_Links.h"
-#include "core/Trace.h"
+#include "classes/Tree_Trace.h"
 
 Quarn_1D_Data::Quarn_1D_Data(Quarn_1D* parent, Quarn_1D_File* file, int curve_index)
     : type_(file ? uint16_t(quarn::File_1D_Curves_Get(file)) : 0),
@@ -19,5 +19,6 @@ Quarn_1D_Data::Quarn_1D_Data(Quarn_1D* parent, Quarn_1D_File* file, int curve_in
 }
 
 const wchar_t* Quarn_1D_Data::Icon_Name() {
+  if (!QUARN_CHECK_NODE(this, Data_1D, "Quarn_1D_Data::Icon_Name")) return nullptr;
   return type_ == 1 ? L"icon spectro.tga" : L"icon folder.tga";
 }

@@ -28,7 +28,7 @@ Remembered_Variable g_tag_blu{L"$TAG_BLU"};
 
 /// High byte of entry t of a host colour table, 0 without the table.
 uint32_t Tag_Channel(Remembered_Variable& table, int t) {
-  const uint16_t* values = table.As<uint16_t>();
+  const uint16_t* values = table.Table<uint16_t>();
   return values ? uint32_t(values[t] >> 8) : 0;
 }
 

@@ -17,6 +17,15 @@ inline const Quarn* Object_Of(const T* node) {
   return node ? static_cast<const Quarn*>(node) : nullptr;
 }
 
+}  // namespace quarn
+
+/// Validates a node that may be null (through Object_Of, so that the null test survives).
+#define QUARN_CHECK_NODE(node, fam, label) QUARN_CHECK(::quarn::Object_Of(node), fam, label)
+/// Validates a frame.
+#define QUARN_CHECK_FRAME(node, label) QUARN_CHECK_NODE(node, Frame, label)
+
+namespace quarn {
+
 /// ">>> in  Class: <label>(title:name)".
 template <class T>
 inline void Trace_In(const char* label, const T* self) {

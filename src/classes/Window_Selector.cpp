@@ -15,10 +15,10 @@ Remembered_Variable g_window_cur{L"$WINDOW_CUR"};
 int Window_List(Quarn_Window* const** list) {
   *list = nullptr;
   const int* count = g_window_nb.As<int>();
-  // The variable holds the address of the array, which the host may move as windows come and go.
-  Quarn_Window** const* array = g_window_pt.As<Quarn_Window**>();
-  if (!count || !array || !*array || *count <= 0) return 0;
-  *list = *array;
+  // Read through the table each time: the host may move the array as windows come and go.
+  Quarn_Window* const* array = g_window_pt.Table<Quarn_Window*>();
+  if (!count || !array || *count <= 0) return 0;
+  *list = array;
   return *count;
 }
 

@@ -62,7 +62,7 @@ int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
     if (!Cell_Of(*frame, point, x, y)) return 0;
     uint16_t& cell = rows[y][x];
     const int current = cell & 0xFF;
-    if (const auto* lock = g_tag_lock.As<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
+    if (const auto* lock = g_tag_lock.Table<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
     if (current == tag) return 0;
     // The high byte belongs to whoever marks cells beside their tag; keep it.
     cell = uint16_t((cell & 0xFF00) | tag);

@@ -13,7 +13,7 @@ using namespace quarn;
 
 namespace {
 
-#define CHECK_FRAME(label) QUARN_CHECK(Object_Of(this), Frame, label)
+#define CHECK_FRAME(label) QUARN_CHECK_FRAME(this, label)
 
 constexpr uint64_t Flag_Erase_Layer = 0x80000;
 constexpr uint64_t Update_Erase = 0x20000000;

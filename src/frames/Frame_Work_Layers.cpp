@@ -18,7 +18,7 @@ using namespace quarn;
 
 namespace {
 
-#define CHECK_FRAME(label) QUARN_CHECK(Object_Of(this), Frame, label)
+#define CHECK_FRAME(label) QUARN_CHECK_FRAME(this, label)
 
 // The grey read a load goes through: the chain above the frame while the frame's own reader
 // would answer from the layer being reloaded; a reader a plug-in put in the slot is kept.

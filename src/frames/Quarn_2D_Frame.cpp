@@ -244,10 +244,10 @@ void Quarn_2D_Frame::Vert_Label_Set() {
   const char* text = image->vert_label;
   if (!(image->flags & HOST_IMAGE_VERT_LABEL) || !text || !*text) return;
   const int* max = g_vert_label_max.As<int>();
-  char** const* names = g_vert_label_name.As<char**>();
-  if (max && names && *names) {
+  char* const* names = g_vert_label_name.Table<char*>();
+  if (max && names) {
     for (int k = 0; k < *max; ++k) {
-      const char* name = (*names)[k];
+      const char* name = names[k];
       if (name && ::strcasecmp(text, name) == 0) {
         vert_label = uint16_t(k + 1);
         vert_upper = std::isupper(static_cast<unsigned char>(text[0])) ? 1 : 0;

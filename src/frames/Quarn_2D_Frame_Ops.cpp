@@ -24,7 +24,6 @@ constexpr uint64_t Redraw_Frame = 8;
 
 quarn::Remembered_Variable g_morpho_merge_nb{L"$MORPHO_MERGE_NB"};
 
-#define CHECK_FRAME(object, label) QUARN_CHECK(quarn::Object_Of(object), Frame, label)
 
 // Stamp of a record for ordering: the primary one when it was recorded, else the secondary.
 int Stamp_Of(const Host_Image_Record* r) {
@@ -45,7 +44,7 @@ int Quarn_2D_Frame::Update_A(uint64_t mask) {
   constexpr const char* label_text = "Quarn_2D_Frame::Update_A";
   QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Quarn_2D_Frame::Update_A(%ls,flag=%016llx)",
                quarn::Name_Of(quarn::Object_Of(this)), static_cast<unsigned long long>(mask));
-  if (!CHECK_FRAME(this, label_text)) return 1;
+  if (!QUARN_CHECK_FRAME(this, label_text)) return 1;
 
   struct Row {
     uint64_t bit;
@@ -87,7 +86,7 @@ int Quarn_2D_Frame::Update_A(uint64_t mask) {
 void Quarn_2D_Frame::Update_Child_A(uint64_t mask, void* window, void* record, Region_4D* region) {
   constexpr const char* label_text = "Quarn_2D_Frame::Update_Child_A";
   quarn::Trace_In(label_text, this);
-  if (!CHECK_FRAME(this, label_text)) return;
+  if (!QUARN_CHECK_FRAME(this, label_text)) return;
   if (record && record != image) return quarn::Trace_Out(label_text, "wrong ima");
   Region_2D rect(6);
   const Region_2D* changed = nullptr;
@@ -118,7 +117,7 @@ float Quarn_2D_Frame::Zoom_Get(Quarn_Window* window) {
 int Quarn_2D_Frame::Resize(Quarn_Window* window, Region_2D* corner) {
   constexpr const char* label_text = "Quarn_2D_Frame::Resize";
   quarn::Trace_In(label_text, this);
-  if (!CHECK_FRAME(this, label_text)) return 1;
+  if (!QUARN_CHECK_FRAME(this, label_text)) return 1;
   if (reinterpret_cast<uintptr_t>(window) < 16) {
     quarn::Window_Bad(reinterpret_cast<uintptr_t>(window), label_text);
     return 1;
@@ -143,7 +142,7 @@ int Quarn_2D_Frame::Resize(Quarn_Window* window, Region_2D* corner) {
 // ---- ordering, icon, dump ----------------------------------------------------------------------
 
 int Quarn_2D_Frame::Compare(Quarn_2D* other_node) {
-  if (!CHECK_FRAME(this, "Quarn_2D_Frame::Compare")) return 0;
+  if (!QUARN_CHECK_FRAME(this, "Quarn_2D_Frame::Compare")) return 0;
   // Frames sort after nodes that are no frames; those compare among themselves by their keys.
   auto* other = quarn::Frame_If(other_node);
   if (!other) return image ? 6 : Quarn_2D::Compare(other_node);
@@ -166,6 +165,7 @@ int Quarn_2D_Frame::Compare(Quarn_2D* other_node) {
 }
 
 const wchar_t* Quarn_2D_Frame::Icon_Name() {
+  if (!QUARN_CHECK_FRAME(this, "Quarn_2D_Frame::Icon_Name")) return nullptr;
   const uint16_t bits = image ? image->orientation : 0;
   if (bits & HOST_ORIENT_SCOUT) return L"icon scout.tga";
   if (bits & HOST_ORIENT_AXIAL) return L"icon axial.tga";
@@ -176,6 +176,6 @@ const wchar_t* Quarn_2D_Frame::Icon_Name() {
 }
 
 void Quarn_2D_Frame::Stool(int message_class, int depth, unsigned char recurse) {
-  if (!CHECK_FRAME(this, "Quarn_2D_Frame::Stool")) return;
+  if (!QUARN_CHECK_FRAME(this, "Quarn_2D_Frame::Stool")) return;
   Quarn_2D::Stool(message_class, depth, recurse);
 }

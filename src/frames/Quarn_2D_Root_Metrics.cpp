@@ -23,10 +23,10 @@ Host_Image_Record* Record_Of(void** image) {
 // Moves p by sign * d * n for every file listing the record with a slice offset d.
 void Slice_Offsets_Apply(const Host_Image_Record* record, Point_4D& p, float sign) {
   const int* count = g_file_nb.As<int>();
-  Quarn_2D_File** const* files = g_file_pt.As<Quarn_2D_File**>();
-  if (!count || !files || !*files) return;
+  Quarn_2D_File* const* files = g_file_pt.Table<Quarn_2D_File*>();
+  if (!count || !files) return;
   for (int f = 0; f < *count; ++f) {
-    Quarn_2D_File* file = (*files)[f];
+    Quarn_2D_File* file = files[f];
     if (!file) continue;
     for (int i = 0; i < file->Record_Count(); ++i) {
       if (file->Record_Get(i) != record) continue;

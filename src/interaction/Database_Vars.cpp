@@ -13,8 +13,7 @@ Remembered_Variable g_root{L"$DB_2D_ROOT_PT"};
 Remembered_Variable g_frame_cur{L"$FRAME_CUR", true};
 
 Quarn_2D** Frame_Table() {
-  Quarn_2D** const* table = g_frame_cur.As<Quarn_2D**>();
-  return table ? *table : nullptr;
+  return g_frame_cur.Table<Quarn_2D*>();
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include <hostkit/HostUtil.h>
 
+#include "classes/Tree_Trace.h"
 #include "classes/Window_Selector.h"
 #include "core/Trace.h"
 #include "interaction/Database_Vars.h"
@@ -63,6 +64,7 @@ using namespace quarn;
 
 int Quarn_2D_Frame::Interface_Click(Quarn_Window* window, int code, Point_2D* point) {
   constexpr const char* handler = "Quarn_2D_Frame::Interface_Click";
+  if (!QUARN_CHECK_FRAME(this, handler)) return 0;
   if (!point || !Shown_Or_Trace(this, window, msg::Pointer, handler)) return 0;
   if (code == 0) return Out(msg::Pointer, handler, "up", 0);
   if (!Inside_Pt(window, *point)) return 0;
@@ -73,7 +75,9 @@ int Quarn_2D_Frame::Interface_Click(Quarn_Window* window, int code, Point_2D* po
 }
 
 int Quarn_2D_Frame::Interface_Motion(Quarn_Window* window, int, Point_2D* point) {
-  if (!point || !Shown_Or_Trace(this, window, msg::Key, "Quarn_2D_Frame::Interface_Motion")) return 0;
+  constexpr const char* handler = "Quarn_2D_Frame::Interface_Motion";
+  if (!QUARN_CHECK_FRAME(this, handler)) return 0;
+  if (!point || !Shown_Or_Trace(this, window, msg::Key, handler)) return 0;
   if (!Inside_Pt(window, *point)) return 0;
   if (!Key_Held(VK_Control)) {
     Region_2D one = Point_Rect(*point);
@@ -84,12 +88,15 @@ int Quarn_2D_Frame::Interface_Motion(Quarn_Window* window, int, Point_2D* point)
 }
 
 int Quarn_2D_Frame::Interface_Scroll(Quarn_Window* window, int, Point_2D*) {
-  Shown_Or_Trace(this, window, msg::Key, "Quarn_2D_Frame::Interface_Scroll");
+  constexpr const char* handler = "Quarn_2D_Frame::Interface_Scroll";
+  if (!QUARN_CHECK_FRAME(this, handler)) return 0;
+  Shown_Or_Trace(this, window, msg::Key, handler);
   return 0;
 }
 
 int Quarn_2D_Frame::Interface_Key(Quarn_Window* window, int code, Point_2D* point) {
   constexpr const char* handler = "Quarn_2D_Frame::Interface_Key";
+  if (!QUARN_CHECK_FRAME(this, handler)) return 0;
   if (!point || !Shown_Or_Trace(this, window, msg::Pointer, handler)) return 0;
   const Arrow* arrow = Arrow_Of(code);
   if (!arrow) return 0;
@@ -117,6 +124,7 @@ int Quarn_2D_Frame::Interface_Key(Quarn_Window* window, int code, Point_2D* poin
 
 int Quarn_2D_Frame::Interface_Select(Quarn_Window* window, Region_2D* region) {
   constexpr const char* handler = "Quarn_2D_Frame::Interface_Select";
+  if (!QUARN_CHECK_FRAME(this, handler)) return 0;
   if (!region || !Shown_Or_Trace(this, window, msg::Key, handler)) return 0;
   if (!Inside_Range(window, *region)) return 0;
   if (Key_Held(VK_Shift)) {

@@ -20,8 +20,12 @@ public:
   void* Get() {
     void* storage = storage_.load(std::memory_order_acquire);
     if (storage) return storage;
-    storage = Fct_Variable_Get(name_, nullptr, nullptr, nullptr, written_ ? 0 : 1);
-    if (storage) storage_.store(storage, std::memory_order_release);
+    uint16_t flags = 0;
+    storage = Fct_Variable_Get(name_, nullptr, &flags, nullptr, written_ ? 0 : 1);
+    if (storage) {
+      flags_.store(flags, std::memory_order_relaxed);
+      storage_.store(storage, std::memory_order_release);
+    }
     return storage;
   }
 
@@ -38,10 +42,20 @@ public:
     return storage ? *storage : T{};
   }
 
+  /// The elements of a table-valued variable as T, read through the pointer the storage holds when
+  /// the host flags the variable as an array (so a host that moves its table is followed), or the
+  /// storage itself otherwise; null while the host has no such variable or no table.
+  template <class T>
+  T* Table() {
+    void* storage = Get();
+    return static_cast<T*>(Fct_Variable_Elements(storage, flags_.load(std::memory_order_relaxed)));
+  }
+
 private:
   const wchar_t* name_;
   bool written_;
   std::atomic<void*> storage_{nullptr};
+  std::atomic<uint16_t> flags_{0};
 };
 
 }  // namespace quarn

@@ -37,10 +37,17 @@ inline Host_State& Host() {
   return state;
 }
 
+/// The flag word of a test variable: the lists hold the address of their array, as a host's do.
+inline uint16_t Flags_Of(const wchar_t* name) {
+  for (const wchar_t* table : {L"$WINDOW_PT", L"$DB_2D_FILE_PT", L"$FRAME_CUR"})
+    if (!std::wcscmp(name, table)) return VARIABLE_POINTER | VARIABLE_ARRAY;
+  return 0;
+}
+
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   Host_State& h = Host();
   if (count) *count = 1;
-  if (flags) *flags = 0;
+  if (flags) *flags = Flags_Of(name);
   if (update) *update = nullptr;
   if (!std::wcscmp(name, L"$WINDOW_NB")) return &h.window_nb;
   if (!std::wcscmp(name, L"$WINDOW_PT")) return &h.window_list;

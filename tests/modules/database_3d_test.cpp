@@ -97,7 +97,7 @@ TEST_F(Database_3D, TagFilesFollowReadFilesAndClosedOnesAreSkipped) {
 
 TEST_F(Database_3D, ColourComesFromTheTagTablesCappedAtTheTagCount) {
   uint16_t* nb = Var<uint16_t>(L"$TAG_NB");
-  uint16_t* red = Var<uint16_t>(L"$TAG_RED");  // the table itself
+  const uint16_t* red = *Var<uint16_t*>(L"$TAG_RED");  // an array variable: its storage holds the table
   const uint16_t saved_nb = *nb;
   *nb = 2;
   Quarn_3D_Geom geom(nullptr, nullptr, 0);

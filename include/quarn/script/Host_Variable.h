@@ -18,3 +18,10 @@ QUARN_API void* Fct_Variable_Get(const wchar_t* name, int* count, uint16_t* flag
 /// without a direct value (64-bit integers, vectors, records).
 QUARN_API void* Fct_Variable_Value(const wchar_t* name, int* count, uint16_t* flags,
                                    Host_Var_Update* update);
+
+/// The first element of a table-valued variable: the pointer its storage holds when the flag word
+/// has VARIABLE_ARRAY, else the storage itself; null for null storage.
+inline void* Fct_Variable_Elements(void* storage, uint16_t flags) {
+  if (!storage) return nullptr;
+  return (flags & VARIABLE_ARRAY) ? *static_cast<void**>(storage) : storage;
+}
