@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev \
-              libgdcm-dev
+              libgdcm-dev zlib1g-dev
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test demo bench asan tsan fuzz clean
