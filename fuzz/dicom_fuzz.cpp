@@ -45,8 +45,9 @@ void Write_Seeds(const char* folder) {
   int n = 0;
   for (const Seed& s : seeds) {
     Host_Phantom_Options o;
-    o.columns = 8;
-    o.rows = 6;
+    // The toolkit's JPEG 2000 encoder overruns its output buffer on images much smaller than this.
+    o.columns = 32;
+    o.rows = 32;
     o.slices = s.layout == HOST_PHANTOM_FILES ? 1 : 3;
     o.pixels = s.pixels;
     o.encoding = s.encoding;

@@ -31,6 +31,8 @@ const char* const kDeflated = "1.2.840.10008.1.2.1.99";
 // deflate itself cannot pass about 1032, so more is a damaged or hostile stream.
 constexpr uint64_t kInflateRatio = 1100;
 constexpr uint64_t kInflateFloor = 1u << 20;
+// A thread keeps its file buffer between files up to this size.
+constexpr size_t kKeptBuffer = size_t(16) << 20;
 // Bytes read from a file per call.
 constexpr size_t kReadChunk = size_t(1) << 24;
 
@@ -395,7 +397,6 @@ int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string*
 
 int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
   *layout = Dicom_Layout();
-  data->clear();
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   struct stat st {};
   if (fd < 0 || ::fstat(fd, &st) != 0) {
@@ -409,6 +410,7 @@ int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layou
     return 2;
   }
   // The file is read as it is now; one that grows meanwhile is read up to its size at the start.
+  // The buffer's earlier bytes are overwritten, not cleared first: it is reused file after file.
   data->resize(size_t(st.st_size));
   size_t got = 0;
   while (got < data->size()) {
@@ -440,6 +442,13 @@ int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layou
   }
   Walker walker(data->data(), data->size(), *layout, *reason);
   return walker.Run(inflated) ? 0 : 2;
+}
+
+std::vector<uint8_t>& Dicom_Thread_Buffer() {
+  thread_local std::vector<uint8_t> buffer;
+  // A buffer that grew for one large file is not kept for the thread's life.
+  if (buffer.capacity() > kKeptBuffer) std::vector<uint8_t>().swap(buffer);
+  return buffer;
 }
 
 std::string Dicom_Header_Bytes(const std::vector<uint8_t>& data, const Dicom_Layout& layout) {

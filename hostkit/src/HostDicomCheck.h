@@ -42,6 +42,10 @@ int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string*
 /// for the file's content, 4 when the system could not open or read it.
 int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason);
 
+/// The calling thread's buffer for Dicom_Load, reused from file to file so that its pages are
+/// mapped once (one that grew past a few megabytes is released first).
+std::vector<uint8_t>& Dicom_Thread_Buffer();
+
 /// A copy of the loaded data set up to its pixel data, behind a minimal file meta group that
 /// names its little-endian encoding: what the toolkit parses for the header values.
 std::string Dicom_Header_Bytes(const std::vector<uint8_t>& data, const Dicom_Layout& layout);

@@ -298,7 +298,7 @@ bool Same_Layout(const Dicom_Layout& a, const Dicom_Layout& b) {
 }  // namespace
 
 int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason) {
-  std::vector<uint8_t> data;
+  std::vector<uint8_t>& data = Dicom_Thread_Buffer();
   Dicom_Layout layout;
   if (int cls = Dicom_Load(f.path.c_str(), &data, &layout, reason)) return cls;
   // The file is checked again: it may have changed since its header was scanned.

@@ -355,7 +355,7 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
   Dicom_Quiet();
   f->wide_path = path;
   f->path = Host_Wide_To_Char(path.c_str());
-  std::vector<uint8_t> data;
+  std::vector<uint8_t>& data = Dicom_Thread_Buffer();
   Dicom_Layout& layout = f->layout;
   if (int cls = Dicom_Load(f->path.c_str(), &data, &layout, reason)) return cls;
   if (!layout.has_pixels) {
