@@ -4,10 +4,10 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev \
-              libgdcm-dev
+              libgdcm-dev zlib1g-dev
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test demo bench asan tsan fuzz clean
+.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom clean
 
 all: build
 
@@ -51,6 +51,16 @@ fuzz:
 	mkdir -p build-fuzz/corpus build-fuzz/artifacts && cp tests/script/scripts/*.qs build-fuzz/corpus/
 	build-fuzz/fuzz/script_fuzz -dict=fuzz/script_fuzz.dict -max_len=4096 -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus
+
+# Fuzzes the DICOM reader the same way, seeded with phantom files of every pixel kind and encoding.
+fuzz-dicom:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
+	  -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_APPS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target dicom_fuzz
+	mkdir -p build-fuzz/dicom-corpus build-fuzz/dicom-artifacts
+	DICOM_FUZZ_SEEDS=build-fuzz/dicom-corpus build-fuzz/fuzz/dicom_fuzz -runs=0 build-fuzz/dicom-corpus
+	build-fuzz/fuzz/dicom_fuzz -max_len=16384 -rss_limit_mb=4096 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/dicom-artifacts/ build-fuzz/dicom-corpus
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

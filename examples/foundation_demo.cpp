@@ -1,10 +1,12 @@
 // A first look at the library: host variables, class objects, buffers and traced locks.
 #include <quarn/quarn.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 
 int main() {
-  Host_Report_Echo_Set(HOST_ECHO_ANSI);
+  Host_Report_Echo_Set(Host_Report_Echo_For(STDERR_FILENO));
   Host_Var_Default_Install();
   Fct_Main_Var_Get = Host_Var_Get;
   Fct_Critical_Create();

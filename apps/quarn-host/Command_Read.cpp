@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,13 +68,34 @@ int Read(int* nb_arg, wchar_t*** pt_arg) {
   return result;
 }
 
+/// Slice offsets from a comma-separated list ("0,202.5,203.75"); empty when it does not parse.
+std::vector<float> Offsets_Of(const std::wstring& text) {
+  std::vector<float> out;
+  for (const wchar_t* p = text.c_str(); *p;) {
+    wchar_t* end = nullptr;
+    out.push_back(std::wcstof(p, &end));
+    if (end == p || (*end && *end != L',')) return {};
+    p = *end ? end + 1 : end;
+  }
+  return out;
+}
+
 int Phantom(int* nb_arg, wchar_t*** pt_arg) {
-  if (!Script_Arg_Check_Range(L"phantom:", *nb_arg, 1, 4)) return 0;
+  if (!Script_Arg_Check_Range(L"phantom:", *nb_arg, 1, 5)) return 0;
   Host_Phantom_Options options;
   const std::wstring folder = Host_Expand((*pt_arg)[0]);
   if (*nb_arg > 1) options.slices = int(std::wcstol(Host_Expand((*pt_arg)[1]).c_str(), nullptr, 10));
   if (*nb_arg > 2) options.columns = options.rows = int(std::wcstol(Host_Expand((*pt_arg)[2]).c_str(), nullptr, 10));
   if (*nb_arg > 3 && Host_Expand((*pt_arg)[3]) == L"MR") options.modality = HOST_MODALITY_MR;
+  std::vector<float> offsets;
+  if (*nb_arg > 4) {
+    offsets = Offsets_Of(Host_Expand((*pt_arg)[4]));
+    if (int(offsets.size()) != options.slices) {
+      Host_Print(L"phantom: the slice offsets are a comma-separated list of one number per slice");
+      return 0;
+    }
+    options.slice_offsets = offsets.data();
+  }
   const int written = Host_Dicom_Write_Phantom(folder.c_str(), &options);
   if (written) Host_Print((L"phantom: " + std::to_wstring(written) + L" file(s) in " + folder).c_str());
   return written > 0;
@@ -82,6 +104,7 @@ int Phantom(int* nb_arg, wchar_t*** pt_arg) {
 const Host_Command_Registration read_registration(
     {L"read:", Read, L"read: folder|file...      reads DICOM series into 2D file records"});
 const Host_Command_Registration phantom_registration(
-    {L"phantom:", Phantom, L"phantom: folder [slices [size [CT|MR]]]  writes a synthetic DICOM series"});
+    {L"phantom:", Phantom,
+     L"phantom: folder [slices [size [CT|MR [offsets]]]]  writes a synthetic DICOM series (offsets: mm along the normal, comma-separated)"});
 
 }  // namespace

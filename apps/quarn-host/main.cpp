@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   const int rest = argc - arg;
   if (rest != 0 && !(rest == 2 && (std::strcmp(argv[arg], "run") == 0 || std::strcmp(argv[arg], "-c") == 0)))
     return Usage();
-  Host_Report_Echo_Set(HOST_ECHO_ANSI);
+  Host_Report_Echo_Set(Host_Report_Echo_For(STDERR_FILENO));
   Host_Report_Filter_Default(trace, true);
   Host_Session_Start();
   int status;

@@ -1,4 +1,5 @@
-// Structure walk of DICOM files: every element, item and sequence must lie inside the file.
+// Loading and structure walk of DICOM files: every element, item and sequence must lie inside
+// the file; big-endian data sets are swapped to little endian and deflated ones inflated.
 #include "HostDicomCheck.h"
 
 #include <hostkit/HostUtil.h>
@@ -9,9 +10,9 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace hostkit {
 namespace {
@@ -22,8 +23,28 @@ constexpr uint16_t kItem = 0xE000, kItemEnd = 0xE00D, kSequenceEnd = 0xE0DD;
 constexpr int kMaxDepth = 32;
 
 const char* const kImplicitLE = "1.2.840.10008.1.2";
+const char* const kExplicitLE = "1.2.840.10008.1.2.1";
 const char* const kExplicitBE = "1.2.840.10008.1.2.2";
 const char* const kDeflated = "1.2.840.10008.1.2.1.99";
+
+// An inflated data set may grow this many times its compressed size (plus the floor below);
+// deflate itself cannot pass about 1032, so more is a damaged or hostile stream.
+constexpr uint64_t kInflateRatio = 1100;
+constexpr uint64_t kInflateFloor = 1u << 20;
+// A thread keeps its file buffer between files up to this size.
+constexpr size_t kKeptBuffer = size_t(16) << 20;
+// Bytes read from a file per call.
+constexpr size_t kReadChunk = size_t(1) << 24;
+
+// Bytes each binary value of a representation is swapped in; 0 for values kept as they are.
+int Swap_Width(const char* vr) {
+  static const struct { const char* vr; int width; } kWidths[] = {
+      {"US", 2}, {"SS", 2}, {"OW", 2}, {"AT", 2}, {"UL", 4}, {"SL", 4}, {"FL", 4}, {"OL", 4},
+      {"OF", 4}, {"FD", 8}, {"OD", 8}, {"SV", 8}, {"UV", 8}, {"OV", 8}};
+  for (const auto& w : kWidths)
+    if (vr[0] == w.vr[0] && vr[1] == w.vr[1]) return w.width;
+  return 0;
+}
 
 bool Long_Length_VR(const char* vr) {
   static const char* const kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ",
@@ -51,10 +72,14 @@ struct Encoding {
 
 class Walker {
 public:
-  Walker(const uint8_t* data, uint64_t size, Dicom_Layout& layout, std::string& reason)
+  Walker(uint8_t* data, uint64_t size, Dicom_Layout& layout, std::string& reason)
       : d_(data), size_(size), layout_(layout), reason_(reason) {}
 
-  bool Run();
+  /// Walks the whole file; inflated tells that the data set after the meta group was inflated
+  /// already (it is then explicit VR little endian whatever the meta group says).
+  bool Run(bool inflated);
+  /// Reads the meta group from the start; p is left on the data set's first byte.
+  bool Meta_Only(uint64_t& p, std::string& syntax);
 
 private:
   struct Element {
@@ -73,6 +98,11 @@ private:
                   : uint32_t(d_[p]) << 24 | uint32_t(d_[p + 1]) << 16 | uint32_t(d_[p + 2]) << 8 |
                         uint32_t(d_[p + 3]);
   }
+  // Big-endian fields are turned around in place once they have been read.
+  void Swap(uint64_t p, int width, uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i, p += uint64_t(width))
+      for (int a = 0, b = width - 1; a < b; ++a, --b) std::swap(d_[p + uint64_t(a)], d_[p + uint64_t(b)]);
+  }
   bool Letters(uint64_t p) const {
     return p + 2 <= size_ && d_[p] >= 'A' && d_[p] <= 'Z' && d_[p + 1] >= 'A' && d_[p + 1] <= 'Z';
   }
@@ -90,7 +120,7 @@ private:
   bool Fragments(uint64_t& p, uint64_t end);
   bool Meta(uint64_t& p, std::string& syntax);
 
-  const uint8_t* d_;
+  uint8_t* d_;
   uint64_t size_;
   Dicom_Layout& layout_;
   std::string& reason_;
@@ -114,9 +144,11 @@ bool Walker::Header(uint64_t& p, uint64_t end, Encoding enc, Element& e) {
   e.group = U16(p, enc.little);
   e.element = U16(p + 2, enc.little);
   e.vr[0] = e.vr[1] = 0;
+  if (!enc.little) Swap(p, 2, 2);
   // Item and delimiter tags carry no VR in any encoding.
   if (e.group == kItemGroup || !enc.explicit_vr) {
     e.length = U32(p + 4, enc.little);
+    if (!enc.little) Swap(p + 4, 4, 1);
     p += 8;
     return true;
   }
@@ -127,6 +159,7 @@ bool Walker::Header(uint64_t& p, uint64_t end, Encoding enc, Element& e) {
   e.vr[1] = char(d_[p + 5]);
   if (!Long_Length_VR(e.vr)) {
     e.length = U16(p + 6, enc.little);
+    if (!enc.little) Swap(p + 6, 2, 1);
     p += 8;
     return true;
   }
@@ -134,6 +167,7 @@ bool Walker::Header(uint64_t& p, uint64_t end, Encoding enc, Element& e) {
     return Fail("truncated: element (%04X,%04X) at byte %llu has no room for its length", e.group,
                 e.element, (unsigned long long)p);
   e.length = U32(p + 8, enc.little);
+  if (!enc.little) Swap(p + 8, 4, 1);
   p += 12;
   return true;
 }
@@ -155,13 +189,20 @@ bool Walker::Data_Set(uint64_t& p, uint64_t end, Encoding enc, int depth, bool c
 }
 
 bool Walker::Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Element& e) {
-  bool pixels = depth == 0 && e.group == 0x7FE0 && e.element == 0x0010;
+  bool pixels = depth == 0 && e.group == 0x7FE0 &&
+                (e.element == 0x0010 || e.element == 0x0008 || e.element == 0x0009);
   bool sq = enc.explicit_vr && e.vr[0] == 'S' && e.vr[1] == 'Q';
   bool un = enc.explicit_vr && e.vr[0] == 'U' && e.vr[1] == 'N';
   // An unknown-VR sequence holds implicit little-endian items whatever the file's encoding.
   Encoding inner = un ? Encoding{true, false} : enc;
+  if (pixels) {
+    if (layout_.has_pixels) return Fail("a second pixel data element at byte %llu", (unsigned long long)e.at);
+    layout_.pixel_element = e.element;
+    layout_.element_at = e.at;
+  }
   if (e.length == kUndefined) {
     if (pixels) {
+      if (!enc.little) return Fail("compressed pixel data in a big-endian data set");
       layout_.has_pixels = layout_.encapsulated = true;
       return Fragments(p, end);
     }
@@ -182,6 +223,14 @@ bool Walker::Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Ele
   if (pixels) {
     layout_.has_pixels = true;
     layout_.pixel_bytes = e.length;
+    layout_.pixel_at = p;
+  }
+  if (!enc.little && !sq) {
+    int width = un ? 0 : Swap_Width(e.vr);
+    if (width && e.length % uint32_t(width))
+      return Fail("element (%04X,%04X) at byte %llu has a length that is no multiple of %d", e.group,
+                  e.element, (unsigned long long)e.at, width);
+    if (width) Swap(p, width, e.length / uint32_t(width));
   }
   p += e.length;
   return true;
@@ -199,6 +248,10 @@ bool Walker::Items(uint64_t& p, uint64_t end, uint32_t length, Encoding enc, int
     e.group = U16(p, enc.little);
     e.element = U16(p + 2, enc.little);
     e.length = U32(p + 4, enc.little);
+    if (!enc.little) {
+      Swap(p, 2, 2);
+      Swap(p + 4, 4, 1);
+    }
     p += 8;
     if (e.group == kItemGroup && e.element == kSequenceEnd) {
       e.at = at;
@@ -239,6 +292,7 @@ bool Walker::Fragments(uint64_t& p, uint64_t end) {
     if (length > end - p)
       return Fail("truncated: pixel data fragment at byte %llu needs %u bytes, %llu remain",
                   (unsigned long long)at, length, (unsigned long long)(end - p));
+    if (layout_.fragments > 0) layout_.fragment_list.push_back({p, length});
     p += length;
     layout_.pixel_bytes += length;
     ++layout_.fragments;
@@ -265,30 +319,83 @@ bool Walker::Meta(uint64_t& p, std::string& syntax) {
   return true;
 }
 
-bool Walker::Run() {
+bool Walker::Meta_Only(uint64_t& p, std::string& syntax) {
+  p = 0;
   if (size_ == 0) return Fail("empty file");
-  uint64_t p = 0;
   bool marker = size_ >= 132 && std::memcmp(d_ + 128, "DICM", 4) == 0;
   if (marker) p = 132;
   // Without the marker only a data set that opens with a meta or identifying group is accepted.
   uint16_t first = size_ - p >= 8 ? U16(p, true) : 0;
   if (!marker && first != 0x0002 && first != 0x0008)
     return Fail("not a DICOM file (no DICM marker and no data set at its start)");
-  std::string syntax;
   if (!Meta(p, syntax)) return false;
   if (marker && p == 132) return Fail("not a DICOM file (no file meta information after the DICM marker)");
+  return true;
+}
+
+bool Walker::Run(bool inflated) {
+  uint64_t p = 0;
+  std::string syntax;
+  if (!Meta_Only(p, syntax)) return false;
   layout_.transfer_syntax = syntax;
-  if (syntax == kDeflated) return Fail("deflate-compressed data sets are not supported");
+  layout_.data_set_at = p;
   Encoding enc;
-  if (syntax == kImplicitLE) enc = {true, false};
+  if (inflated) enc = {true, true};
+  else if (syntax == kDeflated) return Fail("a deflated data set that was not inflated");
+  else if (syntax == kImplicitLE) enc = {true, false};
   else if (syntax == kExplicitBE) enc = {false, true};
   else if (syntax.empty()) enc = {true, Letters(p + 4)};  // guess from the first element
+  layout_.explicit_vr = enc.explicit_vr;
   return Data_Set(p, size_, enc, 0, false);
+}
+
+// Inflates the raw deflate stream after the meta group into out, within the growth bound.
+bool Inflate(const uint8_t* in, uint64_t length, std::vector<uint8_t>& out, std::string& reason) {
+  uint64_t most = length * kInflateRatio + kInflateFloor;
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
+    reason = "the deflated data set cannot be inflated (zlib)";
+    return false;
+  }
+  size_t start = out.size();
+  z.next_in = const_cast<Bytef*>(in);
+  int rc = Z_OK;
+  uint64_t left = length;
+  while (rc == Z_OK) {
+    if (z.avail_in == 0 && left > 0) {
+      z.avail_in = uInt(std::min<uint64_t>(left, 1u << 30));
+      left -= z.avail_in;
+    }
+    size_t have = out.size() - start;
+    if (have >= most) {
+      rc = Z_MEM_ERROR;
+      break;
+    }
+    size_t grow = std::min<uint64_t>(std::max<uint64_t>(have, 1u << 16), std::min<uint64_t>(most - have, 1u << 30));
+    out.resize(out.size() + grow);
+    z.next_out = out.data() + start + have;
+    z.avail_out = uInt(grow);
+    rc = inflate(&z, Z_NO_FLUSH);
+    out.resize(out.size() - z.avail_out);
+    if (rc == Z_BUF_ERROR && z.avail_in == 0 && left == 0) break;  // the stream stops short
+    if (rc == Z_BUF_ERROR) rc = Z_OK;
+  }
+  inflateEnd(&z);
+  if (rc == Z_STREAM_END) return true;
+  reason = rc == Z_MEM_ERROR ? "the deflated data set inflates beyond any image it could hold"
+                             : "the deflated data set is damaged or cut";
+  return false;
 }
 
 }  // namespace
 
-int Dicom_Check(const char* path, Dicom_Layout* layout, std::string* reason) {
+int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string* reason) {
+  *layout = Dicom_Layout();
+  Walker walker(data, size, *layout, *reason);
+  return walker.Run(false) ? 0 : 2;
+}
+
+int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
   *layout = Dicom_Layout();
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   struct stat st {};
@@ -302,23 +409,61 @@ int Dicom_Check(const char* path, Dicom_Layout* layout, std::string* reason) {
     *reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
     return 2;
   }
-  uint64_t size = uint64_t(st.st_size);
-  if (size == 0) {
-    ::close(fd);
+  // The file is read as it is now; one that grows meanwhile is read up to its size at the start.
+  // The buffer's earlier bytes are overwritten, not cleared first: it is reused file after file.
+  data->resize(size_t(st.st_size));
+  size_t got = 0;
+  while (got < data->size()) {
+    ssize_t n = ::read(fd, data->data() + got, std::min(kReadChunk, data->size() - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *reason = Host_Wide_To_Char(Host_Errno_Text(errno));
+      ::close(fd);
+      return 4;
+    }
+    if (n == 0) break;
+    got += size_t(n);
+  }
+  ::close(fd);
+  data->resize(got);
+  if (data->empty()) {
     *reason = "empty file";
     return 2;
   }
-  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  int error = errno;
-  ::close(fd);
-  if (map == MAP_FAILED) {
-    *reason = Host_Wide_To_Char(Host_Errno_Text(error));
-    return 4;
+  Walker meta(data->data(), data->size(), *layout, *reason);
+  uint64_t p = 0;
+  std::string syntax;
+  if (!meta.Meta_Only(p, syntax)) return 2;
+  bool inflated = syntax == kDeflated;
+  if (inflated) {
+    std::vector<uint8_t> plain(data->begin(), data->begin() + long(p));
+    if (!Inflate(data->data() + p, data->size() - p, plain, *reason)) return 2;
+    data->swap(plain);
   }
-  Walker walker(static_cast<const uint8_t*>(map), size, *layout, *reason);
-  bool ok = walker.Run();
-  ::munmap(map, size);
-  return ok ? 0 : 2;
+  Walker walker(data->data(), data->size(), *layout, *reason);
+  return walker.Run(inflated) ? 0 : 2;
+}
+
+std::vector<uint8_t>& Dicom_Thread_Buffer() {
+  thread_local std::vector<uint8_t> buffer;
+  // A buffer that grew for one large file is not kept for the thread's life.
+  if (buffer.capacity() > kKeptBuffer) std::vector<uint8_t>().swap(buffer);
+  return buffer;
+}
+
+std::string Dicom_Header_Bytes(const std::vector<uint8_t>& data, const Dicom_Layout& layout) {
+  const char* syntax = layout.explicit_vr ? kExplicitLE : kImplicitLE;
+  std::string uid(syntax);
+  if (uid.size() % 2) uid += '\0';
+  std::string out(128, '\0');
+  out += "DICM";
+  auto put16 = [&](uint16_t v) { out += char(v & 0xFF); out += char(v >> 8); };
+  auto put32 = [&](uint32_t v) { put16(uint16_t(v & 0xFFFF)); put16(uint16_t(v >> 16)); };
+  put16(0x0002); put16(0x0000); out += "UL"; put16(4); put32(uint32_t(8 + uid.size()));
+  put16(0x0002); put16(0x0010); out += "UI"; put16(uint16_t(uid.size())); out += uid;
+  uint64_t end = layout.has_pixels ? layout.element_at : data.size();
+  out.append(reinterpret_cast<const char*>(data.data() + layout.data_set_at), size_t(end - layout.data_set_at));
+  return out;
 }
 
 }  // namespace hostkit

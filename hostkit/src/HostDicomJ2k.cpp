@@ -46,12 +46,12 @@ struct Size {
   uint32_t x, y, x0, y0, tx, ty, tx0, ty0;
 };
 
-// The image and tile grid must be the DICOM image's, with one component no deeper than its bits.
-bool Check_Siz(const uint8_t* siz, size_t length, size_t frame, int columns, int rows, int bits,
-               uint32_t* tiles, std::string* reason) {
+// The image and tile grid must be the DICOM image's, with its components no deeper than its bits.
+bool Check_Siz(const uint8_t* siz, size_t length, size_t frame, int columns, int rows, int components,
+               int bits, uint32_t* tiles, std::string* reason) {
   // Capabilities, then eight 32-bit sizes, the component count and 3 bytes per component.
-  if (length != 39 || U16(siz + 34) != 1)
-    return Fail(reason, frame, "the image size segment is not one of a grey image");
+  if (length != 36 + 3 * size_t(components) || U16(siz + 34) != components)
+    return Fail(reason, frame, "the image size segment does not fit the image's samples");
   Size z{U32(siz + 2), U32(siz + 6), U32(siz + 10), U32(siz + 14),
          U32(siz + 18), U32(siz + 22), U32(siz + 26), U32(siz + 30)};
   if (z.x <= z.x0 || z.y <= z.y0 || z.x - z.x0 != uint32_t(columns) || z.y - z.y0 != uint32_t(rows))
@@ -62,14 +62,17 @@ bool Check_Siz(const uint8_t* siz, size_t length, size_t frame, int columns, int
   uint64_t across = (uint64_t(z.x) - z.tx0 + z.tx - 1) / z.tx, down = (uint64_t(z.y) - z.ty0 + z.ty - 1) / z.ty;
   if (across * down > 65535) return Fail(reason, frame, "more than 65535 tiles");
   *tiles = uint32_t(across * down);
-  int precision = (siz[36] & 0x7F) + 1;
-  if (precision > bits || siz[37] != 1 || siz[38] != 1)
-    return Fail(reason, frame, "the component is deeper than the image or subsampled");
+  for (int c = 0; c < components; ++c) {
+    const uint8_t* component = siz + 36 + 3 * c;
+    int precision = (component[0] & 0x7F) + 1;
+    if (precision > bits || component[1] != 1 || component[2] != 1)
+      return Fail(reason, frame, "a component is deeper than the image or subsampled");
+  }
   return true;
 }
 
-bool Codestream(const uint8_t* s, size_t n, size_t frame, int columns, int rows, int bits,
-                std::string* reason) {
+bool Codestream(const uint8_t* s, size_t n, size_t frame, int columns, int rows, int components,
+                int bits, std::string* reason) {
   if (!Unwrap(s, n)) return Fail(reason, frame, "a damaged JP2 box");
   while (n > 2 && s[n - 1] == 0) --n;  // padding to even length
   if (n < 6 || U16(s) != 0xFF4F || U16(s + 2) != 0xFF51) return Fail(reason, frame, "no start of codestream");
@@ -83,7 +86,7 @@ bool Codestream(const uint8_t* s, size_t n, size_t frame, int columns, int rows,
     size_t length = U16(s + p + 2);
     if (length < 2 || p + 2 + length > n) return Fail(reason, frame, "a marker segment runs past the end");
     if (marker == 0xFF51) {
-      if (p != 2 || !Check_Siz(s + p + 4, length - 2, frame, columns, rows, bits, &tiles, reason)) return false;
+      if (p != 2 || !Check_Siz(s + p + 4, length - 2, frame, columns, rows, components, bits, &tiles, reason)) return false;
     } else if (marker == 0xFF90) {
       // A tile part: its own length, or up to the end of the codestream when 0.
       if (length != 10) return Fail(reason, frame, "a damaged tile part header");
@@ -106,7 +109,7 @@ bool Codestream(const uint8_t* s, size_t n, size_t frame, int columns, int rows,
 }  // namespace
 
 int Dicom_J2k_Check(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
-                    int columns, int rows, int bits, std::string* reason) {
+                    int columns, int rows, int components, int bits, std::string* reason) {
   std::vector<std::string> streams;
   if (!Dicom_Frame_Streams(fragments, frames, 0x4F, &streams, reason)) {
     // A wrapped stream opens with its box signature rather than a marker.
@@ -117,7 +120,7 @@ int Dicom_J2k_Check(const std::vector<std::pair<const char*, size_t>>& fragments
   }
   for (size_t f = 0; f < streams.size(); ++f) {
     const auto* s = reinterpret_cast<const uint8_t*>(streams[f].data());
-    if (!Codestream(s, streams[f].size(), f, columns, rows, bits, reason)) return 2;
+    if (!Codestream(s, streams[f].size(), f, columns, rows, components, bits, reason)) return 2;
   }
   return 0;
 }

@@ -41,16 +41,25 @@ size_t Skip_Scan(const uint8_t* s, size_t p, size_t n, bool ls) {
 }
 
 // One frame's stream: start of image, tables, one frame header that fits the image, scans of
-// one component, end of image. Hierarchical and multi-component streams are refused.
-bool Stream(const uint8_t* s, size_t n, size_t frame, int columns, int rows, bool ls, std::string* reason) {
+// its components, end of image. Hierarchical streams and other component counts are refused.
+bool Stream(const uint8_t* s, size_t n, size_t frame, int columns, int rows, int components_wanted,
+            bool ls, int* precision, bool* ycc, std::string* reason) {
   if (n < 4 || s[0] != 0xFF || s[1] != 0xD8) return Fail(reason, frame, "no start of image");
   size_t p = 2;
-  bool header = false, scans = false;
+  bool header = false, scans = false, jfif = false, lossless = false;
+  int adobe = -1;
+  uint8_t ids[3] = {0, 0, 0};
   for (;;) {
     while (p < n && s[p] == 0xFF && p + 1 < n && s[p + 1] == 0xFF) ++p;  // fill bytes
     if (p + 2 > n || s[p] != 0xFF) return Fail(reason, frame, "a marker is missing or cut");
     uint8_t m = s[p + 1];
-    if (m == 0xD9) return scans ? true : Fail(reason, frame, "the image holds no scan");
+    if (m == 0xD9) {
+      // The colour space the decoder leaves the samples in, by the rules of the IJG decoder:
+      // lossy three-component streams are luminance and chroma unless marked otherwise.
+      bool rgb_ids = ids[0] == 'R' && ids[1] == 'G' && ids[2] == 'B';
+      *ycc = components_wanted == 3 && !lossless && (jfif || (adobe >= 0 ? adobe != 0 : !rgb_ids));
+      return scans ? true : Fail(reason, frame, "the image holds no scan");
+    }
     if (p + 4 > n) return Fail(reason, frame, "a marker segment is cut");
     size_t length = size_t(s[p + 2]) << 8 | s[p + 3];
     if (length < 2 || p + 2 + length > n) return Fail(reason, frame, "a marker segment runs past the end");
@@ -58,16 +67,24 @@ bool Stream(const uint8_t* s, size_t n, size_t frame, int columns, int rows, boo
     if (Frame_Header(m, ls)) {
       if (header || length < 8) return Fail(reason, frame, "a second or short frame header");
       int y = seg[1] << 8 | seg[2], x = seg[3] << 8 | seg[4], components = seg[5];
-      if (seg[0] < 2 || seg[0] > 16 || components != 1 || length != 8 + 3 * size_t(components))
-        return Fail(reason, frame, "the frame header is not one of a grey image");
+      if (seg[0] < 2 || seg[0] > 16 || components != components_wanted || length != 8 + 3 * size_t(components))
+        return Fail(reason, frame, "the frame header does not fit the image's samples");
       if (x != columns || y != rows) return Fail(reason, frame, "the frame size differs from the image");
+      if (*precision && *precision != seg[0]) return Fail(reason, frame, "frames of different precision");
+      *precision = seg[0];
+      for (int c = 0; c < components && c < 3; ++c) ids[c] = seg[6 + 3 * c];
+      lossless = !ls && (m == 0xC3 || m == 0xC7 || m == 0xCB || m == 0xCF);
       header = true;
     } else if (m == 0xDA) {
-      if (!header || length < 6 || seg[0] != 1 || length != 6 + 2 * size_t(seg[0]))
+      if (!header || length < 6 || seg[0] < 1 || seg[0] > components_wanted || length != 6 + 2 * size_t(seg[0]))
         return Fail(reason, frame, "a scan header that does not fit");
       scans = true;
       p = Skip_Scan(s, p + 2 + length, n, ls);
       continue;
+    } else if (m == 0xE0 && length >= 7 && std::memcmp(seg, "JFIF", 5) == 0) {
+      jfif = true;
+    } else if (m == 0xEE && length >= 14 && std::memcmp(seg, "Adobe", 5) == 0) {
+      adobe = seg[11];
     } else if (!Table_Or_Misc(m, ls)) {
       return Fail(reason, frame, "an unexpected marker");
     }
@@ -94,7 +111,10 @@ bool Dicom_Frame_Streams(const std::vector<std::pair<const char*, size_t>>& frag
 }
 
 int Dicom_Jpeg_Check(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
-                     int columns, int rows, bool ls, std::string* reason) {
+                     int columns, int rows, int components, bool ls, int* precision, bool* ycc,
+                     std::string* reason) {
+  int bits = 0;
+  bool luma = false;
   std::vector<std::string> streams;
   if (!Dicom_Frame_Streams(fragments, frames, 0xD8, &streams, reason)) return 2;
   for (size_t f = 0; f < streams.size(); ++f) {
@@ -102,8 +122,10 @@ int Dicom_Jpeg_Check(const std::vector<std::pair<const char*, size_t>>& fragment
     size_t n = streams[f].size();
     const auto* s = reinterpret_cast<const uint8_t*>(streams[f].data());
     while (n > 2 && s[n - 1] == 0) --n;
-    if (!Stream(s, n, f, columns, rows, ls, reason)) return 2;
+    if (!Stream(s, n, f, columns, rows, components, ls, &bits, &luma, reason)) return 2;
   }
+  if (precision) *precision = bits;
+  if (ycc) *ycc = luma;
   return 0;
 }
 

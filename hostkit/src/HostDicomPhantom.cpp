@@ -32,6 +32,7 @@ const char* const kEnhancedCt = "1.2.840.10008.5.1.4.1.1.2.1";
 const char* const kEnhancedMr = "1.2.840.10008.5.1.4.1.1.4.1";
 const char* const kByteCapture = "1.2.840.10008.5.1.4.1.1.7.2";
 const char* const kWordCapture = "1.2.840.10008.5.1.4.1.1.7.3";
+const char* const kRtDose = "1.2.840.10008.5.1.4.1.1.481.2";
 
 // Stored value of padding outside the scanned field of a CT phantom.
 constexpr int kCtPadding = -2000;
@@ -122,14 +123,59 @@ Geometry Geometry_Of(const Host_Phantom_Options& o) {
   return g;
 }
 
+double Offset_Of(const Host_Phantom_Options& o, int slice) {
+  return o.slice_offsets ? double(o.slice_offsets[slice]) : double(slice) * o.slice_spacing;
+}
+
 std::string Position_Text(const Host_Phantom_Options& o, const Geometry& g, int slice) {
   double p[3];
-  for (int a = 0; a < 3; ++a) p[a] = g.p[a] + double(slice) * o.slice_spacing * g.n[a];
+  for (int a = 0; a < 3; ++a) p[a] = g.p[a] + Offset_Of(o, slice) * g.n[a];
   return Decimals(p, 3);
 }
 
 bool Is_Ct(const Host_Phantom_Options& o) { return o.modality == HOST_MODALITY_CT; }
-int Bits(const Host_Phantom_Options& o) { return Is_Ct(o) ? 16 : o.bits; }
+bool Is_Colour(const Host_Phantom_Options& o) { return o.pixels >= HOST_PHANTOM_RGB && o.pixels <= HOST_PHANTOM_YBR_FULL_422; }
+bool Is_Wide(const Host_Phantom_Options& o) { return o.pixels >= HOST_PHANTOM_S32; }
+int Bits(const Host_Phantom_Options& o) {
+  if (Is_Wide(o)) return 32;
+  if (Is_Colour(o) || o.pixels == HOST_PHANTOM_PALETTE) return 8;
+  return Is_Ct(o) ? 16 : o.bits;
+}
+int Samples(const Host_Phantom_Options& o) { return Is_Colour(o) ? 3 : 1; }
+bool Signed(const Host_Phantom_Options& o) {
+  return o.pixels == HOST_PHANTOM_S32 || (o.pixels == HOST_PHANTOM_GREY && Is_Ct(o));
+}
+const char* Pi_Text(const Host_Phantom_Options& o) {
+  switch (o.pixels) {
+    case HOST_PHANTOM_RGB: return "RGB";
+    case HOST_PHANTOM_YBR_FULL: return "YBR_FULL";
+    case HOST_PHANTOM_YBR_FULL_422: return "YBR_FULL_422";
+    case HOST_PHANTOM_PALETTE: return "PALETTE COLOR";
+  }
+  return "MONOCHROME2";
+}
+
+// Colour of a region and texture: each component spread over most of its range.
+void Colour_Of(int region, int texture, uint8_t rgb[3]) {
+  int r = region < 0 ? 0 : region + 1;
+  rgb[0] = uint8_t(30 * r + 7 * texture);
+  rgb[1] = uint8_t(255 - 40 * r - 3 * texture);
+  rgb[2] = uint8_t((53 * r + 11 * texture) & 255);
+}
+
+uint8_t Byte(double v) { return uint8_t(v <= 0 ? 0 : v >= 255 ? 255 : std::lround(v)); }
+
+void To_Ybr(const uint8_t rgb[3], uint8_t ybr[3]) {
+  double r = rgb[0], g = rgb[1], b = rgb[2];
+  ybr[0] = Byte(0.299 * r + 0.587 * g + 0.114 * b);
+  ybr[1] = Byte(-0.168736 * r - 0.331264 * g + 0.5 * b + 128);
+  ybr[2] = Byte(0.5 * r - 0.418688 * g - 0.081312 * b + 128);
+}
+
+// Entry k of the palette's red, green and blue tables, 8-bit.
+uint8_t Palette_Entry(int k, int component) {
+  return uint8_t(component == 0 ? k : component == 1 ? 255 - k : (k * 5) & 255);
+}
 
 // Region of a pixel: 0 air, 1 body, 2 and 3 the spheres, 4 the vessel, -1 outside the field.
 int Region(const Host_Phantom_Options& o, int i, int j, int k) {
@@ -155,15 +201,56 @@ std::vector<int> Write_Order(const Host_Phantom_Options& o) {
   return order;
 }
 
+// Colour samples of one frame: interleaved or by plane, as RGB or luminance and chroma.
+std::vector<uint8_t> Colour_Pixels(const Host_Phantom_Options& o, int slice, int time) {
+  size_t n = size_t(o.columns) * size_t(o.rows);
+  bool compressed_422 = o.pixels == HOST_PHANTOM_YBR_FULL_422 && o.encoding != HOST_PHANTOM_EXPLICIT &&
+                        o.encoding != HOST_PHANTOM_IMPLICIT && o.encoding != HOST_PHANTOM_BIG_ENDIAN &&
+                        o.encoding != HOST_PHANTOM_DEFLATED;
+  // Native YBR_FULL_422 keeps Y1 Y2 Cb Cr for each pair; its codec takes every pixel's samples.
+  if (o.pixels == HOST_PHANTOM_YBR_FULL_422 && !compressed_422) {
+    std::vector<uint8_t> out(n * 2);
+    for (size_t p = 0; p + 1 < n; p += 2) {
+      uint8_t rgb[3], a[3], b[3];
+      int v = Host_Dicom_Phantom_Value(&o, int(p % size_t(o.columns)), int(p / size_t(o.columns)), slice, time);
+      for (int c = 0; c < 3; ++c) rgb[c] = uint8_t(v >> (8 * c));
+      To_Ybr(rgb, a);
+      v = Host_Dicom_Phantom_Value(&o, int((p + 1) % size_t(o.columns)), int((p + 1) / size_t(o.columns)), slice, time);
+      for (int c = 0; c < 3; ++c) rgb[c] = uint8_t(v >> (8 * c));
+      To_Ybr(rgb, b);
+      uint8_t* q = out.data() + 2 * p;
+      q[0] = a[0];
+      q[1] = b[0];
+      q[2] = a[1];
+      q[3] = a[2];
+    }
+    return out;
+  }
+  std::vector<uint8_t> out(n * 3);
+  for (size_t p = 0; p < n; ++p) {
+    int v = Host_Dicom_Phantom_Value(&o, int(p % size_t(o.columns)), int(p / size_t(o.columns)), slice, time);
+    uint8_t rgb[3] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)}, ybr[3];
+    To_Ybr(rgb, ybr);
+    // The JPEG encoder turns red, green and blue into luminance and chroma itself.
+    const uint8_t* c = o.pixels == HOST_PHANTOM_RGB || compressed_422 ? rgb : ybr;
+    for (int k = 0; k < 3; ++k) out[o.planar ? size_t(k) * n + p : 3 * p + size_t(k)] = c[k];
+  }
+  return out;
+}
+
 std::vector<uint8_t> Frame_Pixels(const Host_Phantom_Options& o, int slice, int time) {
+  if (Is_Colour(o)) return Colour_Pixels(o, slice, time);
   int size = Bits(o) / 8;
   std::vector<uint8_t> out(size_t(o.columns) * size_t(o.rows) * size_t(size));
   for (int j = 0; j < o.rows; ++j)
     for (int i = 0; i < o.columns; ++i) {
-      int v = Host_Dicom_Phantom_Value(&o, i, j, slice, time);
+      uint32_t v = uint32_t(Host_Dicom_Phantom_Value(&o, i, j, slice, time));
+      if (o.pixels == HOST_PHANTOM_FLOAT) {
+        float f = float(Host_Dicom_Phantom_Real(&o, i, j, slice, time));
+        std::memcpy(&v, &f, 4);
+      }
       size_t at = (size_t(j) * o.columns + i) * size;
-      out[at] = uint8_t(v & 0xFF);
-      if (size == 2) out[at + 1] = uint8_t(v >> 8 & 0xFF);
+      for (int b = 0; b < size; ++b) out[at + size_t(b)] = uint8_t(v >> (8 * b));
     }
   return out;
 }
@@ -171,6 +258,7 @@ std::vector<uint8_t> Frame_Pixels(const Host_Phantom_Options& o, int slice, int 
 // ---- the data sets -----------------------------------------------------------------------------
 
 void Put_Window(DataSet& ds, const Host_Phantom_Options& o) {
+  if (o.pixels != HOST_PHANTOM_GREY) return;
   const char* c = Is_Ct(o) ? "40" : Bits(o) == 8 ? "128" : "20000";
   const char* w = Is_Ct(o) ? "400" : Bits(o) == 8 ? "256" : "40000";
   Put(ds, 0x0028, 0x1050, VR::DS, c);
@@ -178,6 +266,14 @@ void Put_Window(DataSet& ds, const Host_Phantom_Options& o) {
 }
 
 void Put_Rescale(DataSet& ds, const Host_Phantom_Options& o) {
+  if (Is_Colour(o) || o.pixels == HOST_PHANTOM_PALETTE || o.pixels == HOST_PHANTOM_FLOAT ||
+      o.pixels == HOST_PHANTOM_DOSE)
+    return;
+  if (o.pixels == HOST_PHANTOM_S32 || o.pixels == HOST_PHANTOM_U32) {
+    Put(ds, 0x0028, 0x1052, VR::DS, "-10");
+    Put(ds, 0x0028, 0x1053, VR::DS, "0.5");
+    return;
+  }
   Put(ds, 0x0028, 0x1052, VR::DS, Is_Ct(o) ? "-1024" : "0");
   Put(ds, 0x0028, 0x1053, VR::DS, "1");
   Put(ds, 0x0028, 0x1054, VR::LO, Is_Ct(o) ? "HU" : "US");
@@ -199,6 +295,24 @@ std::string Acquisition_Time(int time) {
   char text[32];
   std::snprintf(text, sizeof text, "1015%02d.250000", 45 + 2 * time > 59 ? 59 : 45 + 2 * time);
   return text;
+}
+
+// 256 entries of 16 bits per table, the first mapped to index 0.
+void Put_Palette(DataSet& ds) {
+  for (int c = 0; c < 3; ++c) {
+    const uint16_t element = uint16_t(0x1101 + c);
+    const char descriptor[6] = {0, 1, 0, 0, 16, 0};  // 256 entries, first index 0, 16 bits
+    gdcm::DataElement d(gdcm::Tag(0x0028, element));
+    d.SetVR(VR::US);
+    d.SetByteValue(descriptor, 6);
+    ds.Replace(d);
+    std::vector<char> table(512);
+    for (int k = 0; k < 256; ++k) table[size_t(2 * k)] = table[size_t(2 * k + 1)] = char(Palette_Entry(k, c));
+    gdcm::DataElement t(gdcm::Tag(0x0028, uint16_t(0x1201 + c)));
+    t.SetVR(VR::OW);
+    t.SetByteValue(table.data(), 512);
+    ds.Replace(t);
+  }
 }
 
 // Patient, study, scanner and image-pixel values every file of the series shares.
@@ -240,16 +354,23 @@ DataSet Common(const Host_Phantom_Options& o, const Series_Ids& ids, const char*
   Put(ds, 0x0020, 0x000E, VR::UI, ids.series);
   Put(ds, 0x0020, 0x0011, VR::IS, Integer(o.series_number));
   Put(ds, 0x0020, 0x0052, VR::UI, ids.frame_of_reference);
-  Put_US(ds, 0x0028, 0x0002, 1);
-  Put(ds, 0x0028, 0x0004, VR::CS, "MONOCHROME2");
+  Put_US(ds, 0x0028, 0x0002, Samples(o));
+  Put(ds, 0x0028, 0x0004, VR::CS, Pi_Text(o));
+  if (Samples(o) == 3) Put_US(ds, 0x0028, 0x0006, o.planar);
   if (frames > 1) Put(ds, 0x0028, 0x0008, VR::IS, Integer(frames));
   Put_US(ds, 0x0028, 0x0010, o.rows);
   Put_US(ds, 0x0028, 0x0011, o.columns);
   Put_US(ds, 0x0028, 0x0100, Bits(o));
   Put_US(ds, 0x0028, 0x0101, Bits(o));
   Put_US(ds, 0x0028, 0x0102, Bits(o) - 1);
-  Put_US(ds, 0x0028, 0x0103, Is_Ct(o) ? 1 : 0);
-  if (Is_Ct(o)) Put_Binary(ds, 0x0028, 0x0120, VR::SS, uint32_t(kCtPadding) & 0xFFFF, 2);
+  Put_US(ds, 0x0028, 0x0103, Signed(o) ? 1 : 0);
+  if (Is_Ct(o) && o.pixels == HOST_PHANTOM_GREY) Put_Binary(ds, 0x0028, 0x0120, VR::SS, uint32_t(kCtPadding) & 0xFFFF, 2);
+  if (o.pixels == HOST_PHANTOM_PALETTE) Put_Palette(ds);
+  if (o.pixels == HOST_PHANTOM_DOSE) {
+    Put(ds, 0x0008, 0x0060, VR::CS, "RTDOSE");
+    Put(ds, 0x3004, 0x0002, VR::CS, "GY");
+    Put(ds, 0x3004, 0x000E, VR::DS, "0.0001");
+  }
   return ds;
 }
 
@@ -301,15 +422,20 @@ gdcm::TransferSyntax Syntax_Of(const Host_Phantom_Options& o) {
     case HOST_PHANTOM_JPEG_LOSSLESS: return gdcm::TransferSyntax::JPEGLosslessProcess14_1;
     case HOST_PHANTOM_JPEG_LS: return gdcm::TransferSyntax::JPEGLSLossless;
     case HOST_PHANTOM_JPEG_2000: return gdcm::TransferSyntax::JPEG2000Lossless;
+    case HOST_PHANTOM_BIG_ENDIAN: return gdcm::TransferSyntax::ExplicitVRBigEndian;
+    case HOST_PHANTOM_DEFLATED: return gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
+    case HOST_PHANTOM_JPEG_BASELINE: return gdcm::TransferSyntax::JPEGBaselineProcess1;
   }
   return gdcm::TransferSyntax::ExplicitVRLittleEndian;
 }
 
 bool Put_Pixels(DataSet& ds, const Host_Phantom_Options& o, const std::vector<uint8_t>& raw, int frames) {
-  gdcm::DataElement pixels(gdcm::Tag(0x7FE0, 0x0010));
-  pixels.SetVR(Bits(o) == 8 ? VR::OB : VR::OW);
+  bool floats = o.pixels == HOST_PHANTOM_FLOAT;
+  gdcm::DataElement pixels(gdcm::Tag(0x7FE0, floats ? 0x0008 : 0x0010));
+  pixels.SetVR(floats ? VR::OF : Bits(o) == 8 ? VR::OB : Bits(o) == 32 ? VR::OL : VR::OW);
+  if (!floats && Bits(o) == 32) pixels.SetVR(VR::OW);
   pixels.SetByteValue(reinterpret_cast<const char*>(raw.data()), gdcm::VL(uint32_t(raw.size())));
-  if (o.encoding == HOST_PHANTOM_EXPLICIT || o.encoding == HOST_PHANTOM_IMPLICIT) {
+  if (o.encoding == HOST_PHANTOM_EXPLICIT || o.encoding == HOST_PHANTOM_IMPLICIT || floats) {
     ds.Replace(pixels);
     return true;
   }
@@ -320,19 +446,30 @@ bool Put_Pixels(DataSet& ds, const Host_Phantom_Options& o, const std::vector<ui
   image->SetDimension(0, unsigned(o.columns));
   image->SetDimension(1, unsigned(o.rows));
   if (frames > 1) image->SetDimension(2, unsigned(frames));
-  image->SetPixelFormat(gdcm::PixelFormat(1, uint16_t(Bits(o)), uint16_t(Bits(o)),
-                                          uint16_t(Bits(o) - 1), Is_Ct(o) ? 1 : 0));
-  image->SetPhotometricInterpretation(gdcm::PhotometricInterpretation::MONOCHROME2);
+  image->SetPixelFormat(gdcm::PixelFormat(uint16_t(Samples(o)), uint16_t(Bits(o)), uint16_t(Bits(o)),
+                                          uint16_t(Bits(o) - 1), Signed(o) ? 1 : 0));
+  // Compressed YBR_FULL_422 goes to its codec as every pixel's luminance and chroma.
+  image->SetPhotometricInterpretation(gdcm::PhotometricInterpretation::GetPIType(
+      o.pixels == HOST_PHANTOM_YBR_FULL_422 ? "RGB" : Pi_Text(o)));
+  image->SetPlanarConfiguration(unsigned(o.planar));
+  if (o.pixels == HOST_PHANTOM_PALETTE) image->SetPhotometricInterpretation(gdcm::PhotometricInterpretation::MONOCHROME2);
   image->SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
   image->SetDataElement(pixels);
   gdcm::ImageChangeTransferSyntax change;
   change.SetTransferSyntax(Syntax_Of(o));
   change.SetInput(*image);
   if (!change.Change()) return false;
-  gdcm::DataElement coded = change.GetOutput().GetDataElement();
+  const gdcm::Image& out = change.GetOutput();
+  gdcm::DataElement coded = out.GetDataElement();
   coded.SetTag(gdcm::Tag(0x7FE0, 0x0010));
-  coded.SetVR(VR::OB);
+  if (out.GetTransferSyntax().IsEncapsulated()) coded.SetVR(VR::OB);
   ds.Replace(coded);
+  // A codec may store the samples otherwise than given (RLE by plane, JPEG as luminance).
+  if (Samples(o) == 3) {
+    Put(ds, 0x0028, 0x0004, VR::CS, o.pixels == HOST_PHANTOM_YBR_FULL_422 ? "YBR_FULL_422"
+                                    : gdcm::PhotometricInterpretation::GetPIString(out.GetPhotometricInterpretation()));
+    Put_US(ds, 0x0028, 0x0006, int(out.GetPlanarConfiguration()));
+  }
   return true;
 }
 
@@ -378,12 +515,20 @@ int Write_Multi_Frame(const std::wstring& folder, const Host_Phantom_Options& o,
   std::vector<int> order = even ? std::vector<int>() : Write_Order(o);
   if (even)
     for (int k = 0; k < o.slices; ++k) order.push_back(k);
-  const char* sop = even ? (Bits(o) == 8 ? kByteCapture : kWordCapture)
-                         : Is_Ct(o) ? kEnhancedCt : kEnhancedMr;
+  const char* sop = o.pixels == HOST_PHANTOM_DOSE ? kRtDose
+                   : even ? (Bits(o) == 8 ? kByteCapture : kWordCapture)
+                          : Is_Ct(o) ? kEnhancedCt : kEnhancedMr;
   DataSet ds = Common(o, ids, sop, int(order.size()));
   if (even) {
     Put_Plane(ds, o, g, 0);
     Put(ds, 0x0008, 0x0032, VR::TM, Acquisition_Time(0));
+    if (o.pixels == HOST_PHANTOM_DOSE) {
+      // Offsets relative to the first frame, which a dose grid lists from 0.
+      std::vector<double> offsets;
+      for (int k = 0; k < o.slices; ++k) offsets.push_back(Offset_Of(o, k));
+      Put(ds, 0x3004, 0x000C, VR::DS, Decimals(offsets.data(), o.slices));
+      Put_Binary(ds, 0x0028, 0x0009, VR::AT, 0x000C3004u, 4);  // frame increment pointer
+    }
   } else {
     Put_Functional_Groups(ds, o, g, order);
   }
@@ -404,7 +549,22 @@ bool Options_Ok(const Host_Phantom_Options& o) {
   else if (o.columns < 1 || o.rows < 1 || o.columns > 4096 || o.rows > 4096) why = "columns and rows lie in 1 ... 4096";
   else if (o.slices < 1 || o.times < 1 || o.slices * o.times > 4096) why = "slices x times lies in 1 ... 4096";
   else if (o.layout < HOST_PHANTOM_FILES || o.layout > HOST_PHANTOM_EVEN_FRAMES) why = "unknown layout";
-  else if (o.encoding < HOST_PHANTOM_EXPLICIT || o.encoding > HOST_PHANTOM_JPEG_2000) why = "unknown encoding";
+  else if (o.encoding < HOST_PHANTOM_EXPLICIT || o.encoding > HOST_PHANTOM_JPEG_BASELINE) why = "unknown encoding";
+  else if (o.pixels < HOST_PHANTOM_GREY || o.pixels > HOST_PHANTOM_DOSE) why = "unknown pixels";
+  else if (o.planar != 0 && (o.planar != 1 || !Is_Colour(o) || o.pixels == HOST_PHANTOM_YBR_FULL_422))
+    why = "planar configuration 1 is for RGB and YBR_FULL colour";
+  else if (o.encoding == HOST_PHANTOM_JPEG_BASELINE && Bits(o) != 8) why = "JPEG baseline holds 8-bit samples";
+  else if (o.pixels == HOST_PHANTOM_YBR_FULL_422 && (o.columns % 2 || o.encoding == HOST_PHANTOM_RLE))
+    why = "YBR_FULL_422 needs an even row length and no RLE";
+  else if (o.pixels == HOST_PHANTOM_FLOAT && o.encoding != HOST_PHANTOM_EXPLICIT && o.encoding != HOST_PHANTOM_IMPLICIT)
+    why = "float pixel data is written natively in little endian";
+  else if (Is_Wide(o) && o.encoding != HOST_PHANTOM_EXPLICIT && o.encoding != HOST_PHANTOM_IMPLICIT &&
+           o.encoding != HOST_PHANTOM_DEFLATED && o.encoding != HOST_PHANTOM_RLE)
+    why = "32-bit pixels are written natively in little endian, deflated or as RLE";
+  else if (o.slice_offsets && o.layout == HOST_PHANTOM_EVEN_FRAMES && o.pixels != HOST_PHANTOM_DOSE)
+    why = "evenly spaced frames take no slice offsets";
+  else if (o.pixels == HOST_PHANTOM_DOSE && (o.layout != HOST_PHANTOM_EVEN_FRAMES))
+    why = "a dose grid is one multi-frame file (HOST_PHANTOM_EVEN_FRAMES)";
   else if (o.layout == HOST_PHANTOM_EVEN_FRAMES && o.times > 1) why = "evenly spaced frames hold one time point";
   else if (!(o.spacing_x > 0 && o.spacing_y > 0 && o.slice_spacing > 0 && o.slice_thickness > 0))
     why = "spacings and thickness are positive";
@@ -422,8 +582,29 @@ int Host_Dicom_Phantom_Value(const Host_Phantom_Options* o, int i, int j, int k,
   static const int kCt[] = {-1000, 40, 700, -100, 300};
   static const int kMr16[] = {0, 800, 40000, 1500, 3200};
   static const int kMr8[] = {0, 60, 200, 120, 220};
+  static const int kS32[] = {-2000000, 0, 150000, 2100000000, -70000, 9};
+  static const uint32_t kU32[] = {0, 100000, 3000000000u, 4000000000u, 70000, 1};
+  static const int kDose[] = {0, 1000, 60000, 23000, 41000, 5};
+  // Pixel pairs share a colour when their chroma is shared.
+  if (o->pixels == HOST_PHANTOM_YBR_FULL_422) i &= ~1;
   int region = Region(*o, i, j, k);
   int texture = (i + 3 * j + 7 * k + 5 * t) % 16;
+  if (Is_Colour(*o) || o->pixels == HOST_PHANTOM_PALETTE) {
+    // Lossy JPEG blurs fine texture and shares chroma: its colours are flat within a region.
+    if (o->encoding == HOST_PHANTOM_JPEG_BASELINE) texture = 0;
+    uint8_t rgb[3];
+    if (o->pixels == HOST_PHANTOM_PALETTE) {
+      int index = ((region + 1) * 40 + texture) & 255;
+      for (int c = 0; c < 3; ++c) rgb[c] = Palette_Entry(index, c);
+    } else {
+      Colour_Of(region, texture, rgb);
+    }
+    return int(uint32_t(rgb[0]) | uint32_t(rgb[1]) << 8 | uint32_t(rgb[2]) << 16 | 0xFF000000u);
+  }
+  if (o->pixels == HOST_PHANTOM_S32) return kS32[region + 1] + 1000 * texture;
+  if (o->pixels == HOST_PHANTOM_U32) return int(kU32[region + 1] + uint32_t(1000 * texture));
+  if (o->pixels == HOST_PHANTOM_DOSE) return kDose[region + 1] + 10 * texture + 100 * k;
+  if (o->pixels == HOST_PHANTOM_FLOAT) return 0;
   if (Is_Ct(*o)) {
     if (region < 0) return kCtPadding;
     return kCt[region] + 1024 + texture + (region == 4 ? 20 * t : 0);
@@ -431,6 +612,24 @@ int Host_Dicom_Phantom_Value(const Host_Phantom_Options* o, int i, int j, int k,
   if (region < 0) region = 0;
   if (o->bits == 8) return std::min(255, kMr8[region] + texture + (region == 4 ? 5 * t : 0));
   return kMr16[region] + texture + (region == 4 ? 100 * t : 0);
+}
+
+double Host_Dicom_Phantom_Real(const Host_Phantom_Options* o, int i, int j, int k, int t) {
+  if (!o || o->columns < 1 || o->rows < 1 || o->slices < 1) return 0;
+  int v = Host_Dicom_Phantom_Value(o, i, j, k, t);
+  switch (o->pixels) {
+    case HOST_PHANTOM_S32: return double(v) * 0.5 - 10;
+    case HOST_PHANTOM_U32: return double(uint32_t(v)) * 0.5 - 10;
+    case HOST_PHANTOM_DOSE: return double(v) * 0.0001;
+    case HOST_PHANTOM_FLOAT: {
+      static const double kReal[] = {-1e6, -3.25, 0.5, 1250.75, 7e-3, 42};
+      return kReal[Region(*o, i, j, k) + 1] + 0.125 * ((i + 3 * j + 7 * k + 5 * t) % 16);
+    }
+    case HOST_PHANTOM_GREY:
+      if (Is_Ct(*o)) return v == kCtPadding ? NAN : v - 1024.0;
+      return v;
+  }
+  return v;
 }
 
 int Host_Dicom_Write_Phantom(const wchar_t* folder, const Host_Phantom_Options* options) {

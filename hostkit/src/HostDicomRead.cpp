@@ -37,7 +37,8 @@ bool List_Folder(const wchar_t* folder, bool recursive, std::vector<std::wstring
   if (recursive) {
     fs::recursive_directory_iterator it(narrow, fs::directory_options::skip_permission_denied, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-      if (Skipped(it->path()) && it->is_directory()) it.disable_recursion_pending();
+      std::error_code dec;
+      if (Skipped(it->path()) && it->is_directory(dec)) it.disable_recursion_pending();
       take(*it);
     }
   } else {
@@ -76,15 +77,33 @@ void Progress(size_t done, size_t total) {
   if (Host_Progress_Hook && total) Host_Progress_Hook(float(done) / float(total));
 }
 
-Host_Image_Record** Read_List(const std::vector<std::wstring>& paths, int* count) {
+// Scans every file on the reader's threads; the reports follow in the order of the files.
+std::vector<std::unique_ptr<Dicom_File>> Scan_All(const std::vector<std::wstring>& paths) {
+  std::vector<std::unique_ptr<Dicom_File>> scanned(paths.size());
+  std::vector<std::pair<int, std::string>> failed(paths.size());
+  auto scan = [&](size_t i) {
+    try {
+      auto f = std::make_unique<Dicom_File>();
+      std::string reason;
+      if (int cls = hostkit::Dicom_Scan(paths[i], f.get(), &reason)) failed[i] = {cls, reason};
+      else scanned[i] = std::move(f);
+    } catch (const std::bad_alloc&) {
+      HOSTKIT_MEMORY_ERROR("new", "file", 1, 1);
+      failed[i] = {-1, std::string()};
+    }
+  };
+  // Scanning takes the first half of the progress, decoding the second.
+  hostkit::Dicom_Parallel(paths.size(), scan, [&](size_t done) { Progress(done, 2 * paths.size()); });
   std::vector<std::unique_ptr<Dicom_File>> files;
   for (size_t i = 0; i < paths.size(); ++i) {
-    Progress(i, paths.size());
-    auto f = std::make_unique<Dicom_File>();
-    std::string reason;
-    if (int cls = hostkit::Dicom_Scan(paths[i], f.get(), &reason)) hostkit::Dicom_Report(nullptr, cls, paths[i], reason);
-    else files.push_back(std::move(f));
+    if (failed[i].first > 0) hostkit::Dicom_Report(nullptr, failed[i].first, paths[i], failed[i].second);
+    if (scanned[i]) files.push_back(std::move(scanned[i]));
   }
+  return files;
+}
+
+Host_Image_Record** Read_List(const std::vector<std::wstring>& paths, int* count) {
+  std::vector<std::unique_ptr<Dicom_File>> files = Scan_All(paths);
   std::map<std::string, std::vector<const Dicom_File*>> groups;
   for (const auto& f : files) groups[Group_Key(*f)].push_back(f.get());
   std::vector<std::vector<const Dicom_File*>> order;
@@ -97,8 +116,7 @@ Host_Image_Record** Read_List(const std::vector<std::wstring>& paths, int* count
   Record_List built;
   std::vector<Host_Image_Record*>& records = built.records;
   records.reserve(order.size());
-  for (auto& g : order)
-    if (Host_Image_Record* r = hostkit::Dicom_Series_Build(std::move(g), nullptr)) records.push_back(r);
+  for (auto& g : order) hostkit::Dicom_Series_Build(std::move(g), nullptr, &records);
   Progress(paths.size(), paths.size());
   if (records.empty()) return nullptr;
   auto** list = static_cast<Host_Image_Record**>(std::malloc(sizeof(Host_Image_Record*) * (records.size() + 1)));

@@ -38,21 +38,24 @@ bool Segment(const uint8_t* s, const uint8_t* end, uint8_t* out, size_t count, s
 }  // namespace
 
 int Dicom_Rle_Decode(const std::vector<std::pair<const char*, size_t>>& fragments, int columns,
-                     int rows, int bytes, void* dest, std::string* reason) {
+                     int rows, int bytes, int samples, void* dest, std::string* reason) {
   size_t count = size_t(columns) * size_t(rows);
   auto* out = static_cast<uint8_t*>(dest);
+  size_t frame_bytes = count * size_t(bytes) * size_t(samples);
   char text[128];
   for (size_t f = 0; f < fragments.size(); ++f) {
     const auto* data = reinterpret_cast<const uint8_t*>(fragments[f].first);
     size_t length = fragments[f].second;
     uint32_t segments = length >= 64 ? U32(data) : 0;
-    bool ok = segments == uint32_t(bytes);
+    bool ok = segments == uint32_t(bytes * samples);
     for (uint32_t s = 0; ok && s < segments; ++s) {
       uint32_t from = U32(data + 4 + 4 * s);
       uint32_t to = s + 1 < segments ? U32(data + 8 + 4 * s) : uint32_t(length);
       ok = from >= 64 && from <= to && to <= length;
-      // Little-endian elements: the most significant segment goes to the last byte.
-      uint8_t* plane = out + f * count * size_t(bytes) + size_t(bytes - 1 - int(s));
+      // Segments go sample by sample, each most significant byte first; elements are little
+      // endian, so the most significant segment of a sample goes to its last byte.
+      uint32_t sample = s / uint32_t(bytes), byte = s % uint32_t(bytes);
+      uint8_t* plane = out + f * frame_bytes + sample * count * size_t(bytes) + size_t(bytes - 1 - int(byte));
       ok = ok && Segment(data + from, data + to, plane, count, size_t(bytes));
     }
     if (!ok) {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <sstream>
 
 namespace hostkit {
 namespace {
@@ -30,8 +31,6 @@ struct Groups {
   }
 };
 
-const char* const kExplicitBE = "1.2.840.10008.1.2.2";
-
 bool Fail(std::string* reason, const char* format, ...) __attribute__((format(printf, 2, 3)));
 bool Fail(std::string* reason, const char* format, ...) {
   char text[160];
@@ -41,6 +40,44 @@ bool Fail(std::string* reason, const char* format, ...) {
   va_end(args);
   *reason = text;
   return false;
+}
+
+// Colour of a photometric interpretation, or -1 when it is not read.
+int Colour_Of(const std::string& pi, bool encapsulated) {
+  if (pi.empty() || pi == "MONOCHROME1" || pi == "MONOCHROME2") return DICOM_GREY;
+  if (pi == "RGB") return DICOM_RGB;
+  if (pi == "YBR_FULL") return DICOM_YBR_FULL;
+  if (pi == "YBR_FULL_422") return DICOM_YBR_FULL_422;
+  if (pi == "PALETTE COLOR") return DICOM_PALETTE;
+  // The JPEG 2000 colour transforms are undone by its codec.
+  if (encapsulated && (pi == "YBR_RCT" || pi == "YBR_ICT")) return DICOM_CODEC_RGB;
+  return -1;
+}
+
+// One colour table: its descriptor (entries, first index, bits) and its 16-bit words.
+bool Read_Table(const gdcm::DataSet& ds, uint16_t descriptor, uint16_t table, Dicom_Palette& p,
+                std::vector<uint8_t>& out, std::string* reason) {
+  gdcm::Tag d_tag(0x0028, descriptor), t_tag(0x0028, table);
+  if (!ds.FindDataElement(d_tag) || !ds.FindDataElement(t_tag))
+    return Fail(reason, "a palette colour image without its colour tables");
+  const gdcm::ByteValue* d = ds.GetDataElement(d_tag).GetByteValue();
+  const gdcm::ByteValue* t = ds.GetDataElement(t_tag).GetByteValue();
+  if (!d || d->GetLength() != 6 || !t) return Fail(reason, "a damaged palette colour table");
+  const auto* b = reinterpret_cast<const uint8_t*>(d->GetPointer());
+  size_t entries = size_t(b[0] | b[1] << 8);
+  if (entries == 0) entries = 65536;
+  int first = b[2] | b[3] << 8, bits = b[4] | b[5] << 8;
+  if (bits != 8 && bits != 16) return Fail(reason, "palette entries of %d bits (8 or 16 are read)", bits);
+  const auto* w = reinterpret_cast<const uint8_t*>(t->GetPointer());
+  size_t length = t->GetLength();
+  // Eight-bit entries come one per 16-bit word, or packed two to a word by some writers.
+  bool packed = bits == 8 && length >= entries && length < 2 * entries;
+  if (length < (packed ? entries : 2 * entries)) return Fail(reason, "a palette colour table shorter than its descriptor");
+  out.resize(entries);
+  for (size_t i = 0; i < entries; ++i)
+    out[i] = packed ? w[i] : bits == 8 ? w[2 * i] : w[2 * i + 1];
+  p.first = first;
+  return true;
 }
 
 // The image pixel module, read and checked here: the toolkit's own image layer stops the
@@ -54,27 +91,58 @@ bool Read_Pixel_Module(const gdcm::DataSet& ds, Dicom_File& f, std::string* reas
   long stored = Dicom_Binary(d, 0x0028, 0x0101, allocated);
   long high = Dicom_Binary(d, 0x0028, 0x0102, stored - 1);
   long representation = Dicom_Binary(d, 0x0028, 0x0103, 0);
+  long planar = Dicom_Binary(d, 0x0028, 0x0006, 0);
   double frames = Dicom_Number(d, 0x0028, 0x0008, 1);
-  if (samples != 1) return Fail(reason, "unsupported pixels: %ld samples per pixel (colour)", samples);
-  // Old files without a photometric interpretation are grey with black low.
-  if (!pi.empty() && pi != "MONOCHROME1" && pi != "MONOCHROME2")
-    return Fail(reason, "unsupported pixels: photometric interpretation %.32s", pi.c_str());
-  if (allocated != 8 && allocated != 16)
-    return Fail(reason, "unsupported pixels: %ld bits allocated (8 or 16 are read)", allocated);
+  const Dicom_Layout& layout = f.layout;
+  int colour = Colour_Of(pi, layout.encapsulated);
+  if (colour < 0) return Fail(reason, "unsupported pixels: photometric interpretation %.32s", pi.c_str());
+  int want_samples = colour == DICOM_GREY || colour == DICOM_PALETTE ? 1 : 3;
+  if (samples != want_samples)
+    return Fail(reason, "unsupported pixels: %ld samples per pixel for %s", samples, pi.empty() ? "grey" : pi.c_str());
+  // Float pixel data have their own elements, and no stored bits below their size.
+  f.float_bytes = layout.pixel_element == 0x0008 ? 4 : layout.pixel_element == 0x0009 ? 8 : 0;
+  if (f.float_bytes) {
+    if (colour != DICOM_GREY || layout.encapsulated) return Fail(reason, "unsupported pixels: float pixel data that is colour or compressed");
+    allocated = stored = 8 * f.float_bytes;
+    high = stored - 1;
+    representation = 0;
+  }
+  bool grey_bits = allocated == 8 || allocated == 16 || allocated == 32 || allocated == 64;
+  if (colour == DICOM_GREY ? !grey_bits || (allocated == 64 && !f.float_bytes) : colour == DICOM_PALETTE ? allocated != 8 && allocated != 16 : allocated != 8)
+    return Fail(reason, "unsupported pixels: %ld bits allocated for %s (read: grey 8, 16, 32, colour 8, palette 8 or 16)", allocated, pi.empty() ? "grey" : pi.c_str());
   if (stored < 1 || stored > allocated || high != stored - 1)
     return Fail(reason, "unsupported pixels: %ld bits stored with high bit %ld", stored, high);
   if (representation != 0 && representation != 1)
     return Fail(reason, "unsupported pixels: pixel representation %ld", representation);
   if (rows < 1 || columns < 1 || !(frames >= 1 && frames <= 65535) || frames != std::floor(frames))
     return Fail(reason, "image size %ld x %ld x %g outside 1 ... 65535", columns, rows, frames);
+  if (samples == 3 && planar != 0 && planar != 1) return Fail(reason, "unsupported pixels: planar configuration %ld", planar);
+  if (colour == DICOM_YBR_FULL_422 && !layout.encapsulated && (columns % 2 || planar != 0))
+    return Fail(reason, "YBR_FULL_422 pixels need an even row length and interleaved samples");
   f.columns = int(columns);
   f.rows = int(rows);
   f.frames = int(frames);
+  f.bits_allocated = int(allocated);
   f.bits_stored = int(stored);
+  f.samples = int(samples);
+  f.colour = colour;
+  f.planar = samples == 3 ? int(planar) : 0;
   f.monochrome1 = pi == "MONOCHROME1";
-  bool is_signed = representation == 1;
-  if (allocated == 8) f.kind = is_signed ? HOST_PIXEL_S8 : HOST_PIXEL_U8;
-  else f.kind = is_signed ? HOST_PIXEL_S16 : HOST_PIXEL_U16;
+  f.is_signed = representation == 1 && colour == DICOM_GREY;
+  if (colour == DICOM_PALETTE) {
+    Dicom_Palette& p = f.palette;
+    if (!Read_Table(ds, 0x1101, 0x1201, p, p.rgb[0], reason) || !Read_Table(ds, 0x1102, 0x1202, p, p.rgb[1], reason) ||
+        !Read_Table(ds, 0x1103, 0x1203, p, p.rgb[2], reason))
+      return false;
+    if (p.rgb[0].size() != p.rgb[1].size() || p.rgb[0].size() != p.rgb[2].size())
+      return Fail(reason, "palette colour tables of different lengths");
+  }
+  if (colour != DICOM_GREY) f.kind = HOST_PIXEL_RGBA;
+  else if (f.float_bytes) f.kind = HOST_PIXEL_FLOAT;
+  else if (allocated == 8) f.kind = f.is_signed ? HOST_PIXEL_S8 : HOST_PIXEL_U8;
+  else if (allocated == 16) f.kind = f.is_signed ? HOST_PIXEL_S16 : HOST_PIXEL_U16;
+  else f.kind = HOST_PIXEL_S32;
+  f.unsigned32 = allocated == 32 && !f.is_signed && !f.float_bytes;
   return true;
 }
 
@@ -86,7 +154,7 @@ void Read_Padding(const gdcm::DataSet& ds, Dicom_File& f) {
   if (!bv || bv->GetLength() != 2) return;
   const auto* b = reinterpret_cast<const uint8_t*>(bv->GetPointer());
   uint16_t v = uint16_t(b[0] | b[1] << 8);
-  f.has_pad = true;
+  f.has_pad = f.kind == HOST_PIXEL_U16 || f.kind == HOST_PIXEL_S16;
   f.pad = f.kind == HOST_PIXEL_S16 ? long(int16_t(v)) : long(v);
 }
 
@@ -144,7 +212,8 @@ void Read_Frame(const gdcm::DataSet& ds, const Groups& g, Dicom_Frame& fr) {
   const gdcm::DataSet* rescale = g.Macro(0x0028, 0x9145, hold);
   if (!rescale) rescale = d;
   fr.intercept = Dicom_Number(rescale, 0x0028, 0x1052, 0);
-  fr.slope = Dicom_Number(rescale, 0x0028, 0x1053, 1);
+  // A dose grid scales its stored integers to gray by its own factor instead of a rescale.
+  fr.slope = Dicom_Number(rescale, 0x0028, 0x1053, Dicom_Number(d, 0x3004, 0x000E, 1));
   if (fr.slope == 0 || !std::isfinite(fr.slope)) fr.slope = 1;
   if (!std::isfinite(fr.intercept)) fr.intercept = 0;
   const gdcm::DataSet* voi = g.Macro(0x0028, 0x9132, hold);
@@ -199,12 +268,16 @@ void Spread_Positions(Dicom_File& f) {
   double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
   double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
   double step = f.between > 0 ? f.between : f.thickness > 0 ? f.thickness : 1;
+  // A dose grid lists each frame's offset along the normal (from the first frame's, whether the
+  // list starts at 0 or at the first frame's own z).
+  bool grid = f.grid_offsets.size() == f.frame_info.size();
   const Dicom_Frame& first = f.frame_info[0];
   for (size_t k = 1; k < f.frame_info.size(); ++k) {
     Dicom_Frame& fr = f.frame_info[k];
+    double along = grid ? f.grid_offsets[k] - f.grid_offsets[0] : double(k) * step;
     fr.has_position = first.has_position && len > 0;
     for (int a = 0; a < 3 && fr.has_position; ++a)
-      fr.position[a] = first.position[a] + double(k) * step * n[a] / len;
+      fr.position[a] = first.position[a] + along * n[a] / len;
   }
 }
 
@@ -228,6 +301,13 @@ int Scan_Data_Set(const gdcm::DataSet& ds, Dicom_File& f, std::string* reason) {
     fr.frame = k;
     Read_Frame(ds, g, fr);
   }
+  if (f.frames > 1) {
+    std::vector<double> grid(size_t(f.frames));
+    if (Dicom_Numbers(d, 0x3004, 0x000C, grid.data(), f.frames) == f.frames) f.grid_offsets = grid;
+    bool finite = true;
+    for (double g : f.grid_offsets) finite = finite && std::isfinite(g);
+    if (!finite) f.grid_offsets.clear();
+  }
   if (f.frames > 1 && !per_frame) Spread_Positions(f);
   return 0;
 }
@@ -236,14 +316,14 @@ int Scan_Data_Set(const gdcm::DataSet& ds, Dicom_File& f, std::string* reason) {
 // measured before decoding, but no codec shrinks an image beyond a bound; a size far above it
 // comes from a damaged header and would only allocate memory for nothing.
 int Pixel_Length_Check(const Dicom_Layout& layout, const Dicom_File& f, std::string* reason) {
-  uint64_t need = f.Pixel_Bytes();
+  uint64_t need = f.Source_Bytes();
   bool rle = f.syntax == "1.2.840.10008.1.2.5";
   uint64_t most = layout.encapsulated ? layout.pixel_bytes * (rle ? 64 : 4096) + (1u << 20) : UINT64_MAX;
   if (layout.encapsulated ? need <= most : layout.pixel_bytes >= need) return 0;
   char text[160];
-  std::snprintf(text, sizeof text, "pixel data of %llu bytes does not fit an image of %d x %d x %d elements of %d bytes",
+  std::snprintf(text, sizeof text, "pixel data of %llu bytes does not fit an image of %d x %d x %d pixels of %zu bytes",
                 (unsigned long long)layout.pixel_bytes, f.columns, f.rows, f.frames,
-                Host_Image_Kind_Size(f.kind));
+                f.Source_Bytes() / (size_t(f.columns) * size_t(f.rows) * size_t(f.frames)));
   *reason = text;
   return 2;
 }
@@ -254,6 +334,13 @@ std::once_flag g_quiet;
 
 size_t Dicom_File::Pixel_Bytes() const {
   return size_t(columns) * size_t(rows) * size_t(frames) * size_t(Host_Image_Kind_Size(kind));
+}
+
+size_t Dicom_File::Source_Bytes() const {
+  size_t pixels = size_t(columns) * size_t(rows) * size_t(frames);
+  // Four samples of two pixels sharing their chroma.
+  if (colour == DICOM_YBR_FULL_422 && !layout.encapsulated) return pixels * 2;
+  return pixels * size_t(samples) * size_t(bits_allocated / 8);
 }
 
 void Dicom_Quiet() {
@@ -268,21 +355,19 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
   Dicom_Quiet();
   f->wide_path = path;
   f->path = Host_Wide_To_Char(path.c_str());
-  Dicom_Layout layout;
-  if (int cls = Dicom_Check(f->path.c_str(), &layout, reason)) return cls;
+  std::vector<uint8_t>& data = Dicom_Thread_Buffer();
+  Dicom_Layout& layout = f->layout;
+  if (int cls = Dicom_Load(f->path.c_str(), &data, &layout, reason)) return cls;
   if (!layout.has_pixels) {
     *reason = "holds no image (no pixel data)";
     return 2;
   }
   f->syntax = layout.transfer_syntax;
-  // Elements of big-endian files would need swapping everywhere; such files are long retired.
-  if (f->syntax == kExplicitBE) {
-    *reason = "unsupported transfer syntax (explicit VR big endian)";
-    return 2;
-  }
   try {
+    // The toolkit parses the header only, from the checked bytes: never the file a second time.
+    std::istringstream header(Dicom_Header_Bytes(data, layout));
     gdcm::Reader reader;
-    reader.SetFileName(f->path.c_str());
+    reader.SetStream(header);
     if (!reader.Read()) {
       *reason = "the data set cannot be parsed";
       return 2;

@@ -1,6 +1,7 @@
 // Assembly of one image record from the files of one series: order, time points, pixels, geometry.
 #include "HostDicomFile.h"
 #include "HostFault.h"
+#include "HostImageAccess.h"
 
 #include <hostkit/HostReport.h>
 
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include <sys/mman.h>
 
 namespace hostkit {
 namespace {
@@ -112,42 +115,127 @@ bool Plan_Series(const std::vector<const Dicom_File*>& files, Plan& p, Host_Wind
   return true;
 }
 
-// Decodes every file into its frames' slots; returns the index of a file that failed, -1 when
-// all went well, -2 when memory ran out.
-int Decode_All(const std::vector<const Dicom_File*>& files, const Plan& p, uint8_t* plane,
-               size_t frame_bytes, Host_Window owner) {
-  for (size_t fi = 0; fi < files.size(); ++fi) {
-    const Dicom_File& f = *files[fi];
-    std::string reason;
-    // A single-frame file goes straight into its slot; others through a buffer of the file.
-    if (f.frames == 1) {
-      size_t i = 0;
-      while (i < p.frames.size() && p.frames[i].file != int(fi)) ++i;
-      if (i == p.frames.size()) continue;
-      if (int cls = Dicom_Decode(f, plane + size_t(p.slot[i]) * frame_bytes, &reason)) {
-        Dicom_Report(owner, cls, f.wide_path, reason);
-        return int(fi);
-      }
-      continue;
-    }
-    auto* buffer = static_cast<uint8_t*>(std::malloc(f.Pixel_Bytes()));
-    if (!buffer) {
-      HOSTKIT_MEMORY_ERROR("malloc", "buffer", f.frames, frame_bytes);
-      return -2;
-    }
-    int cls = Dicom_Decode(f, buffer, &reason);
-    if (cls) {
-      std::free(buffer);
-      Dicom_Report(owner, cls, f.wide_path, reason);
-      return int(fi);
-    }
-    for (size_t i = 0; i < p.frames.size(); ++i)
-      if (p.frames[i].file == int(fi))
-        std::memcpy(plane + size_t(p.slot[i]) * frame_bytes,
-                    buffer + size_t(p.frames[i].frame) * frame_bytes, frame_bytes);
-    std::free(buffer);
+// Slices of one record: a run of evenly spaced slices of the plan.
+struct Run {
+  int first = 0, last = 0;  // slice indices of the plan, both included
+  double step = 0;          // distance between neighbouring slices (0 for a single slice)
+};
+
+// How far a slice may lie from where its record's even spacing puts it: a fixed part for the
+// rounding of positions in the files, and a part of the step.
+constexpr double kPositionTolerance = 0.02;  // mm
+constexpr double kStepTolerance = 0.01;      // of the step
+
+double Tolerance(double step) { return kPositionTolerance + kStepTolerance * std::fabs(step); }
+
+// Every slice of first ... last lies on the line through the two ends.
+bool Even(const std::vector<double>& d, int first, int last) {
+  double step = (d[size_t(last)] - d[size_t(first)]) / double(last - first);
+  for (int k = first + 1; k < last; ++k)
+    if (std::fabs(d[size_t(k)] - d[size_t(first)] - double(k - first) * step) > Tolerance(step)) return false;
+  return true;
+}
+
+// The last slice of the longest evenly spaced run from first: each next slice must lie where the
+// mean step so far puts it, and the whole run on the line through its ends.
+int Run_End(const std::vector<double>& d, int first) {
+  int n = int(d.size()), last = first;
+  if (first + 1 >= n) return first;
+  last = first + 1;
+  while (last + 1 < n) {
+    double mean = (d[size_t(last)] - d[size_t(first)]) / double(last - first);
+    double predicted = d[size_t(first)] + double(last + 1 - first) * mean;
+    if (std::fabs(d[size_t(last + 1)] - predicted) > Tolerance(mean)) break;
+    ++last;
   }
-  return -1;
+  while (last > first + 1 && !Even(d, first, last)) --last;
+  return last;
+}
+
+// Splits the slices at gaps and changes of step. A slice between two runs goes to the longer
+// one, so that a lone slice before a long run stands alone rather than taking the run's first.
+std::vector<Run> Runs_Of(const std::vector<double>& d) {
+  std::vector<Run> runs;
+  int n = int(d.size());
+  for (int i = 0; i < n;) {
+    int j = Run_End(d, i);
+    if (j > i && j + 1 < n && Run_End(d, j) - j > j - i) --j;
+    Run r{i, j, j > i ? (d[size_t(j)] - d[size_t(i)]) / double(j - i) : 0};
+    runs.push_back(r);
+    i = j + 1;
+  }
+  return runs;
+}
+
+// The plan of one run: its slices at every time point, numbered within the run.
+Plan Sub_Plan(const Plan& p, const Run& r) {
+  Plan q;
+  q.slices = r.last - r.first + 1;
+  q.times = p.times;
+  q.positioned = p.positioned;
+  std::copy(p.normal, p.normal + 3, q.normal);
+  for (int t = 0; t < p.times; ++t)
+    for (int s = r.first; s <= r.last; ++s) {
+      q.slot.push_back(t * q.slices + (s - r.first));
+      q.frames.push_back(p.frames[size_t(p.at_slot[size_t(t * p.slices + s)])]);
+    }
+  q.at_slot.resize(q.frames.size());
+  for (size_t i = 0; i < q.frames.size(); ++i) q.at_slot[size_t(q.slot[i])] = int(i);
+  return q;
+}
+
+// Large planes are asked for in huge pages: a fresh plane is written once through, and a page
+// fault per 4 KiB would cost more than the copy. Released with free like any plane.
+void* Plane_Alloc(size_t bytes) {
+  constexpr size_t kHuge = size_t(2) << 20;
+  if (bytes < 2 * kHuge) return std::malloc(bytes);
+  void* p = std::aligned_alloc(kHuge, (bytes + kHuge - 1) / kHuge * kHuge);
+  if (p) ::madvise(p, bytes, MADV_HUGEPAGE);
+  return p;
+}
+
+// One frame's destination: a record of the series and the frame's slot in it.
+struct Target {
+  int record = 0, slot = 0, frame = 0;
+};
+
+// Decodes every file into its frames' slots on the reader's threads; returns the files that
+// failed with their report class and reason (class -1: memory ran out, already reported).
+std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
+    const std::vector<const Dicom_File*>& files, const std::vector<std::vector<Target>>& targets,
+    const std::vector<Host_Image_Record*>& records) {
+  std::vector<std::pair<int, std::string>> outcome(files.size());
+  auto decode = [&](size_t fi) {
+    const Dicom_File& f = *files[fi];
+    const std::vector<Target>& to = targets[fi];
+    if (to.empty()) return;
+    size_t frame_bytes = f.Pixel_Bytes() / size_t(f.frames);
+    auto slot_of = [&](const Target& t) {
+      return static_cast<uint8_t*>(records[size_t(t.record)]->pixels) + size_t(t.slot) * frame_bytes;
+    };
+    std::string reason;
+    try {
+      // A single-frame file goes straight into its slot; others through a buffer of the file.
+      if (f.frames == 1) {
+        if (int cls = Dicom_Decode(f, slot_of(to[0]), &reason)) outcome[fi] = {cls, reason};
+        return;
+      }
+      std::vector<uint8_t> buffer(f.Pixel_Bytes());
+      if (int cls = Dicom_Decode(f, buffer.data(), &reason)) {
+        outcome[fi] = {cls, reason};
+        return;
+      }
+      for (const Target& t : to) std::memcpy(slot_of(t), buffer.data() + size_t(t.frame) * frame_bytes, frame_bytes);
+    } catch (const std::bad_alloc&) {
+      HOSTKIT_MEMORY_ERROR("new", "decode", f.frames, frame_bytes);
+      outcome[fi] = {-1, std::string()};
+    }
+  };
+  Dicom_Parallel(files.size(), decode, [](size_t) {});
+  std::vector<std::pair<size_t, std::pair<int, std::string>>> failed;
+  for (size_t fi = 0; fi < files.size(); ++fi)
+    if (outcome[fi].first) failed.emplace_back(fi, outcome[fi]);
+  return failed;
 }
 
 bool Same_Rescale(const Plan& p) {
@@ -156,7 +244,18 @@ bool Same_Rescale(const Plan& p) {
   return true;
 }
 
-// Frames with rescales of their own are kept exactly as real values in a float plane.
+// Unsigned 32-bit values past the signed range (and the readers' markers at its top) do not fit
+// the signed plane they were decoded into.
+bool Beyond_Signed(const Host_Image_Record* r) {
+  const auto* p = static_cast<const uint32_t*>(r->pixels);
+  size_t n = Pixel_Count(*r);
+  uint32_t top = 0;
+  for (size_t i = 0; i < n; ++i) top = std::max(top, p[i]);
+  return top >= uint32_t(HOST_IMAGE_NONE - 2);
+}
+
+// Frames with rescales of their own, float pixels with a rescale, and unsigned values past the
+// signed range are kept exactly as real values in a float plane.
 bool To_Float(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
   size_t per_frame = size_t(r->columns) * r->rows, frames = p.frames.size();
   auto* out = static_cast<float*>(std::malloc(per_frame * frames * sizeof(float)));
@@ -168,9 +267,12 @@ bool To_Float(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
     const Dicom_Frame& fr = p.frames[size_t(p.at_slot[n])];
     for (size_t i = 0; i < per_frame; ++i) {
       size_t at = n * per_frame + i;
-      int v = Host_Image_Pixel_Int(nullptr, r, int(i % r->columns), int(i / r->columns),
-                                   int(n % r->slices), int(n / r->slices));
-      out[at] = f.has_pad && v == f.pad ? NAN : float(double(v) * fr.slope + fr.intercept);
+      double v;
+      if (r->kind == HOST_PIXEL_FLOAT) v = static_cast<const float*>(r->pixels)[at];
+      else if (f.unsigned32) v = static_cast<const uint32_t*>(r->pixels)[at];
+      else v = Stored_Value(*r, at);
+      bool pad = f.has_pad && r->kind != HOST_PIXEL_FLOAT && v == double(f.pad);
+      out[at] = pad ? NAN : float(v * fr.slope + fr.intercept);
     }
   }
   std::free(r->pixels);
@@ -189,30 +291,16 @@ int Clamp_Int(double v) {
 // The recorded window is in real units over its full width; the record keeps stored units and
 // half the width.
 void Window_Set(Host_Image_Record* r, const Dicom_Frame& fr) {
-  if (fr.window_w <= 0) return;
+  if (fr.window_w <= 0 || r->kind == HOST_PIXEL_RGBA) return;
   double slope = r->conv_b != 0 ? r->conv_b : 1.0;
   r->window_c = Clamp_Int((fr.window_c - r->conv_a) / slope);
   r->window_w = Clamp_Int(fr.window_w / 2 / std::fabs(slope));
 }
 
-// Slice spacing from the positions; spacing that varies along the series is worth a notice.
-float Spacing_Of(const Plan& p, const Dicom_File& f, Host_Window owner) {
+// Slice spacing of a record: its run's step, else what the file recorded.
+float Spacing_Of(const Plan& p, const Run& run, const Dicom_File& f) {
   if (p.slices < 2 || !p.positioned) return float(f.between);
-  double first = p.frames[size_t(p.at_slot[0])].distance;
-  double last = p.frames[size_t(p.at_slot[size_t(p.slices - 1)])].distance;
-  double mean = (last - first) / (p.slices - 1), lo = mean, hi = mean;
-  for (int s = 1; s < p.slices; ++s) {
-    double step = p.frames[size_t(p.at_slot[size_t(s)])].distance -
-                  p.frames[size_t(p.at_slot[size_t(s - 1)])].distance;
-    lo = std::min(lo, step);
-    hi = std::max(hi, step);
-  }
-  if (hi - lo > 0.001 + 0.01 * mean) {
-    char text[128];
-    std::snprintf(text, sizeof text, "uneven slice spacing (%.3f ... %.3f mm, %.3f mm kept)", lo, hi, mean);
-    Dicom_Report(owner, 6, f.wide_path, text);
-  }
-  return float(mean);
+  return float(run.step);
 }
 
 void Positions_Set(Host_Image_Record* r, const Plan& p) {
@@ -224,7 +312,7 @@ void Positions_Set(Host_Image_Record* r, const Plan& p) {
   }
 }
 
-Host_Image_Layout Layout_Of(const Plan& p, const Dicom_File& f, Host_Window owner) {
+Host_Image_Layout Layout_Of(const Plan& p, const Run& run, const Dicom_File& f, Host_Window owner) {
   Host_Image_Layout l;
   const Dicom_Frame& first = p.frames[size_t(p.at_slot[0])];
   if (first.has_position)
@@ -237,7 +325,7 @@ Host_Image_Layout Layout_Of(const Plan& p, const Dicom_File& f, Host_Window owne
   }
   l.spacing_x = float(f.spacing[0]);
   l.spacing_y = float(f.spacing[1]);
-  l.slice_spacing = Spacing_Of(p, f, owner);
+  l.slice_spacing = Spacing_Of(p, run, f);
   l.slice_thickness = f.thickness > 0 ? float(f.thickness) : HOST_IMAGE_MISSING;
   l.slope = float(first.slope);
   l.intercept = float(first.intercept);
@@ -248,7 +336,10 @@ Host_Image_Layout Layout_Of(const Plan& p, const Dicom_File& f, Host_Window owne
 
 // Pixels, value mapping and the per-frame table once the record stands.
 bool Finish(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
-  if (!Same_Rescale(p) && !To_Float(r, p, f)) return false;
+  const Dicom_Frame& first = p.frames[0];
+  bool real = !Same_Rescale(p) || (f.unsigned32 && Beyond_Signed(r)) ||
+              (r->kind == HOST_PIXEL_FLOAT && (first.slope != 1 || first.intercept != 0));
+  if (real && !To_Float(r, p, f)) return false;
   Host_Image_Range_Update(r);
   Window_Set(r, p.frames[size_t(p.at_slot[0])]);
   Positions_Set(r, p);
@@ -259,32 +350,75 @@ bool Finish(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
   return Host_Image_Text_Set(&r->file_name, f.wide_path.c_str()) && Host_Image_Geometry_Update(r);
 }
 
+// Names the files on either side of each split and the two spacings there.
+void Report_Splits(const Plan& p, const std::vector<Run>& runs, const std::vector<const Dicom_File*>& files,
+                   const std::vector<double>& d, Host_Window owner) {
+  for (size_t k = 1; k < runs.size(); ++k) {
+    const Run &a = runs[k - 1], &b = runs[k];
+    const Dicom_File& fa = *files[size_t(p.frames[size_t(p.at_slot[size_t(a.last)])].file)];
+    const Dicom_File& fb = *files[size_t(p.frames[size_t(p.at_slot[size_t(b.first)])].file)];
+    double gap = d[size_t(b.first)] - d[size_t(a.last)];
+    double step = a.last > a.first ? a.step : b.last > b.first ? b.step : gap;
+    Host_Report(owner, 6,
+                "\xF1\x05WARNING:\x02 Host_Dicom_Read: uneven slice spacing: the series is split between "
+                "%ls and %ls, which lie \x01%.4g mm\x02 apart where its slices lie \x01%.4g mm\x02 apart",
+                fa.wide_path.c_str(), fb.wide_path.c_str(), gap, step);
+  }
+}
+
 }  // namespace
 
-Host_Image_Record* Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner) {
+void Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner,
+                        std::vector<Host_Image_Record*>* built) {
   struct Free {
     void operator()(Host_Image_Record* r) const { Host_Image_Free(r); }
   };
   while (!files.empty()) {
     Plan p;
-    if (!Plan_Series(files, p, owner)) return nullptr;
-    const Dicom_File& f = *files[size_t(p.frames[size_t(p.at_slot[0])].file)];
-    Host_Image_Layout layout = Layout_Of(p, f, owner);
-    std::unique_ptr<Host_Image_Record, Free> r(
-        Host_Image_Create(f.columns, f.rows, p.slices, p.times, f.kind, nullptr, &layout));
-    if (!r) return nullptr;
-    size_t frame_bytes = size_t(f.columns) * size_t(f.rows) * size_t(Host_Image_Kind_Size(f.kind));
-    r->pixels = std::malloc(frame_bytes * p.frames.size());
-    if (!r->pixels) {
-      HOSTKIT_MEMORY_ERROR("malloc", "pixels", p.frames.size(), frame_bytes);
-      return nullptr;
+    if (!Plan_Series(files, p, owner)) return;
+    std::vector<double> d(size_t(p.slices));
+    for (int s = 0; s < p.slices; ++s) d[size_t(s)] = p.frames[size_t(p.at_slot[size_t(s)])].distance;
+    std::vector<Run> runs = p.positioned ? Runs_Of(d) : std::vector<Run>{Run{0, p.slices - 1, 0}};
+    if (!p.positioned && p.slices > 1) runs[0].step = files[0]->between;
+    std::vector<Plan> plans;
+    std::vector<std::unique_ptr<Host_Image_Record, Free>> records;
+    std::vector<Host_Image_Record*> planes;
+    std::vector<std::vector<Target>> targets(files.size());
+    for (const Run& run : runs) {
+      plans.push_back(Sub_Plan(p, run));
+      const Plan& q = plans.back();
+      const Dicom_File& f = *files[size_t(q.frames[size_t(q.at_slot[0])].file)];
+      Host_Image_Layout layout = Layout_Of(q, run, f, owner);
+      records.emplace_back(Host_Image_Create(f.columns, f.rows, q.slices, q.times, f.kind, nullptr, &layout));
+      Host_Image_Record* r = records.back().get();
+      if (!r) return;
+      size_t frame_bytes = f.Pixel_Bytes() / size_t(f.frames);
+      r->pixels = Plane_Alloc(frame_bytes * q.frames.size());
+      if (!r->pixels) {
+        HOSTKIT_MEMORY_ERROR("malloc", "pixels", q.frames.size(), frame_bytes);
+        return;
+      }
+      planes.push_back(r);
+      for (size_t i = 0; i < q.frames.size(); ++i)
+        targets[size_t(q.frames[i].file)].push_back({int(records.size() - 1), q.slot[i], q.frames[i].frame});
     }
-    int failed = Decode_All(files, p, static_cast<uint8_t*>(r->pixels), frame_bytes, owner);
-    if (failed == -1) return Finish(r.get(), p, f) ? r.release() : nullptr;
-    if (failed < 0) return nullptr;
-    files.erase(files.begin() + failed);
+    auto failed = Decode_All(files, targets, planes);
+    if (failed.empty()) {
+      Report_Splits(p, runs, files, d, owner);
+      for (size_t k = 0; k < records.size(); ++k) {
+        const Plan& q = plans[k];
+        const Dicom_File& f = *files[size_t(q.frames[size_t(q.at_slot[0])].file)];
+        if (Finish(records[k].get(), q, f)) built->push_back(records[k].release());
+      }
+      return;
+    }
+    // Files that cannot be decoded are reported and left out, and the series planned again.
+    for (const auto& [fi, why] : failed) {
+      if (why.first < 0) return;  // memory ran out, reported
+      Dicom_Report(owner, why.first, files[fi]->wide_path, why.second);
+    }
+    for (auto it = failed.rbegin(); it != failed.rend(); ++it) files.erase(files.begin() + long(it->first));
   }
-  return nullptr;
 }
 
 }  // namespace hostkit

@@ -7,11 +7,14 @@
 #include <atomic>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <locale.h>
 #include <mutex>
 #include <vector>
+
+#include <unistd.h>
 
 Host_Window Host_Main_Window = nullptr;
 
@@ -257,6 +260,13 @@ void Host_Report_Log_Close() {
   g_log = nullptr;
 }
 
+Host_Echo_Mode Host_Report_Echo_For(int fd) {
+  // A NO_COLOR variable with any non-empty value asks for output without colour codes.
+  const char* no_color = std::getenv("NO_COLOR");
+  if (no_color && *no_color) return HOST_ECHO_PLAIN;
+  return ::isatty(fd) ? HOST_ECHO_ANSI : HOST_ECHO_PLAIN;
+}
+
 void Host_Report_Echo_Set(Host_Echo_Mode mode) {
   std::lock_guard<std::mutex> hold(g_sink_mutex);
   g_echo = mode;
@@ -278,8 +288,10 @@ std::string Host_Report_Plain(const std::wstring& text) {
 }
 
 std::string Host_Report_Ansi(const std::wstring& text) {
-  // Colour and weight are tracked separately so that a colour switch keeps the bold state.
-  static const char* const kColour[7] = {"", "34", "30", "37", "31", "33", "32"};
+  // Colour and weight are tracked separately so that a colour switch keeps the bold state. The
+  // "black" of report texts means the normal text colour: it returns to the terminal's default,
+  // which black would hide on a dark terminal.
+  static const char* const kColour[7] = {"", "34", "39", "37", "31", "33", "32"};
   std::string out;
   out.reserve(text.size() + 16);
   for (wchar_t c : text) {

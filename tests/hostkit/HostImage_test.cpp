@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -161,6 +163,47 @@ TEST(HostImage, PaddingIsLeftOutOfTheRange) {
   EXPECT_EQ(r->int_max, 9);
   // Padding is still read as stored; recognising it is the reader's business.
   EXPECT_EQ(Host_Image_Pixel_Int(nullptr, r.get(), 2, 0, 0, 0), 0xFFFF);
+}
+
+// The block-wise range scan against a plain loop over every element: each integer kind, with and
+// without padding, at lengths around the scan's block, padding at the ends and everywhere.
+TEST(HostImage, RangeScanMatchesAPlainLoop) {
+  struct Case { int kind; int32_t pad; };
+  const Case cases[] = {{HOST_PIXEL_U8, HOST_IMAGE_NO_PAD}, {HOST_PIXEL_S8, HOST_IMAGE_NO_PAD},
+                        {HOST_PIXEL_U16, 7}, {HOST_PIXEL_S16, -2000}, {HOST_PIXEL_S16, HOST_IMAGE_NO_PAD},
+                        {HOST_PIXEL_S32, 123456}, {HOST_PIXEL_S32, HOST_IMAGE_NO_PAD}};
+  std::mt19937 rng(3);
+  for (const Case& c : cases)
+    for (int columns : {1, 255, 256, 257, 1031}) {
+      SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", pad " << c.pad << ", " << columns);
+      for (int fill = 0; fill < 3; ++fill) {  // random values, pads at both ends, pads only
+        Host_Image_Layout layout;
+        layout.pad_value = c.pad;
+        std::unique_ptr<Host_Image_Record, void (*)(Host_Image_Record*)> r(
+            Host_Image_Create(columns, 2, 1, 1, c.kind, nullptr, &layout), Host_Image_Free);
+        ASSERT_NE(r, nullptr);
+        size_t n = size_t(columns) * 2, size = size_t(Host_Image_Kind_Size(c.kind));
+        std::vector<uint8_t> bytes(n * size);
+        for (uint8_t& b : bytes) b = uint8_t(rng());
+        r->pixels = std::malloc(bytes.size());
+        std::memcpy(r->pixels, bytes.data(), bytes.size());
+        bool pads = c.pad != HOST_IMAGE_NO_PAD;
+        for (size_t i = 0; i < n && pads; ++i)
+          if (fill == 2 || i == 0 || i + 1 == n) std::memcpy(static_cast<uint8_t*>(r->pixels) + i * size, &c.pad, size);
+        int lo = 0, hi = 0;
+        bool any = false;
+        for (int i = 0; i < int(n); ++i) {
+          int v = Host_Image_Pixel_Int(nullptr, r.get(), i % columns, i / columns, 0, 0);
+          if (pads && v == c.pad) continue;
+          lo = any ? std::min(lo, v) : v;
+          hi = any ? std::max(hi, v) : v;
+          any = true;
+        }
+        Host_Image_Range_Update(r.get());
+        EXPECT_EQ(r->int_min, lo);
+        EXPECT_EQ(r->int_max, hi);
+      }
+    }
 }
 
 TEST(HostImage, FloatPixelsRoundTripThroughTheirConversion) {

@@ -48,7 +48,7 @@ struct Series {
   int count = 0;  // before list, which the constructors fill together with it
   Host_Image_Record** list = nullptr;
 
-  explicit Series(const fs::path& path, int flags = 0)
+  explicit Series(const fs::path& path, int flags = HOST_DICOM_RECURSIVE)
       : list(Host_Dicom_Read_Series(Wide(path).c_str(), &count, flags)) {}
   explicit Series(const std::vector<fs::path>& files) {
     std::vector<std::wstring> wide;
@@ -164,6 +164,12 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
       {"MR 8-bit files, JPEG 2000", HOST_MODALITY_MR, 8, HOST_PHANTOM_FILES, HOST_PHANTOM_JPEG_2000, 1, false, HOST_PIXEL_U8},
       {"CT dynamic files", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_EXPLICIT, 3, true, HOST_PIXEL_S16},
       {"MR dynamic enhanced", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_EXPLICIT, 2, true, HOST_PIXEL_U16},
+      // Big-endian values are swapped as they are walked, deflated data sets inflated first.
+      {"CT files, big endian", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_BIG_ENDIAN, 1, true, HOST_PIXEL_S16},
+      {"MR 16-bit enhanced, big endian", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_BIG_ENDIAN, 2, true, HOST_PIXEL_U16},
+      {"MR 8-bit files, big endian", HOST_MODALITY_MR, 8, HOST_PHANTOM_FILES, HOST_PHANTOM_BIG_ENDIAN, 1, false, HOST_PIXEL_U8},
+      {"CT files, deflated", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_S16},
+      {"MR 16-bit enhanced, deflated", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_U16},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -193,6 +199,143 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
     std::vector<uint8_t> zero(size_t(20) * 16 * 5 * size_t(c.times), 0);
     EXPECT_EQ(std::memcmp(r->tags, zero.data(), zero.size()), 0);
     EXPECT_EQ(cap.Count(2) + cap.Count(4), 0u);
+  }
+}
+
+// Largest difference of one colour component between what was written and what was read.
+int Colour_Error(const Host_Image_Record* r, const Host_Phantom_Options& o, double* mean) {
+  int worst = 0;
+  double sum = 0;
+  size_t count = 0;
+  for (int k = 0; k < r->slices; ++k)
+    for (int j = 0; j < r->rows; ++j)
+      for (int i = 0; i < r->columns; ++i) {
+        uint32_t got = uint32_t(Host_Image_Pixel_Int(nullptr, r, i, j, k, 0));
+        uint32_t want = uint32_t(Host_Dicom_Phantom_Value(&o, i, j, k, 0));
+        for (int c = 0; c < 4; ++c) {
+          int d = std::abs(int(got >> (8 * c) & 0xFF) - int(want >> (8 * c) & 0xFF));
+          worst = std::max(worst, d);
+          sum += d;
+          ++count;
+        }
+      }
+  if (mean) *mean = sum / double(count);
+  return worst;
+}
+
+// Colour images of every kind and encoding come out as RGBA records with opaque pixels.
+TEST_F(HostDicom, ColourPixelsReadAsRgbaInEveryEncoding) {
+  struct Case { const char* name; int pixels, encoding, planar, layout; int worst; double mean; };
+  // Luminance and chroma round to whole numbers both ways (1); JPEG baseline is lossy (at the
+  // edges of flat regions): a mean within 10 tells the right colour space, a wrong one is over 40.
+  const Case cases[] = {
+      {"RGB, interleaved", HOST_PHANTOM_RGB, HOST_PHANTOM_EXPLICIT, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB, by plane", HOST_PHANTOM_RGB, HOST_PHANTOM_IMPLICIT, 1, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB, big endian", HOST_PHANTOM_RGB, HOST_PHANTOM_BIG_ENDIAN, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB, deflated, by plane", HOST_PHANTOM_RGB, HOST_PHANTOM_DEFLATED, 1, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB frames, RLE", HOST_PHANTOM_RGB, HOST_PHANTOM_RLE, 0, HOST_PHANTOM_EVEN_FRAMES, 0, 0},
+      {"RGB, JPEG 2000", HOST_PHANTOM_RGB, HOST_PHANTOM_JPEG_2000, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB, JPEG lossless", HOST_PHANTOM_RGB, HOST_PHANTOM_JPEG_LOSSLESS, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"RGB, JPEG baseline", HOST_PHANTOM_RGB, HOST_PHANTOM_JPEG_BASELINE, 0, HOST_PHANTOM_FILES, 255, 10},
+      {"YBR_FULL, interleaved", HOST_PHANTOM_YBR_FULL, HOST_PHANTOM_EXPLICIT, 0, HOST_PHANTOM_FILES, 1, 1},
+      {"YBR_FULL, by plane", HOST_PHANTOM_YBR_FULL, HOST_PHANTOM_EXPLICIT, 1, HOST_PHANTOM_FILES, 1, 1},
+      {"YBR_FULL, RLE", HOST_PHANTOM_YBR_FULL, HOST_PHANTOM_RLE, 0, HOST_PHANTOM_FILES, 1, 1},
+      {"YBR_FULL_422, native", HOST_PHANTOM_YBR_FULL_422, HOST_PHANTOM_EXPLICIT, 0, HOST_PHANTOM_FILES, 1, 1},
+      {"YBR_FULL_422, JPEG baseline", HOST_PHANTOM_YBR_FULL_422, HOST_PHANTOM_JPEG_BASELINE, 0, HOST_PHANTOM_FILES, 255, 10},
+      {"palette", HOST_PHANTOM_PALETTE, HOST_PHANTOM_EXPLICIT, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"palette, RLE", HOST_PHANTOM_PALETTE, HOST_PHANTOM_RLE, 0, HOST_PHANTOM_FILES, 0, 0},
+      {"palette, JPEG 2000", HOST_PHANTOM_PALETTE, HOST_PHANTOM_JPEG_2000, 0, HOST_PHANTOM_FILES, 0, 0},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(24, 16, 3);
+    o.pixels = c.pixels;
+    o.encoding = c.encoding;
+    o.planar = c.planar;
+    o.layout = c.layout;
+    fs::path folder = Sub("c" + std::to_string(n++));
+    ASSERT_GT(Write(folder, o), 0);
+    Host_Report_Capture cap;
+    Series s(folder);
+    ASSERT_EQ(s.count, 1) << (cap.Count() ? cap.Texts()[0] : "");
+    const Host_Image_Record* r = s[0];
+    EXPECT_EQ(r->kind, HOST_PIXEL_RGBA);
+    EXPECT_EQ(r->slices, 3);
+    double mean = 0;
+    EXPECT_LE(Colour_Error(r, o, &mean), c.worst);
+    EXPECT_LE(mean, c.mean);
+    EXPECT_EQ(cap.Count(2) + cap.Count(4), 0u);
+  }
+}
+
+// 32-bit integers, float pixel data and dose grids keep their real values; unsigned values past
+// the signed range and per-slice rescales turn the record into floats.
+TEST_F(HostDicom, WidePixelsKeepTheirRealValues) {
+  struct Case { const char* name; int pixels, encoding, layout; int kind; double tolerance; };
+  const Case cases[] = {
+      {"signed 32-bit", HOST_PHANTOM_S32, HOST_PHANTOM_EXPLICIT, HOST_PHANTOM_FILES, HOST_PIXEL_S32, 0},
+      {"signed 32-bit, RLE", HOST_PHANTOM_S32, HOST_PHANTOM_RLE, HOST_PHANTOM_FILES, HOST_PIXEL_S32, 0},
+      {"signed 32-bit, deflated", HOST_PHANTOM_S32, HOST_PHANTOM_DEFLATED, HOST_PHANTOM_MULTI_FRAME, HOST_PIXEL_S32, 0},
+      // Values up to 4e9 in a float plane: float precision at that size.
+      {"unsigned 32-bit beyond the signed range", HOST_PHANTOM_U32, HOST_PHANTOM_IMPLICIT, HOST_PHANTOM_FILES, HOST_PIXEL_FLOAT, 2e9 * 6e-8},
+      {"float pixel data", HOST_PHANTOM_FLOAT, HOST_PHANTOM_EXPLICIT, HOST_PHANTOM_FILES, HOST_PIXEL_FLOAT, 0},
+      {"float pixel data, enhanced", HOST_PHANTOM_FLOAT, HOST_PHANTOM_IMPLICIT, HOST_PHANTOM_MULTI_FRAME, HOST_PIXEL_FLOAT, 0},
+      {"dose grid", HOST_PHANTOM_DOSE, HOST_PHANTOM_EXPLICIT, HOST_PHANTOM_EVEN_FRAMES, HOST_PIXEL_S32, 1e-9},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(10, 8, 4);
+    o.pixels = c.pixels;
+    o.encoding = c.encoding;
+    o.layout = c.layout;
+    fs::path folder = Sub("w" + std::to_string(n++));
+    ASSERT_GT(Write(folder, o), 0);
+    Host_Report_Capture cap;
+    Series s(folder);
+    ASSERT_EQ(s.count, 1) << (cap.Count() ? cap.Texts()[0] : "");
+    const Host_Image_Record* r = s[0];
+    EXPECT_EQ(r->kind, c.kind);
+    int bad = 0;
+    for (int k = 0; k < 4; ++k)
+      for (int j = 0; j < 8; ++j)
+        for (int i = 0; i < 10; ++i) {
+          int v = Host_Image_Pixel_Int(nullptr, r, i, j, k, 0);
+          double real = r->kind == HOST_PIXEL_FLOAT ? static_cast<const float*>(r->pixels)[(k * 8 + j) * 10 + i]
+                                                    : double(v) * r->conv_b + r->conv_a;
+          double want = Host_Dicom_Phantom_Real(&o, i, j, k, 0);
+          bad += std::fabs(real - want) > c.tolerance + std::fabs(want) * 1e-7;
+        }
+    EXPECT_EQ(bad, 0);
+  }
+}
+
+// A dose grid places its frames by its grid frame offset vector; an uneven grid splits as any
+// other series does.
+TEST_F(HostDicom, DoseGridFramesSitAtTheirGridOffsets) {
+  const float offsets[] = {0, 3, 6, 9, 15, 18};
+  Host_Phantom_Options o = Small(10, 8, 6);
+  o.pixels = HOST_PHANTOM_DOSE;
+  o.layout = HOST_PHANTOM_EVEN_FRAMES;
+  o.slice_offsets = offsets;
+  ASSERT_EQ(Write(dir_, o), 1);
+  Host_Report_Capture cap;
+  Series s(dir_);
+  ASSERT_EQ(s.count, 2);
+  EXPECT_EQ(cap.Count(6), 1u);
+  const int first[2] = {0, 4};
+  for (int k = 0; k < 2; ++k) {
+    const Host_Image_Record* r = s[k];
+    EXPECT_NEAR(r->slice_spacing, 3, 1e-4);
+    for (int z = 0; z < r->slices; ++z) {
+      double want[3];
+      Patient_Position(o, 0, 0, 0, want);
+      want[2] += offsets[first[k] + z];
+      Expect_Near(Vec4(0.0f, 0.0f, float(z), 0.0f).transform(r->frm_2_org), want, 1e-3);
+      EXPECT_NEAR(double(Host_Image_Pixel_Int(nullptr, r, 5, 4, z, 0)) * r->conv_b + r->conv_a,
+                  Host_Dicom_Phantom_Real(&o, 5, 4, first[k] + z, 0), 1e-6);
+    }
   }
 }
 
@@ -315,24 +458,67 @@ TEST_F(HostDicom, GeometryPlacesEveryPixelWhereTheFileSaysInEachOrientation) {
   }
 }
 
-TEST_F(HostDicom, MissingMiddleSliceKeepsTruePositionsAndNotesUnevenSpacing) {
-  Host_Phantom_Options o = Small(8, 8, 5);
-  ASSERT_EQ(Write(dir_, o), 5);
-  fs::remove(Sub("IM_0002.dcm"));  // slice 2 of an unscrambled series
+// Every record holds evenly spaced slices, so that each frame sits at its own file's position:
+// a gap or a change of step splits the series, with a warning per split.
+TEST_F(HostDicom, UnevenSlicesSplitIntoEvenlySpacedRecords) {
+  struct Case {
+    const char* name;
+    std::vector<float> offsets;               // slice positions along the normal, mm
+    std::vector<std::vector<int>> records;    // slices (indices into offsets) of each record
+    std::vector<float> spacing;               // slice spacing of each record
+  };
+  const Case cases[] = {
+      {"even", {0, 2.5f, 5, 7.5f}, {{0, 1, 2, 3}}, {2.5f}},
+      {"a missing middle slice", {0, 2.5f, 7.5f, 10}, {{0, 1}, {2, 3}}, {2.5f, 2.5f}},
+      {"a lone slice far before a fine run", {0, 202.5f, 203.75f, 205}, {{0}, {1, 2, 3}}, {2.5f, 1.25f}},
+      {"a fine run, then a coarse one", {0, 1, 2, 3, 6, 9, 12}, {{0, 1, 2, 3}, {4, 5, 6}}, {1, 3}},
+      {"rounding in the files does not split", {0, 0.624f, 1.251f, 1.874f, 2.5f}, {{0, 1, 2, 3, 4}}, {0.625f}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(8, 6, int(c.offsets.size()));
+    o.slice_offsets = c.offsets.data();
+    o.scramble = true;
+    fs::path folder = Sub("u" + std::to_string(n++));
+    ASSERT_EQ(Write(folder, o), o.slices);
+    Host_Report_Capture cap;
+    Series s(folder);
+    ASSERT_EQ(s.count, int(c.records.size()));
+    EXPECT_EQ(cap.Count(6), c.records.size() - 1);  // one warning per split
+    if (c.records.size() > 1) EXPECT_TRUE(cap.Contains("the series is split between")) << cap.Texts(6)[0];
+    for (size_t k = 0; k < c.records.size(); ++k) {
+      SCOPED_TRACE(k);
+      const Host_Image_Record* r = s[int(k)];
+      ASSERT_EQ(r->slices, c.records[k].size());
+      EXPECT_NEAR(r->slice_spacing, c.spacing[k], 2e-3);
+      for (size_t z = 0; z < c.records[k].size(); ++z) {
+        int written = c.records[k][z];
+        double want[3];
+        Patient_Position(o, 3, 2, 0, want);
+        want[2] += c.offsets[size_t(written)];
+        // Through the record's own map: the frame's slice index, not the file's.
+        Expect_Near(Vec4(3.0f, 2.0f, float(z), 0.0f).transform(r->frm_2_org), want, 2e-3);
+        EXPECT_EQ(Host_Image_Pixel_Int(nullptr, r, 3, 2, int(z), 0),
+                  Host_Dicom_Phantom_Value(&o, 3, 2, written, 0));
+      }
+    }
+  }
+}
+
+// The warning names the files on either side of the split and both spacings.
+TEST_F(HostDicom, SplitWarningNamesTheFilesAndSpacings) {
+  const float offsets[] = {0, 202.5f, 203.75f, 205};
+  Host_Phantom_Options o = Small(8, 6, 4);
+  o.slice_offsets = offsets;
+  ASSERT_EQ(Write(dir_, o), 4);
   Host_Report_Capture cap;
   Series s(dir_);
-  ASSERT_EQ(s.count, 1);
-  const Host_Image_Record* r = s[0];
-  ASSERT_EQ(r->slices, 4);
-  const int written[4] = {0, 1, 3, 4};
-  for (int k = 0; k < 4; ++k) {
-    double p[3];
-    Patient_Position(o, 0, 0, written[k], p);
-    EXPECT_NEAR(r->positions[k].z, p[2], 1e-3);
-  }
-  EXPECT_NEAR(r->slice_spacing, 2.5f * 4 / 3, 1e-3);  // mean step, end to end
-  EXPECT_TRUE(cap.Contains("uneven slice spacing"));
-  EXPECT_EQ(cap.Count(6), 1u);
+  ASSERT_EQ(cap.Count(6), 1u);
+  std::string line = cap.Texts(6)[0];
+  EXPECT_NE(line.find("WARNING:"), std::string::npos) << line;
+  EXPECT_NE(line.find("IM_0000.dcm and " + Sub("IM_0001.dcm").string()), std::string::npos) << line;
+  EXPECT_NE(line.find("202.5 mm apart where its slices lie 1.25 mm apart"), std::string::npos) << line;
 }
 
 // ---- values and header ---------------------------------------------------------------------------
@@ -485,16 +671,20 @@ TEST_F(HostDicom, SeriesSharingAFolderComeApart) {
   EXPECT_EQ(s[2]->columns, mr.columns);  // series number 2 comes last
 }
 
-TEST_F(HostDicom, SubfoldersAreReadOnlyWhenAsked) {
-  ASSERT_EQ(Write(Sub("a/b"), Small()), 3);
-  ASSERT_EQ(Write(Sub("c"), Small()), 3);
+// A patient folder holds its series in subfolders: they are read by default, hidden ones not.
+TEST_F(HostDicom, SubfoldersAreReadUnlessAskedNotTo) {
+  for (const char* folder : {"patient/study", "patient/.trash"}) fs::create_directories(Sub(folder));
+  ASSERT_EQ(Write(Sub("patient/study/a"), Small()), 3);
+  ASSERT_EQ(Write(Sub("patient/study/b"), Small(12, 10, 4)), 4);
+  ASSERT_EQ(Write(Sub("patient/.trash/c"), Small()), 3);
+  Series deep(Sub("patient"));
+  ASSERT_EQ(deep.count, 2);
+  EXPECT_EQ(deep[0]->slices + deep[1]->slices, 7);
   Host_Report_Capture cap;
-  Series flat(dir_);
+  Series flat(Sub("patient"), HOST_DICOM_FLAT);
   EXPECT_EQ(flat.count, 0);
   EXPECT_EQ(flat.list, nullptr);
   EXPECT_TRUE(cap.Contains("the folder holds no file"));
-  Series deep(dir_, HOST_DICOM_RECURSIVE);
-  EXPECT_EQ(deep.count, 2);
 }
 
 // ---- damaged input -------------------------------------------------------------------------------
@@ -521,8 +711,8 @@ TEST_F(HostDicom, DamagedFilesAreReportedWithTheirReasonAndGiveNoRecord) {
       {"cut inside the pixel data", std::vector<char>(good.begin(), good.end() - 10), "truncated"},
       {"cut inside the header", std::vector<char>(good.begin(), good.begin() + 300), "truncated"},
       {"cut before the pixel data", std::vector<char>(good.begin(), good.begin() + long(pixels)), "holds no image"},
-      {"32-bit pixels", wide_bits, "32 bits allocated"},
-      {"three samples per pixel", colour, "colour"},
+      {"32-bit pixels in 16-bit data", wide_bits, "does not fit an image"},
+      {"three samples of a grey image", colour, "3 samples per pixel for MONOCHROME2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -692,6 +882,30 @@ TEST_F(HostDicom, ReadersOnSeveralThreadsEachGetWholeSeries) {
     });
   for (std::thread& t : threads) t.join();
   for (int t = 0; t < 4; ++t) EXPECT_EQ(bad[t], 0) << jobs[t].folder;
+}
+
+// The reader's own worker threads: any thread count gives the same records and the same reports
+// in the order of the files (run under ThreadSanitizer too).
+TEST_F(HostDicom, ReaderThreadsGiveWhatOneThreadGives) {
+  Host_Phantom_Options o = Small(16, 12, 24);
+  o.scramble = true;
+  ASSERT_EQ(Write(dir_, o), 24);
+  for (const char* bad : {"IM_0003.dcm", "IM_0017.dcm"}) {  // cut in the middle of their pixels
+    std::vector<char> b = Bytes_Of(Sub(bad));
+    Put_Bytes(Sub(std::string("cut_") + bad), std::vector<char>(b.begin(), b.end() - 100));
+  }
+  std::vector<std::string> reports[2];
+  for (int threads : {1, 4}) {
+    Host_Dicom_Threads_Set(threads);
+    Host_Report_Capture cap;
+    Series s(dir_);
+    Host_Dicom_Threads_Set(0);
+    ASSERT_EQ(s.count, 1);
+    EXPECT_EQ(Mismatches(s[0], o), 0);
+    reports[threads == 4] = cap.Texts(2);
+  }
+  ASSERT_EQ(reports[0].size(), 2u);
+  EXPECT_EQ(reports[0], reports[1]);
 }
 
 // ---- writer --------------------------------------------------------------------------------------

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -116,15 +120,47 @@ TEST_F(HostReport, Utf8DecodingTable) {
 TEST_F(HostReport, AnsiRenderingTable) {
   struct Case { std::wstring text; std::string ansi; };
   const Case cases[] = {
-      {L"\xF1\x05WARNING:\x02 x", "\033[1m\033[33mWARNING:\033[30m x"},  // bold stays over colours
-      {L"\xF1\x04" L"ERROR:\x02", "\033[1m\033[31mERROR:\033[30m"},
-      {L"\x01v\x02", "\033[34mv\033[30m"},
+      {L"\xF1\x05WARNING:\x02 x", "\033[1m\033[33mWARNING:\033[39m x"},  // bold stays over colours
+      {L"\xF1\x04" L"ERROR:\x02", "\033[1m\033[31mERROR:\033[39m"},
+      // "Black" returns to the terminal's own colour, visible on dark and light terminals.
+      {L"\x01v\x02", "\033[34mv\033[39m"},
       {L"\x03\x06", "\033[37m\033[32m"},
       {L"\xF2i\xF0", "\033[3mi\033[22;23m"},
       {L"\u00E9", "\xC3\xA9"},                                  // text is UTF-8
       {L"\t7", "\t7"},                                            // tab is no style byte
   };
   for (const Case& c : cases) EXPECT_EQ(Host_Report_Ansi(c.text), c.ansi) << Host_Report_Plain(c.text);
+}
+
+// Colour codes only reach a terminal, and only while NO_COLOR is unset or empty.
+TEST_F(HostReport, EchoColoursOnlyATerminalWithoutNoColor) {
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  const char* saved = std::getenv("NO_COLOR");
+  std::string saved_value = saved ? saved : "";
+  struct Case { const char* name; int fd; const char* no_color; Host_Echo_Mode mode; };
+  const Case cases[] = {
+      {"terminal", terminal, nullptr, HOST_ECHO_ANSI},
+      {"terminal, empty NO_COLOR", terminal, "", HOST_ECHO_ANSI},
+      {"terminal, NO_COLOR=1", terminal, "1", HOST_ECHO_PLAIN},
+      {"pipe", pipe_fds[1], nullptr, HOST_ECHO_PLAIN},
+      {"closed descriptor", 1000, nullptr, HOST_ECHO_PLAIN},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.no_color) ::setenv("NO_COLOR", c.no_color, 1);
+    else ::unsetenv("NO_COLOR");
+    EXPECT_EQ(Host_Report_Echo_For(c.fd), c.mode);
+  }
+  if (saved) ::setenv("NO_COLOR", saved_value.c_str(), 1);
+  else ::unsetenv("NO_COLOR");
+  for (int fd : {pipe_fds[0], pipe_fds[1], master, terminal}) ::close(fd);
 }
 
 TEST_F(HostReport, LongLinesAreNotCut) {

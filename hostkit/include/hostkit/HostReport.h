@@ -43,6 +43,9 @@ HOSTKIT_API void Host_Report_Log_Close();
 enum Host_Echo_Mode { HOST_ECHO_OFF = 0, HOST_ECHO_PLAIN = 1, HOST_ECHO_ANSI = 2 };
 /// Chooses the terminal echo; off by default.
 HOSTKIT_API void Host_Report_Echo_Set(Host_Echo_Mode mode);
+/// The echo a program should use for output on file descriptor fd: colour codes only when fd is
+/// a terminal and no non-empty NO_COLOR variable is set, plain text otherwise.
+HOSTKIT_API Host_Echo_Mode Host_Report_Echo_For(int fd);
 
 /// Renders a line's style bytes (colours 1-6, 0xF0 plain, 0xF1 bold, 0xF2 italic) as ANSI codes.
 HOSTKIT_API std::string Host_Report_Ansi(const std::wstring& text);
