@@ -486,7 +486,9 @@ TEST_F(HostDicom, UnevenSlicesSplitIntoEvenlySpacedRecords) {
     Series s(folder);
     ASSERT_EQ(s.count, int(c.records.size()));
     EXPECT_EQ(cap.Count(6), c.records.size() - 1);  // one warning per split
-    if (c.records.size() > 1) EXPECT_TRUE(cap.Contains("the series is split between")) << cap.Texts(6)[0];
+    if (c.records.size() > 1) {
+      EXPECT_TRUE(cap.Contains("the series is split between")) << cap.Texts(6)[0];
+    }
     for (size_t k = 0; k < c.records.size(); ++k) {
       SCOPED_TRACE(k);
       const Host_Image_Record* r = s[int(k)];
