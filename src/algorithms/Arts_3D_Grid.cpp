@@ -44,6 +44,30 @@ bool Triangle_Box(const Host_Movie_Record* m, int p, Point_3D& lo, Point_3D& hi)
   return true;
 }
 
+/// The cell ranges of a box (Arts_3D_Find_Index without its argument checks).
+int Find_Cells(const DDDAs& grid, const Point_3D& low, const Point_3D& high, int index[6]) {
+  const DDDAs* g = &grid;
+  const float lo[3] = {low.x, low.y, low.z}, hi[3] = {high.x, high.y, high.z};
+  const float gmin[3] = {g->box.x_min, g->box.y_min, g->box.z_min};
+  const float gmax[3] = {g->box.x_max, g->box.y_max, g->box.z_max};
+  for (int k = 0; k < 3; ++k)
+    if (!std::isfinite(lo[k]) || !std::isfinite(hi[k]) || lo[k] >= gmax[k] || gmin[k] > hi[k]) return ARTS_OUTSIDE;
+  const double inv[3] = {g->inv_x, g->inv_y, g->inv_z};
+  const int n[3] = {g->nx, g->ny, g->nz};
+  int answer = ARTS_INSIDE;
+  for (int k = 0; k < 3; ++k) {
+    // Rounding may put a coordinate just below the top border into the cell past it: clamped.
+    int first = 0, last = n[k] - 1;
+    if (gmin[k] >= lo[k]) answer = ARTS_PARTLY;
+    else first = std::min(int((double(lo[k]) - gmin[k]) * inv[k]), n[k] - 1);
+    if (hi[k] >= gmax[k]) answer = ARTS_PARTLY;
+    else last = std::min(int((double(hi[k]) - gmin[k]) * inv[k]), n[k] - 1);
+    index[2 * k] = first;
+    index[2 * k + 1] = last;
+  }
+  return answer;
+}
+
 /// The cells listed for one triangle: its Find_Index answer and ranges.
 struct Cell_Range {
   int answer = 0;
@@ -51,7 +75,7 @@ struct Cell_Range {
   bool Read(const DDDAs* grid, const Host_Movie_Record* m, int p) {
     Point_3D lo, hi;
     if (!Triangle_Box(m, p, lo, hi)) return false;
-    answer = Arts_3D_Find_Index(grid, lo, hi, index);
+    answer = Find_Cells(*grid, lo, hi, index);
     return true;
   }
   bool In_Cells() const { return answer & ARTS_INSIDE; }
@@ -168,10 +192,17 @@ void Grid_Box(DDDAs* g, const Host_Movie_Record* m) {
 
 /// Lists every triangle in two passes (count, then fill): the lists end as inserting the
 /// triangles one by one from index 0 would leave them, without growing each list per entry.
+/// Without room for the passes' ranges, the triangles are inserted one by one.
 void Fill(DDDAs* g, const Host_Movie_Record* m) {
-  Cell_Range r;
-  for (int p = 0; p < m->poly_count; ++p) {
-    if (!r.Read(g, m, p)) continue;
+  const int n = m->poly_count;
+  auto* ranges = static_cast<Cell_Range*>(std::malloc(sizeof(Cell_Range) * size_t(std::max(n, 1))));
+  if (!ranges) {
+    for (int p = 0; p < n; ++p) Arts_3D_Insert(g, m, p);
+    return;
+  }
+  for (int p = 0; p < n; ++p) {
+    Cell_Range& r = ranges[p];
+    if (!r.Read(g, m, p)) r.answer = 0;
     r.For_Cells([&](int k, int j, int i) { ++g->DDDA_Nb[k][j][i]; });
     if (r.In_Outside()) ++g->Outside_Nb;
   }
@@ -187,13 +218,14 @@ void Fill(DDDAs* g, const Host_Movie_Record* m) {
   if (outside && !(g->Outside_Pt = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size_t(outside)))))
     QUARN_MEMORY_ERROR("malloc", "arts->Outside_Pt", outside, 1);
   g->Outside_Nb = 0;
-  for (int p = 0; p < m->poly_count; ++p) {
-    if (!r.Read(g, m, p)) continue;
+  for (int p = 0; p < n; ++p) {
+    const Cell_Range& r = ranges[p];
     r.For_Cells([&](int k, int j, int i) {
       if (int32_t* list = g->DDDA_Pt[k][j][i]) list[g->DDDA_Nb[k][j][i]++] = p;
     });
     if (r.In_Outside() && g->Outside_Pt) g->Outside_Pt[g->Outside_Nb++] = p;
   }
+  std::free(ranges);
 }
 
 }  // namespace
@@ -226,26 +258,7 @@ DDDAs* Arts_3D_Init(Quarn_3D_Geom* geom) {
 }
 
 int Arts_3D_Find_Index(const DDDAs* g, const Point_3D& low, const Point_3D& high, int index[6]) {
-  if (!g || !index) return ARTS_OUTSIDE;
-  const float lo[3] = {low.x, low.y, low.z}, hi[3] = {high.x, high.y, high.z};
-  const float gmin[3] = {g->box.x_min, g->box.y_min, g->box.z_min};
-  const float gmax[3] = {g->box.x_max, g->box.y_max, g->box.z_max};
-  for (int k = 0; k < 3; ++k)
-    if (!std::isfinite(lo[k]) || !std::isfinite(hi[k]) || lo[k] >= gmax[k] || gmin[k] > hi[k]) return ARTS_OUTSIDE;
-  const double inv[3] = {g->inv_x, g->inv_y, g->inv_z};
-  const int n[3] = {g->nx, g->ny, g->nz};
-  int answer = ARTS_INSIDE;
-  for (int k = 0; k < 3; ++k) {
-    // Rounding may put a coordinate just below the top border into the cell past it: clamped.
-    int first = 0, last = n[k] - 1;
-    if (gmin[k] >= lo[k]) answer = ARTS_PARTLY;
-    else first = std::min(int((double(lo[k]) - gmin[k]) * inv[k]), n[k] - 1);
-    if (hi[k] >= gmax[k]) answer = ARTS_PARTLY;
-    else last = std::min(int((double(hi[k]) - gmin[k]) * inv[k]), n[k] - 1);
-    index[2 * k] = first;
-    index[2 * k + 1] = last;
-  }
-  return answer;
+  return g && index ? Find_Cells(*g, low, high, index) : ARTS_OUTSIDE;
 }
 
 int Arts_3D_Insert(DDDAs* g, const Host_Movie_Record* m, int p) {
