@@ -57,15 +57,20 @@ struct Query {
   Point_3D a, d;
   uint32_t stamp;
 
-  /// Tests the listed triangles through their mailboxes.
+  /// Tests the listed triangles through their mailboxes. Their records are asked for all at
+  /// once first, so that the memory fetches of a cell overlap instead of queueing.
   void Test(const int32_t* list, int count, Best& best) const {
+    for (int i = 0; i < count; ++i)
+      if (list[i] >= 0 && list[i] < m.poly_count) __builtin_prefetch(&m.polys[list[i]]);
     for (int i = 0; i < count; ++i) {
       const int p = list[i];
       if (p < 0 || p >= m.poly_count) continue;
       Host_Movie_Polygon& poly = m.polys[p];
       if (poly.stamp != stamp) {
         Point_3D h = a;  // a line parallel to the plane leaves the point unset
-        poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h);
+        // A polygon whose plane lies beyond the best hit cannot win this query any more: it is
+        // marked as no hit without the point test.
+        poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h, best.Found() ? best.t : HUGE_VALF);
         poly.hit[0] = h.x, poly.hit[1] = h.y, poly.hit[2] = h.z;
         poly.stamp = stamp;
       }

@@ -19,20 +19,19 @@ struct Projection {
     else if (ay >= ax) u = 2, v = 0;
     else u = 1, v = 2;
   }
+  double U(const Vec4& p) const { return u == 0 ? p.x : u == 1 ? p.y : p.z; }
+  double V(const Vec4& p) const { return v == 0 ? p.x : v == 1 ? p.y : p.z; }
 };
 
-double Coord(const Vec4& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
-
-/// Side of q relative to the edge from p to r in the projection (double: the products of float
-/// differences are then exact or nearly so).
-double Edge(const Vec4& p, const Vec4& r, double qu, double qv, const Projection& pr) {
-  const double pu = Coord(p, pr.u), pv = Coord(p, pr.v);
-  return (Coord(r, pr.u) - pu) * (qv - pv) - (Coord(r, pr.v) - pv) * (qu - pu);
-}
-
-bool Triangle_Contains(const Vec4& p0, const Vec4& p1, const Vec4& p2, const Projection& pr, const float q[3]) {
+/// Whether q lies in the projected triangle p0 p1 p2 or on its border: the three edge sides, in
+/// double (the products of float differences are then exact or nearly so), share a sign.
+[[gnu::always_inline]] inline bool Triangle_Contains(const Vec4& p0, const Vec4& p1, const Vec4& p2, const Projection& pr,
+                                                     const float q[3]) {
   const double qu = q[pr.u], qv = q[pr.v];
-  const double e0 = Edge(p0, p1, qu, qv, pr), e1 = Edge(p1, p2, qu, qv, pr), e2 = Edge(p2, p0, qu, qv, pr);
+  const double u0 = pr.U(p0), v0 = pr.V(p0), u1 = pr.U(p1), v1 = pr.V(p1), u2 = pr.U(p2), v2 = pr.V(p2);
+  const double e0 = (u1 - u0) * (qv - v0) - (v1 - v0) * (qu - u0);
+  const double e1 = (u2 - u1) * (qv - v1) - (v2 - v1) * (qu - u1);
+  const double e2 = (u0 - u2) * (qv - v2) - (v0 - v2) * (qu - u2);
   return (e0 >= 0 && e1 >= 0 && e2 >= 0) || (e0 <= 0 && e1 <= 0 && e2 <= 0);
 }
 
@@ -56,7 +55,7 @@ bool Polygon_Contains(const Host_Movie_Record& m, const Host_Movie_Polygon& p, f
 }
 
 float Polygon_Hit(const Host_Movie_Record& m, const Host_Movie_Polygon& p, const Point_3D& a, const Point_3D& v,
-                  Point_3D* out) {
+                  Point_3D* out, float beyond) {
   if (!Nodes_Valid(m, p)) return GEMS_NO_HIT;
   const double den = double(v.x) * p.normal[0] + double(v.y) * p.normal[1] + double(v.z) * p.normal[2];
   if (!(std::fabs(den) >= GEMS_PARALLEL)) return GEMS_NO_HIT;  // parallel, or NaN
@@ -64,6 +63,7 @@ float Polygon_Hit(const Host_Movie_Record& m, const Host_Movie_Polygon& p, const
   const float t = float((-double(p.d) - an) / den);
   const float x = a.x + t * v.x, y = a.y + t * v.y, z = a.z + t * v.z;
   if (out) out->Set(a.code, x, y, z);
+  if (t > beyond) return GEMS_NO_HIT;
   return Polygon_Contains(m, p, x, y, z) ? t : GEMS_NO_HIT;
 }
 
