@@ -7,7 +7,7 @@ PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgdcm-dev zlib1g-dev
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom clean
+.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh clean
 
 all: build
 
@@ -44,9 +44,10 @@ tsan:
 
 # Fuzzes the script reader for FUZZ_SECONDS under ASan+UBSan, from the test scripts as seeds.
 FUZZ_SECONDS ?= 300
-fuzz:
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
+FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
 	  -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_APPS=OFF
+fuzz:
+	$(FUZZ_CONFIGURE)
 	cmake --build build-fuzz -j $(JOBS) --target script_fuzz
 	mkdir -p build-fuzz/corpus build-fuzz/artifacts && cp tests/script/scripts/*.qs build-fuzz/corpus/
 	build-fuzz/fuzz/script_fuzz -dict=fuzz/script_fuzz.dict -max_len=4096 -max_total_time=$(FUZZ_SECONDS) \
@@ -54,13 +55,21 @@ fuzz:
 
 # Fuzzes the DICOM reader the same way, seeded with phantom files of every pixel kind and encoding.
 fuzz-dicom:
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
-	  -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_APPS=OFF
+	$(FUZZ_CONFIGURE)
 	cmake --build build-fuzz -j $(JOBS) --target dicom_fuzz
 	mkdir -p build-fuzz/dicom-corpus build-fuzz/dicom-artifacts
 	DICOM_FUZZ_SEEDS=build-fuzz/dicom-corpus build-fuzz/fuzz/dicom_fuzz -runs=0 build-fuzz/dicom-corpus
 	build-fuzz/fuzz/dicom_fuzz -max_len=16384 -rss_limit_mb=4096 -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/dicom-artifacts/ build-fuzz/dicom-corpus
+
+# Fuzzes the mesh readers (and the ray grid of what they read) for FUZZ_SECONDS, from small
+# surfaces of every format as seeds.
+fuzz-mesh:
+	$(FUZZ_CONFIGURE)
+	cmake --build build-fuzz -j $(JOBS) --target mesh_fuzz
+	mkdir -p build-fuzz/mesh-corpus build-fuzz/mesh-artifacts && cp fuzz/mesh_seeds/* tests/host/cube.obj build-fuzz/mesh-corpus/
+	build-fuzz/fuzz/mesh_fuzz -dict=fuzz/mesh_fuzz.dict -max_len=8192 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/mesh-artifacts/ build-fuzz/mesh-corpus
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

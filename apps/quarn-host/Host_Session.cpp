@@ -2,6 +2,7 @@
 #include "Host_Session.h"
 
 #include "Host_Command.h"
+#include "Host_Surface.h"
 
 #include <quarn/quarn.h>
 
@@ -86,6 +87,7 @@ void Host_Session_Start() {
 void Host_Session_End() {
   Database_2D_Free();
   Host_Files_Release();
+  Host_Surface_Release();
   Script_Cleanup();
   Fct_Critical_Cleanup();
   Host_Var_Clear();

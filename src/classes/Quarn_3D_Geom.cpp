@@ -1,4 +1,5 @@
 // Quarn_3D_Geom: construction, naming, tag and colour of a surface leaf of the 3D tree.
+#include <quarn/algorithms/Arts_3D.h>
 #include <quarn/classes/Quarn_3D_File.h>
 #include <quarn/classes/Quarn_3D_Geom.h>
 
@@ -63,7 +64,7 @@ Quarn_3D_Geom::Quarn_3D_Geom(Quarn_3D* parent, Quarn_3D_File* from, int surface)
   QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_3D_Geom::Quarn_3D_Geom()");
 }
 
-Quarn_3D_Geom::~Quarn_3D_Geom() { std::free(grid); }
+Quarn_3D_Geom::~Quarn_3D_Geom() { Arts_3D_Free(this); }
 
 void Quarn_3D_Geom::Stool(int message_class, int depth, unsigned char) {
   if (!QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Stool")) return;

@@ -4,6 +4,7 @@
 #include <hostkit/Export.h>
 #include <hostkit/HostMath.h>
 
+#include <cstddef>
 #include <cstdint>
 
 /// Bits of a movie record's flag word.
@@ -77,3 +78,20 @@ HOSTKIT_API int Host_Movie_Init_Norm(Host_Movie_Record* movie);
 HOSTKIT_API int Host_Movie_Draw(Host_Movie_Record* movie, int mode, int width, int height);
 /// Releases a surface (null is fine).
 HOSTKIT_API void Host_Movie_Free(Host_Movie_Record* movie);
+
+/// Mesh file formats a surface can be read from.
+enum Host_Mesh_Format : int {
+  HOST_MESH_UNKNOWN = 0,  ///< Chosen from the file name's extension, else from the content.
+  HOST_MESH_STL = 1,      ///< STL, binary or text.
+  HOST_MESH_OBJ = 2,      ///< Wavefront OBJ (positions and faces).
+  HOST_MESH_PLY = 3,      ///< PLY, text or binary of either byte order.
+};
+
+/// Reads a surface from an STL, OBJ or PLY file (format by extension, else by content). Faces
+/// become triangles (fans), STL corners at one position share one node; extents and normals are
+/// computed. Null, reported with the file name and line, for a file that cannot be read.
+HOSTKIT_API Host_Movie_Record* Host_Movie_Read(const wchar_t* path);
+/// Reads a surface from size bytes in the given format (HOST_MESH_UNKNOWN: from the content);
+/// name only labels the reports. Null, reported, for bytes that are not such a surface.
+HOSTKIT_API Host_Movie_Record* Host_Movie_Read_Memory(const void* data, size_t size, int format,
+                                                      const wchar_t* name);

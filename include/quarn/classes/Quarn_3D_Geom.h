@@ -9,6 +9,7 @@
 class Quarn_3D_File;
 class Quarn_Window;
 struct Host_Movie_Record;
+struct DDDAs;
 
 class Quarn_3D_Geom;
 /// A slot of the geometry's drawing table: (geometry, redraw mask, window, width, height) -> int.
@@ -49,7 +50,7 @@ public:
   Host_Movie_Record* movie = nullptr;   ///< The surface (not owned), or null.
   int32_t index = 0;                    ///< Surface index inside the file.
   Quarn_3D_File* file = nullptr;        ///< The file record (not owned), or null.
-  void* grid = nullptr;                 ///< Owned ray grid of the surface, or null.
+  DDDAs* grid = nullptr;                ///< Owned ray grid of the surface (Arts_3D_Init), or null.
   uint64_t file_word = 0;               ///< Copied from the file record.
   uint64_t reserved = 0;                ///< Unused.
   Quarn_Geom_Draw fct_draw_geom[32] = {};  ///< Drawing table.

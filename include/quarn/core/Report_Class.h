@@ -11,6 +11,7 @@ inline constexpr uint32_t Notice = 6;            ///< Notice for the user.
 inline constexpr uint32_t GL_Error = 0x80000101; ///< OpenGL error.
 inline constexpr uint32_t Low_File = 0x80000001; ///< Low-level trace of file handling.
 inline constexpr uint32_t Low_Calc = 0x80000003; ///< Low-level trace of computations.
+inline constexpr uint32_t Geometry_Warning = 0x80000001; ///< A geometry routine could not finish.
 inline constexpr uint32_t Low_Other = 0x80000004; ///< Other low-level traces.
 inline constexpr uint32_t Class = 0x84000087;    ///< Class constructors, destructors, accessors.
 inline constexpr uint32_t Draw = 0x84000106;     ///< Drawing.
