@@ -56,18 +56,24 @@ int OpenGL_Text_DrawRasterFont(const char* text, uint16_t size, uint8_t red, uin
   glPushAttrib(GL_LIST_BIT);
   uint32_t base = Font_For(kPlain, size);
   glListBase(base);
-  for (const auto* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
-    if (*c >= kFirstColour && *c <= kLastColour) {
+  // Characters between codes go to OpenGL as one run: the same glyphs at the same places as
+  // one call each, but a driver can draw a run at once.
+  const auto* run = reinterpret_cast<const unsigned char*>(text);
+  for (const auto* c = run;; ++c) {
+    const bool code = *c == 0 || (*c >= kFirstColour && *c <= kLastColour) || (*c >= kPlain && *c <= kItalic);
+    if (!code) continue;
+    if (Usable(base)) Call_Glyphs(run, size_t(c - run));
+    run = c + 1;
+    if (*c == 0) break;
+    if (*c <= kLastColour) {
       // The colour is taken when the raster position is set: set it again where the pen is.
       glColor3ubv(kColours[*c - kFirstColour]);
       GLfloat position[4];
       glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
       glRasterPos3f(position[0], y, z);
-    } else if (*c >= kPlain && *c <= kItalic) {
+    } else {
       base = Font_For(*c, size);
       glListBase(base);
-    } else if (Usable(base)) {
-      Call_Glyphs(c, 1);
     }
   }
   QUARN_GL_ERRORS("gl DrawRasterFont");
