@@ -4,7 +4,9 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev \
-              libgdcm-dev zlib1g-dev
+              libgdcm-dev zlib1g-dev \
+              libegl-dev libopengl-dev libgl1-mesa-dri libglew-dev libpng-dev \
+              libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh clean

@@ -1,4 +1,4 @@
-// Busy pointer, key-state table, font descriptions and pictures of the host's widget library.
+// Busy pointer, key-state table and pictures of the host's widget library.
 #include <platform/PlatformKeys.h>
 #include <hostkit/HostWidgets.h>
 
@@ -38,29 +38,6 @@ void Host_Key_State_Set(int vk, bool down) {
 void Host_Key_State_Reset() {
   Platform_Key_State_Reset();
 }
-
-Host_Font Host_Create_Font(Host_Window window, const wchar_t* face, int weight, int style, int size) {
-  if (!face || !*face || size <= 0) {
-    HOSTKIT_INVALID(window, "Host_Create_Font: no face or size %d not above 0", size);
-    return nullptr;
-  }
-  auto* font = new (std::nothrow) Host_Font_Record;
-  if (!font) {
-    HOSTKIT_MEMORY_ERROR("new", "font", 1, sizeof(Host_Font_Record));
-    return nullptr;
-  }
-  font->face = face;
-  font->weight = weight;
-  font->style = style;
-  font->size = size;
-  return font;
-}
-
-Host_Font Host_Create_Font(Host_Window window, const char* face, int weight, int style, int size) {
-  return Host_Create_Font(window, Host_Char_To_Wide(face), weight, style, size);
-}
-
-void Host_Delete_Font(Host_Font font) { delete font; }
 
 Host_Icon_Record* Host_Read_Icon(Host_Widget_Box*, const wchar_t* file) {
   Host_Report(Host_Main_Window, 4, "Host_Read_Icon: pictures cannot be read yet (%ls)",

@@ -3,8 +3,10 @@
 
 #include <quarn/Export.h>
 
+#include <hostkit/HostDraw.h>
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
+#include <hostkit/HostPng.h>
 #include <hostkit/HostProgress.h>
 #include <hostkit/HostRecord1D.h>
 #include <hostkit/HostRecords.h>
@@ -43,6 +45,8 @@
 #include <quarn/frames/Frame_Layers.h>
 
 #include <quarn/display/Critical.h>
+#include <quarn/display/OpenGL_Context.h>
+#include <quarn/display/OpenGL_Text.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 #include <quarn/display/Window_Change.h>

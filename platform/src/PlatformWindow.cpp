@@ -56,6 +56,7 @@ int Platform_Window_Destroy(Platform_Window* window) {
     record->closed = true;
     record->queue.clear();
     record->timers.clear();
+    record->drawable.reset();
   }
   record->arrived.notify_all();
   return 1;

@@ -23,6 +23,9 @@ struct Timer {
   uint64_t serial = 0;  // tells a restarted timer from the one a pending tick was taken for
 };
 
+struct GL_Drawable;
+
+
 }  // namespace platform
 
 /// A host window. Operations reach it only through platform::Window_Lookup, whose shared
@@ -38,6 +41,7 @@ struct Platform_Window {
   std::deque<Platform_Message> queue;
   std::vector<platform::Timer> timers;
   uint64_t timer_serial = 0;
+  std::shared_ptr<platform::GL_Drawable> drawable;  // OpenGL buffers, once it has a pixel format
 };
 
 namespace platform {

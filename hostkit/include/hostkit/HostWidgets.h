@@ -153,24 +153,55 @@ struct Host_Scroll_Valuator {
   float step = 1.0f;     ///< Amount of one line step.
 };
 
-/// A font as the host's text rasteriser will use it.
+/// Style bit of a font: slanted letters.
+inline constexpr int HOST_FONT_ITALIC = 1;
+/// Weight of a normal and of a bold font.
+inline constexpr int HOST_FONT_NORMAL = 400;
+inline constexpr int HOST_FONT_BOLD = 700;
+/// Largest font size in pixels.
+inline constexpr int HOST_FONT_MAX_SIZE = 1000;
+
+/// The rasterising state of a font (opaque).
+struct Host_Font_Face;
+
+/// A font as the host's text rasteriser uses it: the face asked for, resolved through
+/// fontconfig to a font file that FreeType renders.
 struct Host_Font_Record {
-  std::wstring face;  ///< Face name.
-  int weight = 0;     ///< Weight (0 default, 400 normal, 700 bold).
-  int style = 0;      ///< Style bits (the rasteriser's).
-  int size = 0;       ///< Height in pixels.
+  std::wstring face;              ///< Face name asked for.
+  int weight = 0;                 ///< Weight (0 default, 400 normal, 700 bold).
+  int style = 0;                  ///< Style bits (HOST_FONT_ITALIC).
+  int size = 0;                   ///< Cell height in pixels (ascent + descent).
+  std::string file;               ///< Font file the face resolved to.
+  std::wstring family;            ///< Family of that file ("Liberation Sans" for "Arial").
+  Host_Font_Face* raster = nullptr;  ///< Rasterising state, owned.
 };
 /// Handle of a font.
 typedef Host_Font_Record* Host_Font;
 
-/// Creates a font description; null (reported) for a missing face or a size not above 0.
+/// Creates a font: the closest face fontconfig has to the request, at a cell height of size
+/// pixels. Null (reported) for a missing face, a size outside 1 ... HOST_FONT_MAX_SIZE, or
+/// when no font file can be loaded.
 HOSTKIT_API Host_Font Host_Create_Font(Host_Window window, const wchar_t* face, int weight,
                                        int style, int size);
 /// Narrow (UTF-8) face form of Host_Create_Font.
 HOSTKIT_API Host_Font Host_Create_Font(Host_Window window, const char* face, int weight, int style,
                                        int size);
-/// Releases a font (null is fine).
+/// Creates a font from weight and style names: weight null or "" normal, a name ("thin",
+/// "light", "normal", "medium", "semibold", "bold", "heavy" ...) or a number 1 ... 1000; style
+/// null or "" upright, "i", "italic" or "oblique" slanted. Unknown names are reported and read
+/// as normal and upright.
+HOSTKIT_API Host_Font Host_Create_Font(Host_Window window, const char* face, const char* weight,
+                                       const char* style, int size);
+/// Releases a font (null and stock fonts are ignored).
 HOSTKIT_API void Host_Delete_Font(Host_Font font);
+
+/// Stock fonts.
+enum Host_Stock : int {
+  HOST_SYSTEM_FONT = 13,  ///< The interface's own font: bold sans-serif, 16 pixels.
+};
+/// A stock font; it lives for the whole run and Host_Delete_Font leaves it alone. Null when
+/// the system has no font at all.
+HOSTKIT_API Host_Font Host_Stock_Font(Host_Stock which);
 
 /// A picture read from a file: width x height pixels of four bytes R, G, B, A, rows top first.
 struct Host_Icon_Record {

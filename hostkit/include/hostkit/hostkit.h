@@ -10,8 +10,10 @@
 #include <hostkit/HostVariables.h>
 
 #include <hostkit/HostDicom.h>
+#include <hostkit/HostDraw.h>
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
+#include <hostkit/HostPng.h>
 #include <hostkit/HostProgress.h>
 #include <hostkit/HostRecord1D.h>
 #include <hostkit/HostRecords.h>

@@ -36,6 +36,7 @@ inline constexpr uint32_t DB_Cleanup = 0x80012002; ///< Database clean-up.
 inline constexpr uint32_t DB_Update = 0x80010804;  ///< Database update.
 inline constexpr uint32_t Object_Lock = 0x80024006; ///< Per-object lock entry and exit.
 inline constexpr uint32_t GL_Text_Cleanup = 0x84000104; ///< OpenGL text clean-up.
+inline constexpr uint32_t GL_Format = 0x84000104; ///< OpenGL pixel-format choice.
 inline constexpr uint32_t Version = 0x84000012;  ///< Version query.
 inline constexpr uint32_t Clipboard = 0x80000000; ///< Clipboard hand-over failure.
 }  // namespace quarn::msg

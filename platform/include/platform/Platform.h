@@ -3,6 +3,7 @@
 
 #include <platform/PlatformClock.h>
 #include <platform/PlatformCursor.h>
+#include <platform/PlatformGL.h>
 #include <platform/PlatformKeys.h>
 #include <platform/PlatformMessage.h>
 #include <platform/PlatformTimer.h>
