@@ -60,3 +60,6 @@
 #include <quarn/script/Script_Vars.h>
 
 #include <quarn/modules/Module_Functions.h>
+
+#include <quarn/undo/Undo.h>
+#include <quarn/undo/Undo_Pixel.h>
