@@ -43,6 +43,7 @@
 #include <quarn/frames/Frame_Layers.h>
 
 #include <quarn/display/Critical.h>
+#include <quarn/display/Dispatch.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 #include <quarn/display/Window_Change.h>
