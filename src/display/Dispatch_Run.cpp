@@ -17,7 +17,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <semaphore>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -37,28 +36,53 @@ Remembered_Variable g_lock_focus{L"$INTERFACE_LOCK_FOCUS", true};
 
 struct Run_State;
 
-/// One worker: its block and the hand-shake that enters its identity before it runs.
+/// One worker: its block and the hand-shake that enters its identity before it runs. The flags
+/// are guarded by Run_State::mutex.
 struct Worker {
   Fct_Dispatch_Block block{};
-  std::binary_semaphore ready{0};  // the thread knows its identity
-  std::binary_semaphore go{0};     // the identity is listed
-  uint32_t id = 0;
-  bool done = false;               // guarded by Run_State::mutex
+  uint32_t id = 0;                 // set by the thread: it knows its identity
+  bool go = false;                 // the identity is listed
+  bool done = false;               // the routine returned
   std::atomic<bool> ended{false};  // Fct_Dispatch_End was called
   std::thread thread;
 };
 
 /// What the workers share; it lives until the last of them, even one that outlived the wait.
+/// The worker units are a count under the mutex rather than a library semaphore, whose waits
+/// begin by yielding the processor: on a busy machine every yield costs a time slice.
 struct Run_State {
   Run_State(int units, std::shared_ptr<uint32_t[]> list, int list_nb, Fct_Dispatch_Worker routine, int n)
       : units(units), ids(std::move(list)), id_nb(list_nb), routine(routine), workers(size_t(n)) {}
-  std::counting_semaphore<> units;
+  int units;
   std::shared_ptr<uint32_t[]> ids;
   int id_nb;
   Fct_Dispatch_Worker routine;
   std::vector<Worker> workers;
   std::mutex mutex;
-  std::condition_variable finished;
+  std::condition_variable changed;  // a unit, an identity, a go or an end
+
+  /// Takes a worker unit, waiting at most timeout_ms; false on time-out.
+  bool Take_Unit(int64_t timeout_ms) {
+    std::unique_lock<std::mutex> hold(mutex);
+    if (!changed.wait_for(hold, std::chrono::milliseconds(timeout_ms), [this] { return units > 0; })) return false;
+    --units;
+    return true;
+  }
+  void Give_Unit() {
+    {
+      std::lock_guard<std::mutex> hold(mutex);
+      ++units;
+    }
+    changed.notify_all();
+  }
+  /// Sets a flag of a worker and wakes whoever waits for it.
+  void Signal(bool& flag) {
+    {
+      std::lock_guard<std::mutex> hold(mutex);
+      flag = true;
+    }
+    changed.notify_all();
+  }
 };
 
 thread_local Worker* t_worker = nullptr;
@@ -76,14 +100,17 @@ void End_Of(Run_State& run, uint32_t id) {
     uint32_t expected = id;
     if (Entry(run, i).compare_exchange_strong(expected, 0)) break;
   }
-  run.units.release();
+  run.Give_Unit();
 }
 
 void Worker_Main(std::shared_ptr<Run_State> run, size_t index) {
   Worker& w = run->workers[index];
-  w.id = Thread_Id_Self();
-  w.ready.release();
-  w.go.acquire();
+  {
+    std::unique_lock<std::mutex> hold(run->mutex);
+    w.id = Thread_Id_Self();
+    run->changed.notify_all();
+    run->changed.wait(hold, [&] { return w.go; });
+  }
   t_worker = &w;
   t_run = run.get();
   run->routine(&w.block);
@@ -92,11 +119,7 @@ void Worker_Main(std::shared_ptr<Run_State> run, size_t index) {
   t_worker = nullptr;
   t_run = nullptr;
   undo::Thread_Exit(w.id);
-  {
-    std::lock_guard<std::mutex> hold(run->mutex);
-    w.done = true;
-  }
-  run->finished.notify_all();
+  run->Signal(w.done);
 }
 
 // Enters the worker's identity in the first free entry.
@@ -127,16 +150,21 @@ bool Launch(const std::shared_ptr<Run_State>& run, size_t index) {
     Start_Failed(e);
     return false;
   }
-  w.ready.acquire();
-  w.block.slot = Enter(*run, w.id);
-  w.go.release();
+  uint32_t id;
+  {
+    std::unique_lock<std::mutex> hold(run->mutex);
+    run->changed.wait(hold, [&] { return w.id != 0; });
+    id = w.id;
+  }
+  w.block.slot = Enter(*run, id);
+  run->Signal(w.go);
   return true;
 }
 
 // Waits for the worker; a worker that is not done in time is left running, reported.
 void Wait(Run_State& run, Worker& w, int position, int64_t timeout_ms) {
   std::unique_lock<std::mutex> hold(run.mutex);
-  const bool done = run.finished.wait_for(hold, std::chrono::milliseconds(timeout_ms), [&] { return w.done; });
+  const bool done = run.changed.wait_for(hold, std::chrono::milliseconds(timeout_ms), [&] { return w.done; });
   hold.unlock();
   if (done) {
     w.thread.join();
@@ -212,18 +240,18 @@ int Run(const Fct_Dispatch_Request& request, const std::shared_ptr<uint32_t[]>& 
       QUARN_REPORT(msg::Invalid, "Fct_Dispatch: frame %d is null, skipped", i);
       continue;
     }
-    if (!run->units.try_acquire_for(std::chrono::milliseconds(timeout_ms))) {
+    if (!run->Take_Unit(timeout_ms)) {
       QUARN_REPORT(msg::Memory, "Fct_Dispatch: Semaphore timeout");
       break;
     }
     // The abort may have come while waiting for a unit.
     if (Host_Progress_Aborted(request.progress)) {
-      run->units.release();
+      run->Give_Unit();
       break;
     }
     ++launched;
     if (Launch(run, size_t(i))) started.push_back(i);
-    else run->units.release();  // a start that failed keeps no unit
+    else run->Give_Unit();  // a start that failed keeps no unit
   }
   QUARN_REPORT(Trace, "-> Fct_Dispatch(): All threads have started");
   for (size_t k = 0; k < started.size(); ++k) Wait(*run, run->workers[size_t(started[k])], int(k), timeout_ms);

@@ -266,12 +266,17 @@ void* Pixel_Recorder::Gather(uint64_t total) {
   }
   uint8_t* at = block;
   for (int i = 0; i <= thread_nb_; ++i) {
-    const Thread_List& list = lists_[i];
+    Thread_List& list = lists_[i];
     const uint32_t count = list.count.load(std::memory_order_acquire);
+    // Each chunk goes as soon as it is copied, but where a late thread may still be writing.
+    const bool keep = Live(i);
     for (uint32_t c = 0; c * Chunk < count; ++c) {
       const size_t bytes = size_t(Chunk_Count(count, c)) * size;
       std::memcpy(at, list.chunks[c], bytes);
       at += bytes;
+      if (keep) continue;
+      std::free(list.chunks[c]);
+      list.chunks[c] = nullptr;
     }
   }
   std::memset(at, 0, size);

@@ -89,7 +89,11 @@ int Undo_Pixel_Record_3D(void* geometry, uint32_t vertex, Vec4 displacement) {
   const int state = g_3d.State();
   if (state != Record_On) return state == Record_Aborted ? 0 : 1;
   if (!geometry) [[unlikely]] return Null_Geometry();
-  return g_3d.Append(t_cache, Undo_Pixel_3D{geometry, vertex, displacement});
+  return g_3d.Append<Undo_Pixel_3D>(t_cache, [=](Undo_Pixel_3D* e) {
+    e->geometry = geometry;
+    e->vertex = vertex;
+    e->displacement = displacement;
+  });
 }
 
 Undo_Pixel_3D* Undo_Pixel_Stop_3D() { return static_cast<Undo_Pixel_3D*>(g_3d.Stop()); }

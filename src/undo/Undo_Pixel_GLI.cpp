@@ -68,12 +68,14 @@ int Undo_Pixel_Record_GLI(uint8_t size, void* pixel, const void* old_value, cons
   if (size > Value_Max || size == 0) return 1;
   if (!pixel || !old_value || !new_value) [[unlikely]] return Null_Value();
   if (!std::memcmp(old_value, new_value, size)) return 1;
-  Undo_Pixel_GLI entry{};
-  entry.size = size;
-  entry.pixel = pixel;
-  std::memcpy(entry.old_value, old_value, size);
-  std::memcpy(entry.new_value, new_value, size);
-  return g_gli.Append(t_cache, entry);
+  return g_gli.Append<Undo_Pixel_GLI>(t_cache, [=](Undo_Pixel_GLI* e) {
+    e->size = size;
+    e->pixel = pixel;
+    std::memset(e->old_value, 0, Value_Max);
+    std::memset(e->new_value, 0, Value_Max);
+    std::memcpy(e->old_value, old_value, size);
+    std::memcpy(e->new_value, new_value, size);
+  });
 }
 
 Undo_Pixel_GLI* Undo_Pixel_Stop_GLI() { return static_cast<Undo_Pixel_GLI*>(g_gli.Stop()); }

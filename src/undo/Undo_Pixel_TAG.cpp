@@ -46,12 +46,12 @@ std::atomic<uint8_t*> g_marks{nullptr};
 
 // Workers mark from several threads: a mark already set is only read, so the table's line stays
 // shared once the tags of an edit are known.
-void Mark(uint8_t* table, uint8_t tag, uint8_t bit) {
+[[gnu::always_inline]] inline void Mark(uint8_t* table, uint8_t tag, uint8_t bit) {
   std::atomic_ref<uint8_t> cell(table[tag]);
   if (!(cell.load(std::memory_order_relaxed) & bit)) cell.fetch_or(bit, std::memory_order_relaxed);
 }
 
-void Mark_Both(uint8_t* table, uint8_t old_tag, uint8_t new_tag) {
+[[gnu::always_inline]] inline void Mark_Both(uint8_t* table, uint8_t old_tag, uint8_t new_tag) {
   if (!table) return;
   Mark(table, old_tag, Mark_Old);
   Mark(table, new_tag, Mark_New);
@@ -110,6 +110,13 @@ constexpr Recorder_Kind kTag{"TAG",
 Pixel_Recorder g_tag{kTag};
 thread_local constinit Thread_Cache t_cache [[gnu::tls_model("initial-exec")]];
 
+// A call while no recording runs only marks; one after an abort refuses.
+[[gnu::noinline]] int Record_Not_On(int state, uint8_t old_tag, uint8_t new_tag) {
+  if (state == Record_Aborted) return 0;
+  Mark_Both(Mark_Table(), old_tag, new_tag);
+  return 1;
+}
+
 [[gnu::cold, gnu::noinline]] int Null_Pixel() {
   QUARN_REPORT(quarn::msg::Invalid, "Undo_Pixel_Record_TAG: null pixel, not recorded");
   return 1;
@@ -121,14 +128,14 @@ int Undo_Pixel_Start_TAG() { return g_tag.Start(); }
 
 int Undo_Pixel_Record_TAG(uint8_t* pixel, uint8_t old_tag, uint8_t new_tag) {
   const int state = g_tag.State();
-  if (state == Record_Aborted) return 0;
-  if (state != Record_On) {
-    Mark_Both(Mark_Table(), old_tag, new_tag);
-    return 1;
-  }
+  if (state != Record_On) [[unlikely]] return Record_Not_On(state, old_tag, new_tag);
   Mark_Both(g_marks.load(std::memory_order_relaxed), old_tag, new_tag);
   if (!pixel) [[unlikely]] return Null_Pixel();
-  return g_tag.Append(t_cache, Undo_Pixel_TAG{pixel, old_tag, new_tag});
+  return g_tag.Append<Undo_Pixel_TAG>(t_cache, [=](Undo_Pixel_TAG* e) {
+    e->pixel = pixel;
+    e->old_value = old_tag;
+    e->new_value = new_tag;
+  });
 }
 
 Undo_Pixel_TAG* Undo_Pixel_Stop_TAG() { return static_cast<Undo_Pixel_TAG*>(g_tag.Stop()); }

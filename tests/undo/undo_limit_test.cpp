@@ -163,7 +163,7 @@ TEST_F(Undo_Limit, AChunkThatCannotBeAllocatedAbortsAndGivesTheEditsBack) {
     Undo_Pixel_Start_TAG();
     if (Paint(int(UNDO_CHUNK_ENTRIES)) != int(UNDO_CHUNK_ENTRIES)) return memory_cap::Fail("chunk", "first chunk");
     // Enough pixels that their chunks cannot all come from heap space freed earlier.
-    std::vector<uint8_t> more(64u << 20, 0);
+    std::vector<uint8_t> more(16u << 20, 0);
     Host_Report_Capture capture(false);  // reports only: traces would need memory of their own
     {
       memory_cap::Address_Limit limit(1 << 20);
