@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <condition_variable>
 #include <mutex>
 
 unsigned long Quarn_Thread = 0;
@@ -32,8 +33,31 @@ constexpr uint64_t Update_Grey_Frame = UPDATE_DISPLAY_GLI;
 constexpr uint64_t Update_Tag_Frame = UPDATE_DATA_TAG | UPDATE_DISPLAY_TAG;
 Quarn_Window* const All_Windows = nullptr;
 
-// Lives for the process: Init and Cleanup only mark the host's start-up and shut-down.
-std::timed_mutex g_exclusion;
+/// One dispatch at a time: a flag under a mutex, waited for with a time-out. (A timed mutex
+/// would do, but its timed lock escapes the thread checker.) Lives for the process: Init and
+/// Cleanup only mark the host's start-up and shut-down.
+class Exclusion {
+public:
+  bool Enter(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (!free_.wait_for(hold, timeout, [this] { return !busy_; })) return false;
+    busy_ = true;
+    return true;
+  }
+  void Leave() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      busy_ = false;
+    }
+    free_.notify_one();
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable free_;
+  bool busy_ = false;
+};
+Exclusion g_exclusion;
 
 Remembered_Variable g_lock_action{L"$INTERFACE_LOCK_ACTION", true};
 
@@ -116,8 +140,7 @@ unsigned Dispatch(Work work, void* request) {
     QUARN_REPORT(msg::Invalid, "%s: the request has no worker routine", Name_Of(work));
     return 0;
   }
-  std::unique_lock<std::timed_mutex> exclusion(g_exclusion, Exclusion_Wait);
-  if (!exclusion.owns_lock()) {
+  if (!g_exclusion.Enter(Exclusion_Wait)) {
     QUARN_REPORT(msg::Memory, "%s: Dispatch_Exclusion timeout", Name_Of(work));
     return 0;
   }
@@ -128,6 +151,7 @@ unsigned Dispatch(Work work, void* request) {
   if (!ids) {
     Hold_Display(false);
     Host_Wait_Cursor_Off(Host_Main_Window);
+    g_exclusion.Leave();
     return 0;
   }
   Thread_Id_List_Set(ids.get());
@@ -141,8 +165,8 @@ unsigned Dispatch(Work work, void* request) {
   Host_Wait_Cursor_Off(Host_Main_Window);
   std::free(r.frames);
   r.frames = nullptr;
-  exclusion.unlock();
   if (uint16_t* action = g_lock_action.As<uint16_t>()) *action = 0;
+  g_exclusion.Leave();
   QUARN_REPORT(Trace, "<<< out Fct: %s()", Name_Of(work));
   return 1;
 }
