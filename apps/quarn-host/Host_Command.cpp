@@ -1,5 +1,6 @@
 // The module table and the dispatcher that the library calls for every statement.
 #include "Host_Command.h"
+#include "Host_Session.h"
 
 #include <quarn/quarn.h>
 
@@ -41,7 +42,9 @@ int Host_Dispatch(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_arg) {
                 L"\xF1\x04" L"ERROR:\x02 unknown module \"\x01%ls\x02\" (type \"help\")", prefix);
     return 0;
   }
-  return command->run(nb_arg, pt_arg);
+  const int result = command->run(nb_arg, pt_arg);
+  Host_Update_Pass();
+  return result;
 }
 
 void Host_Help() {

@@ -57,6 +57,9 @@ int Save_Variables(const wchar_t* name) {
 void Define_Variables() {
   const int counter = 0;
   Host_Var_Define_Owned(L"$HOST_COUNTER", VARIABLE_INT, 1, &counter, sizeof counter, Counter_Changed);
+  // The tag locks as a plain 256-byte table (no array flag): the storage is the table itself.
+  static uint8_t tag_locks[256] = {};
+  Host_Var_Define(L"$TAG_LOCK", VARIABLE_CHAR | VARIABLE_UNSIGNED, 256, tag_locks);
   const float scale = 1.0f;
   Host_Var_Define_Owned(L"$HOST_SCALE", VARIABLE_FLOAT, 1, &scale, sizeof scale);
   const int pid = int(::getpid());
@@ -82,9 +85,13 @@ void Host_Session_Start() {
   Fct_Script_Dispatch_Save = Save_History;
   Fct_Script_Dispatch_Cuda = Save_Variables;
   Fct_Critical_Create();
+  Fct_Dispatch_Init();
+  Undo_Create();
 }
 
 void Host_Session_End() {
+  Undo_Cleanup();
+  Fct_Dispatch_Cleanup();
   Database_2D_Free();
   Host_Files_Release();
   Host_Surface_Release();
@@ -93,6 +100,15 @@ void Host_Session_End() {
   Host_Var_Clear();
   std::error_code ignored;
   if (!g_temp_folder.empty()) std::filesystem::remove_all(g_temp_folder, ignored);
+}
+
+// The frames' own pending bits say what to drop: they are set at once, also while a script file
+// holds the update messages back.
+void Host_Update_Pass() {
+  auto** root = static_cast<Quarn_2D**>(Host_Var_Get(L"$DB_2D_ROOT_PT", nullptr, nullptr, nullptr));
+  if (!root || !*root) return;
+  Database_2D_Update_A(~0ull, *root);
+  (*root)->Update_A_Set_Off(0x30, reinterpret_cast<void*>(uintptr_t(8)), ~0ull);
 }
 
 int Host_Session_Line(const std::wstring& line) {

@@ -16,6 +16,7 @@ struct Popup_State {
   std::mutex mutex;
   std::deque<int> answers;
   int default_answer = 0;
+  std::deque<std::pair<uint32_t, int>> form_answers;  // check bits, choice
   std::deque<Host_Popup_Entry> history;
   uint64_t count = 0;
 };
@@ -47,6 +48,9 @@ void Log(Host_Window owner, const Host_Popup_Entry& e) {
     line += L"] -> " + std::to_wstring(e.answer);
     if (e.answer >= 0) line += L" (" + e.buttons[size_t(e.answer)] + L")";
   }
+  for (size_t i = 0; i < e.checks.size(); ++i)
+    line += L" [" + std::wstring(e.check_values[i] ? L"x" : L" ") + L"] " + e.checks[i];
+  if (e.choice >= 0) line += L" " + e.choice_label + L" " + e.choices[size_t(e.choice)];
   Host_Report_Text(owner, HOST_POPUP_REPORT_CLASS, line.c_str());
 }
 
@@ -110,6 +114,39 @@ void Add_Buttons(Host_Popup_Entry& e, const Char* const* buttons) {
   for (; buttons && *buttons && **buttons; ++buttons) e.buttons.push_back(Wide(*buttons));
 }
 
+// A form's check boxes and choice list as shown.
+void Add_Controls(Host_Popup_Entry& e, const Host_Popup_Form& form) {
+  for (int i = 0; form.checks && form.checks[i] && *form.checks[i]; ++i) {
+    e.checks.push_back(form.checks[i]);
+    e.check_values.push_back(form.check_values ? form.check_values[i] : 0);
+  }
+  if (form.choice_label) {
+    e.choice_label = form.choice_label;
+    for (int i = 0; form.choices && form.choices[i] && *form.choices[i]; ++i) e.choices.push_back(form.choices[i]);
+    const int shown = form.choice ? *form.choice : -1;
+    e.choice = shown >= 0 && size_t(shown) < e.choices.size() ? shown : -1;
+  }
+  e.font = Wide(form.font_face);
+  if (form.font_weight) e.font += L" " + Wide(form.font_weight);
+}
+
+// The controls' answers: the next scripted form answer, else the states shown.
+void Answer_Controls(Host_Popup_Entry& e) {
+  Popup_State& s = State();
+  std::lock_guard<std::mutex> hold(s.mutex);
+  if (s.form_answers.empty()) return;
+  const auto [bits, choice] = s.form_answers.front();
+  s.form_answers.pop_front();
+  for (size_t i = 0; i < e.check_values.size() && i < 32; ++i) e.check_values[i] = (bits >> i) & 1;
+  if (choice >= 0 && size_t(choice) < e.choices.size()) e.choice = choice;
+}
+
+void Give_Back(const Host_Popup_Entry& e, Host_Popup_Form& form) {
+  if (form.check_values)
+    for (size_t i = 0; i < e.check_values.size(); ++i) form.check_values[i] = e.check_values[i];
+  if (form.choice && form.choice_label) *form.choice = e.choice;
+}
+
 }  // namespace
 
 int Host_Popup_Message(Host_Window owner, const wchar_t* title, const wchar_t* heading,
@@ -137,6 +174,25 @@ int Host_Popup_Query(Host_Window owner, const char* title, const char* heading, 
   return Show_Query(owner, std::move(e));
 }
 
+int Host_Popup_Query_Form(Host_Window owner, const wchar_t* title, const wchar_t* heading,
+                          const wchar_t* body, const wchar_t* const* buttons, Host_Popup_Form* form,
+                          int width, int height, int key) {
+  Host_Popup_Entry e = Entry(title, heading, body, width, height, key);
+  Add_Buttons(e, buttons);
+  if (form) {
+    Add_Controls(e, *form);
+    Answer_Controls(e);
+    Give_Back(e, *form);
+  }
+  return Show_Query(owner, std::move(e));
+}
+
+void Host_Popup_Form_Answer_Push(uint32_t checks, int choice) {
+  Popup_State& s = State();
+  std::lock_guard<std::mutex> hold(s.mutex);
+  s.form_answers.emplace_back(checks, choice);
+}
+
 void Host_Popup_Answer_Push(int answer) {
   Popup_State& s = State();
   std::lock_guard<std::mutex> hold(s.mutex);
@@ -153,6 +209,7 @@ void Host_Popup_Reset() {
   Popup_State& s = State();
   std::lock_guard<std::mutex> hold(s.mutex);
   s.answers.clear();
+  s.form_answers.clear();
   s.default_answer = 0;
   s.history.clear();
   s.count = 0;

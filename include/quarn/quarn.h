@@ -47,6 +47,7 @@
 #include <quarn/display/Critical.h>
 #include <quarn/display/OpenGL_Context.h>
 #include <quarn/display/OpenGL_Text.h>
+#include <quarn/display/Dispatch.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 #include <quarn/display/Window_Change.h>
@@ -67,3 +68,5 @@
 
 #include <quarn/algorithms/GEMS.h>
 #include <quarn/algorithms/Arts_3D.h>
+#include <quarn/undo/Undo.h>
+#include <quarn/undo/Undo_Pixel.h>

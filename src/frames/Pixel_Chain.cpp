@@ -5,7 +5,7 @@
 #include <quarn/classes/Quarn_2D.h>
 
 #include "script/Remembered_Variable.h"
-#include "undo/Undo_Pixel_Record.h"
+#include <quarn/undo/Undo_Pixel.h>
 
 #include <atomic>
 

@@ -1,74 +1,17 @@
 // Layers that cannot be allocated: each failure is reported, leaves no half-made layer behind
 // and a later call succeeds once memory is back. The tests run in a child process whose address
 // space is capped just above what it already uses.
+#include "Memory_Cap.h"
 #include "frames/Frame_Layers_Host.h"
 
-#include <malloc.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <functional>
 #include <numeric>
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define LAYERS_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define LAYERS_SANITIZED 1
-#endif
-#endif
 
 namespace {
 
 using namespace layers_test;
-
-size_t Address_Space_Used() {
-  std::ifstream statm("/proc/self/statm");
-  size_t pages = 0;
-  statm >> pages;
-  return pages * size_t(sysconf(_SC_PAGESIZE));
-}
-
-// Caps the address space at its present size plus headroom for as long as it lives.
-class Address_Limit {
-public:
-  explicit Address_Limit(size_t headroom) {
-    malloc_trim(0);  // free heap space would let allocations pass the cap unnoticed
-    getrlimit(RLIMIT_AS, &saved_);
-    rlimit capped = saved_;
-    capped.rlim_cur = Address_Space_Used() + headroom;
-    setrlimit(RLIMIT_AS, &capped);
-  }
-  ~Address_Limit() { setrlimit(RLIMIT_AS, &saved_); }
-
-private:
-  rlimit saved_{};
-};
-
-// Runs check in a child process; its exit code (0 when every check held) comes back.
-int In_Child(const std::function<int()>& check) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Blocks of 32 KB and more get their own mapping, so a capped layer fails on its rows while
-    // the small blocks of the reports still find heap space.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024);
-    const int code = check();
-    std::fflush(nullptr);
-    _exit(code);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
-int Fail(const char* what, const char* why) {
-  std::fprintf(stderr, "%s: %s\n", what, why);
-  return 1;
-}
+using memory_cap::Address_Limit;
+using memory_cap::Fail;
+using memory_cap::In_Child;
 
 struct Case {
   const char* what;
@@ -126,7 +69,7 @@ int Check_Case(const Case& c) {
 using Layer_Memory = Layers_Test;
 
 TEST_F(Layer_Memory, FailedAllocationsAreReportedAndLeaveNothingBehind) {
-#ifdef LAYERS_SANITIZED
+#ifdef MEMORY_CAP_SANITIZED
   GTEST_SKIP() << "the sanitizers reserve their address space up front";
 #endif
   for (const Case& c : Cases) EXPECT_EQ(In_Child([&] { return Check_Case(c); }), 0) << c.what;

@@ -26,6 +26,12 @@ struct Host_Popup_Entry {
   int key = 0;                        ///< Caller's key.
   bool query = false;                 ///< True for a query.
   int answer = -1;                    ///< Index of the button chosen; -1 for a message.
+  std::vector<std::wstring> checks;   ///< Check box labels of a form; empty otherwise.
+  std::vector<int> check_values;      ///< Check box states (1 ticked) as answered.
+  std::wstring choice_label;          ///< Label of a form's choice list; empty for none.
+  std::vector<std::wstring> choices;  ///< Entries of the choice list.
+  int choice = -1;                    ///< Entry of the choice list as answered; -1 none.
+  std::wstring font;                  ///< Font face and weight a form asks for; empty: default.
 };
 
 /// Shows a pop-up for real; returns the chosen button (queries) or anything (messages). A
@@ -49,6 +55,29 @@ HOSTKIT_API int Host_Popup_Query(Host_Window owner, const wchar_t* title, const 
 HOSTKIT_API int Host_Popup_Query(Host_Window owner, const char* title, const char* heading,
                                  const char* body, const char* const* buttons, int width,
                                  int height, int key);
+
+/// The controls a form adds to a query; the arrays it points to stay the caller's.
+struct Host_Popup_Form {
+  const wchar_t* const* checks = nullptr;   ///< Check box labels, ended by null or "".
+  int* check_values = nullptr;              ///< One state per box (1 ticked): shown, then answered.
+  const wchar_t* choice_label = nullptr;    ///< Label of the choice list, or null for none.
+  const wchar_t* const* choices = nullptr;  ///< Its entries, ended by null or "".
+  int* choice = nullptr;                    ///< Entry shown selected (-1 none), then the one chosen.
+  const wchar_t* font_face = nullptr;       ///< Font face of the form, or null for the default.
+  const wchar_t* font_weight = nullptr;     ///< Font weight ("bold", "normal"), or null.
+};
+
+/// A question with the extra controls of form: returns the button pressed as Host_Popup_Query
+/// does and writes the controls' answers back into form. Scripted answers give the button from
+/// the answer queue and the controls from Host_Popup_Form_Answer_Push (else they keep what was
+/// shown); a handler answers the button only.
+HOSTKIT_API int Host_Popup_Query_Form(Host_Window owner, const wchar_t* title,
+                                      const wchar_t* heading, const wchar_t* body,
+                                      const wchar_t* const* buttons, Host_Popup_Form* form,
+                                      int width, int height, int key);
+/// Queues the controls' answer of a coming form: box i ticked when bit i of checks is set, and
+/// the chosen entry (-1 keeps the one shown).
+HOSTKIT_API void Host_Popup_Form_Answer_Push(uint32_t checks, int choice);
 
 /// Queues the answer of a coming query (answers are used first in, first out).
 HOSTKIT_API void Host_Popup_Answer_Push(int answer);

@@ -1,0 +1,125 @@
+// A host for the undo and dispatch tests: the default variables, a main window whose messages the
+// test reads, an empty undo ring, and frames over one image record when a test asks for them.
+#pragma once
+
+#include <quarn/quarn.h>
+
+#include <platform/PlatformMessage.h>
+#include <platform/PlatformWindow.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace undo_test {
+
+template <class T>
+T* Var(const wchar_t* name) {
+  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
+}
+
+/// The 256 marks of "$UNDO_TAG" (the variable holds their address).
+inline uint8_t* Marks() { return *Var<uint8_t*>(L"$UNDO_TAG"); }
+
+/// A plain group node of the 2D tree.
+struct Group : Quarn_2D {
+  explicit Group(const wchar_t* name) {
+    Name_Set(L"%ls", name);
+    Class_A_Set(0x2001);
+  }
+};
+
+/// Frames over one record of columns x rows x slices 16-bit pixels: root -> series -> frames.
+class Frame_Set {
+public:
+  Frame_Set(int columns, int rows, int slices) {
+    std::vector<int16_t> grey(size_t(columns) * rows * slices);
+    for (size_t i = 0; i < grey.size(); ++i) grey[i] = int16_t(i % 997);
+    Host_Image_Record* record = Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data());
+    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
+    list[0] = record;
+    file_ = std::make_unique<Quarn_2D_File>(L"/undo/series.dcm", list);
+    auto* series = new Group(L"series");
+    root.Child_Add(series);
+    for (int n = 0; n < slices; ++n) {
+      Class_2D_Frame_Insert(series, file_.get(), 0, 0, n);
+      frames.push_back(static_cast<Quarn_2D_Frame*>(series->Child_Get_Pt(-1)));
+    }
+    *Var<void*>(L"$DB_2D_ROOT_PT") = &root;
+  }
+  ~Frame_Set() {
+    *Var<void*>(L"$DB_2D_ROOT_PT") = nullptr;
+    root.Child_Delete();  // the frames go before the record they point into
+  }
+  Frame_Set(const Frame_Set&) = delete;
+  Frame_Set& operator=(const Frame_Set&) = delete;
+
+  Host_Image_Record* Record() const { return file_->Record_Get(0); }
+  /// The record's tag byte at a pixel of frame n.
+  uint8_t& Tag(int n, int x, int y) const {
+    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
+  }
+  /// The record's grey value at a pixel of frame n.
+  int16_t& Grey(int n, int x, int y) const {
+    return *static_cast<int16_t*>(Host_Image_Pixel(nullptr, Record(), Record()->pixels, 0, x, y, n, 0));
+  }
+  /// The host's update pass: frames drop the layers their pending bits name.
+  void Update_Pass() {
+    Database_2D_Update_A(~0ull, &root);
+    root.Update_A_Set_Off(0x30, reinterpret_cast<void*>(uintptr_t(8)), ~0ull);
+  }
+
+  Quarn_2D_Root root;
+  std::vector<Quarn_2D_Frame*> frames;
+
+private:
+  std::unique_ptr<Quarn_2D_File> file_;
+};
+
+/// Default variables, a main window, the undo ring emptied; pop-ups answered from a script.
+class Undo_Host : public ::testing::Test {
+public:
+  void SetUp() override {
+    Host_Var_Default_Install();
+    // A plain 256-byte lock table reads the same whether or not the reader honours the array flag.
+    static uint8_t no_locks[256] = {};
+    Host_Var_Define(L"$TAG_LOCK", VARIABLE_CHAR | VARIABLE_UNSIGNED, 256, no_locks);
+    Fct_Main_Var_Get = Host_Var_Get;
+    Host_Main_Window = Platform_Window_Create(L"main", 100, 100, nullptr);
+    // One window, index 0, in the host's list: "all windows" reaches it.
+    window_ = std::make_unique<Quarn_Window>(0);
+    window_->hwnd = Host_Main_Window;
+    (*Var<void**>(L"$WINDOW_PT"))[0] = window_.get();
+    *Var<int>(L"$WINDOW_NB") = 1;
+    Host_Popup_Reset();
+    Undo_Create();
+    Undo_Reset();
+  }
+  void TearDown() override {
+    *Var<int>(L"$WINDOW_NB") = 0;
+    (*Var<void**>(L"$WINDOW_PT"))[0] = nullptr;
+    Undo_Cleanup();
+    Host_Popup_Reset();
+    Platform_Window_Destroy(Host_Main_Window);
+    Host_Main_Window = nullptr;
+  }
+
+  /// Takes every queued message off the main window; returns how many had the id.
+  static int Messages(uint32_t id) {
+    int n = 0;
+    Platform_Message m;
+    while (Platform_Peek_Message(Host_Main_Window, &m, 1)) n += m.id == id;
+    return n;
+  }
+
+  /// The host's window.
+  Quarn_Window* Window() const { return window_.get(); }
+
+private:
+  std::unique_ptr<Quarn_Window> window_;
+};
+
+}  // namespace undo_test
