@@ -127,9 +127,17 @@ bool Is_Style(wchar_t c) { return (c >= 1 && c <= 6) || (c >= 0xF0 && c <= 0xF2)
 constexpr size_t kFirstBuffer = 1024;
 constexpr size_t kMaxBuffer = 1 << 20;
 
-void Deliver(uint32_t cls, const std::wstring& text) {
-  std::lock_guard<std::mutex> hold(g_sink_mutex);
-  for (Host_Report_Capture* c : g_captures) c->Add(cls, text);
+// Lines a capture takes without growing its list: a report of memory running out must still be
+// kept, and the text it moves in is the one already formatted.
+constexpr size_t kCaptureReserve = 256;
+
+void Deliver_Locked(uint32_t cls, std::wstring& text) {
+  for (size_t i = 0; i < g_captures.size(); ++i) {
+    if (i + 1 == g_captures.size() && !g_log && g_echo == HOST_ECHO_OFF)
+      g_captures[i]->Take(cls, text);  // the last one to see the text may keep it
+    else
+      g_captures[i]->Add(cls, text);
+  }
   if (g_log) {
     std::fprintf(g_log, "[%08X] %s\n", cls, Host_Report_Plain(text).c_str());
     std::fflush(g_log);
@@ -138,6 +146,15 @@ void Deliver(uint32_t cls, const std::wstring& text) {
     std::fprintf(stderr, "%s\n", Host_Report_Plain(text).c_str());
   else if (g_echo == HOST_ECHO_ANSI)
     std::fprintf(stderr, "%s\033[0m\n", Host_Report_Ansi(text).c_str());
+}
+
+// Reporting never throws: when memory has run out, what cannot be kept is dropped.
+void Deliver(uint32_t cls, std::wstring&& text) noexcept {
+  std::lock_guard<std::mutex> hold(g_sink_mutex);
+  try {
+    Deliver_Locked(cls, text);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 }  // namespace
@@ -180,8 +197,23 @@ int Host_Format_V(wchar_t* buffer, size_t size, const wchar_t* format, va_list a
   return std::vswprintf(buffer, size, format, args);
 }
 
+namespace {
+int Report_Narrow(uint32_t cls, const char* format, va_list args);
+int Report_Wide(uint32_t cls, const wchar_t* format, va_list args);
+}  // namespace
+
 int Host_Report_V(Host_Window, uint32_t cls, const char* format, va_list args) {
   if (!Host_Report_Enabled(cls) || !format) return 0;
+  try {
+    return Report_Narrow(cls, format, args);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the line could not be built: memory has run out
+  }
+}
+
+namespace {
+
+int Report_Narrow(uint32_t cls, const char* format, va_list args) {
   char first[kFirstBuffer];
   va_list copy;
   va_copy(copy, args);
@@ -201,8 +233,7 @@ int Host_Report_V(Host_Window, uint32_t cls, const char* format, va_list args) {
   return 1;
 }
 
-int Host_Report_V(Host_Window, uint32_t cls, const wchar_t* format, va_list args) {
-  if (!Host_Report_Enabled(cls) || !format) return 0;
+int Report_Wide(uint32_t cls, const wchar_t* format, va_list args) {
   // swprintf does not tell the needed size, so the buffer doubles until the line fits.
   std::vector<wchar_t> buf(kFirstBuffer);
   for (;;) {
@@ -219,6 +250,17 @@ int Host_Report_V(Host_Window, uint32_t cls, const wchar_t* format, va_list args
   }
   Deliver(cls, std::wstring(format));  // an encoding error: keep the format rather than nothing
   return 1;
+}
+
+}  // namespace
+
+int Host_Report_V(Host_Window, uint32_t cls, const wchar_t* format, va_list args) {
+  if (!Host_Report_Enabled(cls) || !format) return 0;
+  try {
+    return Report_Wide(cls, format, args);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
 }
 
 int Host_Report(Host_Window owner, uint32_t cls, const char* format, ...) {
@@ -315,6 +357,7 @@ std::string Host_Report_Ansi(const std::wstring& text) {
 // ---- capture ----------------------------------------------------------------------------------
 
 struct Host_Report_Capture::Impl {
+  Impl() { lines.reserve(kCaptureReserve); }
   mutable std::mutex mutex;
   std::vector<Host_Report_Line> lines;
 };
@@ -339,6 +382,11 @@ Host_Report_Capture::~Host_Report_Capture() {
 void Host_Report_Capture::Add(uint32_t cls, const std::wstring& text) {
   std::lock_guard<std::mutex> hold(impl_->mutex);
   impl_->lines.push_back({cls, text});
+}
+
+void Host_Report_Capture::Take(uint32_t cls, std::wstring& text) {
+  std::lock_guard<std::mutex> hold(impl_->mutex);
+  impl_->lines.push_back({cls, std::move(text)});
 }
 
 std::vector<Host_Report_Line> Host_Report_Capture::Lines() const {

@@ -85,6 +85,8 @@ public:
 
   /// Called by the reporting function for every shown line; not for callers.
   void Add(uint32_t cls, const std::wstring& text);
+  /// As Add, keeping the text itself (no copy, so it works when memory has run out); not for callers.
+  void Take(uint32_t cls, std::wstring& text);
 
 private:
   bool all_;
