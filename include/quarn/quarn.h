@@ -60,3 +60,5 @@
 #include <quarn/script/Script_Vars.h>
 
 #include <quarn/modules/Module_Functions.h>
+
+#include <quarn/algorithms/Noise.h>
