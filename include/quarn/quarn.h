@@ -62,3 +62,4 @@
 #include <quarn/modules/Module_Functions.h>
 
 #include <quarn/algorithms/Noise.h>
+#include <quarn/algorithms/Volume_Test.h>
