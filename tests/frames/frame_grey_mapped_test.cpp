@@ -109,21 +109,6 @@ void Place(Quarn_2D* node, const Mat4& m) {
   node->mat_child_to_parent = Is_Identity(m) && node->Class_A_Get() == Quarn_2D_Frame::Class_A ? nullptr : new Mat4(m);
 }
 
-std::vector<int> Chain_Reads(Quarn_2D_Frame* f) {
-  EXPECT_EQ(f->work_gli, nullptr);
-  std::vector<int> out;
-  for (int y = 0; y < f->height; ++y)
-    for (int x = 0; x < f->width; ++x) out.push_back(Grey(f, float(x), float(y)));
-  return out;
-}
-
-std::vector<int> Layer_Cells(Quarn_2D_Frame* f) {
-  std::vector<int> out;
-  for (int y = 0; y < f->height; ++y)
-    for (int x = 0; x < f->width; ++x) out.push_back(f->work_gli[y][x]);
-  return out;
-}
-
 using Grey_Mapped = Layers_Test;
 
 TEST_F(Grey_Mapped, HoldsWhatTheChainReadsForEveryKindAndView) {
