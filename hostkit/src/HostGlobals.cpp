@@ -11,6 +11,7 @@
 void (*Host_Progress_Hook)(float fraction) = nullptr;
 const wchar_t* Host_Install_Dir = L"./";
 const wchar_t* Host_Scratch_Dir = L"/tmp/";
+const wchar_t* Host_Cache_Dir = L"/tmp/quarn-cache/";
 const wchar_t* Host_Program_Name = L"quarn";
 const wchar_t* Host_Program_Version = HOSTKIT_VERSION;
 
@@ -27,6 +28,16 @@ void Keep(const wchar_t*& global, const std::string& utf8) {
 std::string With_Slash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
+}
+
+// The user's cache folder by the freedesktop rule, with a folder of the kit's own in it.
+std::string Cache_Folder() {
+  constexpr const char* Own_Folder = "quarn/";
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  if (xdg && *xdg == '/') return With_Slash(xdg) + Own_Folder;
+  const char* home = std::getenv("HOME");
+  if (home && *home == '/') return With_Slash(home) + ".cache/" + Own_Folder;
+  return std::string();
 }
 
 std::string Executable_Path() {
@@ -53,6 +64,8 @@ struct Defaults {
       }
       const char* tmp = std::getenv("TMPDIR");
       if (tmp && *tmp) Keep(Host_Scratch_Dir, With_Slash(tmp));
+      const std::string cache = Cache_Folder();
+      if (!cache.empty()) Keep(Host_Cache_Dir, cache);
     } catch (...) {  // out of memory at load: the constant defaults stay
     }
   }

@@ -70,3 +70,5 @@
 #include <quarn/algorithms/Arts_3D.h>
 #include <quarn/undo/Undo.h>
 #include <quarn/undo/Undo_Pixel.h>
+#include <quarn/algorithms/Noise.h>
+#include <quarn/algorithms/Volume_Test.h>

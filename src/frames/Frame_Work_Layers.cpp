@@ -6,6 +6,7 @@
 #include "classes/Tree_Trace.h"
 #include "frames/Frame_Layer_Buffer.h"
 #include "frames/Grey_Direct_Read.h"
+#include "frames/Grey_Mapped_Read.h"
 #include "frames/Frame_Access_Slots.h"
 #include "frames/Pixel_Chain.h"
 
@@ -108,6 +109,8 @@ int32_t** Quarn_2D_Frame::Work_GLI_Load() {
   }
   if (Grey_Direct_Fill(this, rows))
     QUARN_REPORT(msg::Class, "-> Work_GLI_Load: rows read straight from the record");
+  else if (Grey_Mapped_Fill(this, rows))
+    QUARN_REPORT(msg::Class, "-> Work_GLI_Load: rows mapped through the chain's matrices");
   else
     Grey_Fill(this, rows);
   View_Set(work_gli, rows);

@@ -5,10 +5,10 @@
 #include <quarn/frames/Quarn_2D_Frame.h>
 
 #include "frames/Frame_Access_Slots.h"
+#include "frames/Grey_Convert.h"
 #include "frames/Pixel_Chain.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quarn {
 
@@ -22,25 +22,6 @@ bool Chain_Is_Plain(Quarn_2D_Frame* frame) {
     if (node->fct_read_gli != &Node_Read_GLI || node->mat_child_to_parent) return false;
   }
   return false;
-}
-
-// One element of a plane of kind Kind as the host reads it.
-template <int Kind, class T>
-int Stored(const uint8_t* p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return int(v);
-}
-
-template <>
-int Stored<HOST_PIXEL_RGBA, uint32_t>(const uint8_t* p) {
-  return int(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
-
-template <int Kind, class T>
-void Convert(const uint8_t* plane, int count, int32_t pad, int32_t* out) {
-  for (int i = 0; i < count; ++i)
-    out[i] = Grey_Classify(Kind, pad, Stored<Kind, T>(plane + size_t(i) * sizeof(T)));
 }
 
 // Float planes (and any kind not listed) go through the host's own conversion pixel by pixel.
@@ -61,16 +42,10 @@ void Row_Fill(Host_Image_Record* r, int y, int slice, int time, int count, int32
   const size_t size = size_t(Host_Image_Kind_Size(r->kind));
   if (!first || !last || size_t(last - first) != size_t(count - 1) * size)
     return Convert_By_Host(r, y, slice, time, count, out);
-  switch (r->kind) {
-    case HOST_PIXEL_U8: return Convert<HOST_PIXEL_U8, uint8_t>(first, count, r->pad_value, out);
-    case HOST_PIXEL_S8: return Convert<HOST_PIXEL_S8, int8_t>(first, count, r->pad_value, out);
-    case HOST_PIXEL_U16: return Convert<HOST_PIXEL_U16, uint16_t>(first, count, r->pad_value, out);
-    case HOST_PIXEL_S16: return Convert<HOST_PIXEL_S16, int16_t>(first, count, r->pad_value, out);
-    case HOST_PIXEL_S32: return Convert<HOST_PIXEL_S32, int32_t>(first, count, r->pad_value, out);
-    case HOST_PIXEL_RGBA:
-      return Convert<HOST_PIXEL_RGBA, uint32_t>(first, count, r->pad_value, out);
-    default: return Convert_By_Host(r, y, slice, time, count, out);
-  }
+  const bool read = With_Element_Kind(r->kind, [&]<int Kind, class T>() {
+    Grey_Run<Kind, T>(first, count, r->pad_value, out);
+  });
+  if (!read) Convert_By_Host(r, y, slice, time, count, out);
 }
 
 }  // namespace

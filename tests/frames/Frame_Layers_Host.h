@@ -95,6 +95,21 @@ inline int Tag(Quarn_2D_Frame* f, float x, float y) {
 inline int Write(Quarn_2D_Frame* f, float x, float y, int tag) {
   return f->fct_write_tag(f, f->image, Vec4(x, y, float(f->z_index), float(f->t_index)), tag);
 }
+/// Every pixel of the frame's area as the chain reads it while no layer is loaded.
+inline std::vector<int> Chain_Reads(Quarn_2D_Frame* f) {
+  EXPECT_EQ(f->work_gli, nullptr);
+  std::vector<int> out;
+  for (int y = 0; y < f->height; ++y)
+    for (int x = 0; x < f->width; ++x) out.push_back(Grey(f, float(x), float(y)));
+  return out;
+}
+/// Every cell of the frame's working grey layer, rows after rows.
+inline std::vector<int> Layer_Cells(Quarn_2D_Frame* f) {
+  std::vector<int> out;
+  for (int y = 0; y < f->height; ++y)
+    for (int x = 0; x < f->width; ++x) out.push_back(f->work_gli[y][x]);
+  return out;
+}
 /// The record's tag byte at a pixel of slice 0 (or of the given slice).
 inline int Record_Tag(const Host_Image_Record* r, int x, int y, int slice = 0) {
   return r->tags[(size_t(slice) * r->rows + size_t(y)) * r->columns + size_t(x)];

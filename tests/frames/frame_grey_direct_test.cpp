@@ -48,22 +48,6 @@ const Case Cases[] = {
      }},
 };
 
-// Every pixel of the frame's area as the chain reads it while no layer is loaded.
-std::vector<int> Chain_Reads(Quarn_2D_Frame* f) {
-  EXPECT_EQ(f->work_gli, nullptr);
-  std::vector<int> out;
-  for (int y = 0; y < f->height; ++y)
-    for (int x = 0; x < f->width; ++x) out.push_back(Grey(f, float(x), float(y)));
-  return out;
-}
-
-std::vector<int> Layer_Cells(Quarn_2D_Frame* f) {
-  std::vector<int> out;
-  for (int y = 0; y < f->height; ++y)
-    for (int x = 0; x < f->width; ++x) out.push_back(f->work_gli[y][x]);
-  return out;
-}
-
 using Grey_Direct = Layers_Test;
 
 TEST_F(Grey_Direct, HoldsWhatTheChainReadsForEveryKind) {

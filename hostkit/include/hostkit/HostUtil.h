@@ -71,8 +71,11 @@ HOSTKIT_API void Host_RGB_To_HLS(float* r_h, float* g_l, float* b_s);
 /// Converts hue, lightness, saturation in 0..1 to red, green, blue in 0..1 (in place).
 HOSTKIT_API void Host_HLS_To_RGB(float* h_r, float* l_g, float* s_b);
 /// 2D discrete Fourier transform of row-major planes (width values per row); direction -1
-/// forward, +1 inverse (unscaled); a null imaginary input counts as zeros; outputs may be the
-/// inputs; 1 done, 0 failed (bad direction or size, missing plane, memory).
+/// forward, +1 inverse (unscaled); a null imaginary input counts as zeros (and takes the faster
+/// real-input transform); outputs may be the inputs; 1 done, 0 failed (bad direction or size,
+/// missing plane, memory). Plans are measured once per problem (or taken from the wisdom in
+/// Host_Cache_Dir) and shared: any thread may call, planning is serialised, and the same input
+/// gives the same output bit for bit on every thread.
 HOSTKIT_API int Host_FFT_2D(int direction, int width, int height, const double* real_in,
                             const double* imag_in, double* real_out, double* imag_out);
 /// Moves the pointer by an offset from where it is.
@@ -97,6 +100,10 @@ extern HOSTKIT_API void (*Host_Progress_Hook)(float fraction);
 extern HOSTKIT_API const wchar_t* Host_Install_Dir;
 /// Folder for scratch files, ending with '/'; by default $TMPDIR or /tmp.
 extern HOSTKIT_API const wchar_t* Host_Scratch_Dir;
+/// Folder of files the kit keeps between runs for this user (the FFT plans' wisdom), ending with
+/// '/'; by default quarn/ in $XDG_CACHE_HOME or in ~/.cache, else /tmp/quarn-cache/. Created when
+/// first written.
+extern HOSTKIT_API const wchar_t* Host_Cache_Dir;
 /// Program name used in reports; by default the running executable's file name.
 extern HOSTKIT_API const wchar_t* Host_Program_Name;
 /// Program version used in reports; by default the kit's own version.

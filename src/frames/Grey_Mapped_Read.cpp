@@ -1,0 +1,343 @@
+// Loading a working grey layer through the chain's matrices a row at a time: the same values as
+// one chain walk per pixel, without the walk.
+#include "frames/Grey_Mapped_Read.h"
+
+#include <quarn/frames/Frame_Layers.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
+#include "frames/Frame_Access_Slots.h"
+#include "frames/Grey_Convert.h"
+#include "frames/Pixel_Chain.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <vector>
+
+namespace quarn {
+
+namespace {
+
+// A float holds every multiple of 2^-g up to 2^24 * 2^-g exactly.
+constexpr double Float_Exact_Limit = 16777216.0;
+// Grids finer than 2^-60 are not followed: such coordinates are mapped pixel by pixel.
+constexpr int Finest_Grain = 60;
+
+// How one coordinate varies along a row.
+enum class Lane_Kind : uint8_t {
+  Constant,  ///< the same at every column
+  Lattice,   ///< start + column * step, every value exact on a grid of 2^-grain
+  General,   ///< anything else: one value per column
+};
+
+struct Lane {
+  Lane_Kind kind = Lane_Kind::Constant;
+  double start = 0;     // value at column 0 (a float's value)
+  double step = 0;      // Lattice: change per column
+  int grain = 0;        // Constant, Lattice: values are whole multiples of 2^-grain; -1 finer
+  double bound = 0;     // Constant, Lattice: largest magnitude along the row
+  const float* values = nullptr;  // General
+  bool finite = true;   // General: no value is infinite or not a number
+};
+
+// Smallest g >= 0 such that v * 2^g is whole; -1 when there is none up to Finest_Grain.
+int Grain_Of(double v) {
+  if (!std::isfinite(v)) return -1;
+  if (v == 0) return 0;
+  int exponent;
+  const double fraction = std::frexp(std::fabs(v), &exponent);  // v = fraction * 2^exponent
+  // The 53 bits of the fraction as a whole number, and how many of its low bits are zero.
+  const auto mantissa = uint64_t(std::ldexp(fraction, 53));
+  const int grain = std::max(0, 53 - exponent - std::countr_zero(mantissa));
+  return grain > Finest_Grain ? -1 : grain;
+}
+
+Lane Constant_Lane(float v) { return {Lane_Kind::Constant, double(v), 0, Grain_Of(v), std::fabs(double(v))}; }
+
+// A node maps (x, y, z, 1) by its matrix; a matrix that could divide by w is not followed.
+bool Affine(const Mat4& m) {
+  for (const auto& row : m.m)
+    for (double v : row)
+      if (!std::isfinite(v)) return false;
+  return m.m[0][3] == 0 && m.m[1][3] == 0 && m.m[2][3] == 0 && m.m[3][3] == 1;
+}
+
+// The matrices a grey read meets from the frame up to the root; false when a node hooks the
+// read, a matrix is not affine or the chain does not reach the root.
+bool Chain_Matrices(Quarn_2D_Frame* frame, std::vector<const Mat4*>& out) {
+  if (frame->fct_read_gli && frame->fct_read_gli != &Frame_Read_GLI) return false;
+  for (Quarn_2D* node = frame;;) {
+    if (const Mat4* m = node->mat_child_to_parent) {
+      if (!Affine(*m)) return false;
+      out.push_back(m);
+    }
+    Quarn_2D* parent = node->Parent_Get_Pt();
+    if (!parent) return false;
+    if (parent->fct_read_gli == &Root_Read_GLI) return true;
+    if (parent->fct_read_gli != &Node_Read_GLI) return false;
+    node = parent;
+  }
+}
+
+// The root's element addressing, learnt from the host once per load.
+struct Plane {
+  const uint8_t* base = nullptr;
+  long long stride[4] = {};  // bytes per column, row, slice, time point
+  int extent[4] = {};        // columns, rows, slices, time points
+};
+
+const uint8_t* Address(Host_Image_Record* r, int x, int y, int slice, int time) {
+  return static_cast<const uint8_t*>(Host_Image_Pixel(nullptr, r, nullptr, 0, x, y, slice, time));
+}
+
+// False when the record's pixels are not one regular block (or there are none).
+bool Plane_Of(Host_Image_Record* r, Plane& p) {
+  p.extent[0] = r->columns, p.extent[1] = r->rows, p.extent[2] = r->slices, p.extent[3] = r->times;
+  p.base = Address(r, 0, 0, 0, 0);
+  if (!p.base) return false;
+  long long last = 0;
+  for (int axis = 0; axis < 4; ++axis) {
+    if (p.extent[axis] < 2) continue;
+    int at[4] = {0, 0, 0, 0};
+    at[axis] = 1;
+    const uint8_t* next = Address(r, at[0], at[1], at[2], at[3]);
+    if (!next) return false;
+    p.stride[axis] = next - p.base;
+    last += p.stride[axis] * (p.extent[axis] - 1);
+  }
+  const uint8_t* end = Address(r, p.extent[0] - 1, p.extent[1] - 1, p.extent[2] - 1, p.extent[3] - 1);
+  return end && end - p.base == last;
+}
+
+// The chain's matrices applied to whole rows: each coordinate kept as a constant, a stepped
+// lattice or one value per column, whichever reproduces the chain's arithmetic exactly.
+class Row_Mapper {
+public:
+  Row_Mapper(const std::vector<const Mat4*>& matrices, int width)
+      : matrices_(matrices), width_(width), store_(size_t(width) * Scratch_Rows), sums_(size_t(width)) {
+    for (const Mat4* m : matrices) {
+      Grains g;
+      for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 3; ++j) g.of[i][j] = Grain_Of(m->m[i][j]);
+      grains_.push_back(g);
+    }
+  }
+
+  // The record coordinates (column, row, slice) at every column of row y of slice z, time t.
+  std::array<Lane, 3> Map(float y, float z, float t) {
+    std::array<Lane, 3> lanes = {Column_Lane(), Constant_Lane(y), Constant_Lane(z)};
+    Vec4 first(0.0f, y, z, t);
+    int side = 0;
+    for (size_t k = 0; k < matrices_.size(); ++k) {
+      const Mat4& m = *matrices_[k];
+      first *= m;  // column 0 through the chain's own transform
+      const float at_first[3] = {first.x, first.y, first.z};
+      std::array<Lane, 3> next;
+      for (int j = 0; j < 3; ++j)
+        next[size_t(j)] = Combine(lanes, m, grains_[k], j, at_first[j], Row(side * 3 + j));
+      lanes = next;
+      side ^= 1;
+    }
+    return lanes;
+  }
+
+private:
+  // Two sides of three rows: the values a node makes from the other side's.
+  static constexpr int Scratch_Rows = 6;
+
+  // Grain_Of each weight of a matrix (rows 0 ... 3, columns 0 ... 2).
+  struct Grains {
+    int of[4][3];
+  };
+
+  float* Row(int i) { return store_.data() + size_t(i) * size_t(width_); }
+
+  Lane Column_Lane() const {
+    if (width_ < 2) return Constant_Lane(0.0f);
+    return {Lane_Kind::Lattice, 0.0, 1.0, 0, double(width_ - 1)};
+  }
+
+  // Coordinate j after matrix m, from the coordinates before it.
+  Lane Combine(const std::array<Lane, 3>& in, const Mat4& m, const Grains& grains, int j, float at_first,
+               float* out) {
+    bool varying = false, general = false;
+    for (int i = 0; i < 3; ++i) {
+      const Lane& l = in[size_t(i)];
+      // A zero weight removes a coordinate, unless a product is not a number.
+      if (m.m[i][j] == 0 && (l.kind != Lane_Kind::General || l.finite)) continue;
+      varying |= l.kind != Lane_Kind::Constant;
+      general |= l.kind == Lane_Kind::General;
+    }
+    if (!varying) return Constant_Lane(at_first);
+    Lane stepped;
+    if (!general && Exact_Step(in, m, grains, j, at_first, stepped)) return stepped;
+    return Evaluate(in, m, j, out);
+  }
+
+  // Every term on a grid that a float holds along the whole row: the chain's arithmetic is then
+  // exact, and stepping from column 0 gives its values.
+  static bool Exact_Step(const std::array<Lane, 3>& in, const Mat4& m, const Grains& grains, int j,
+                         float at_first, Lane& out) {
+    int grain = grains.of[3][j];
+    double bound = std::fabs(m.m[3][j]), step = 0;
+    if (grain < 0) return false;
+    for (int i = 0; i < 3; ++i) {
+      const double w = m.m[i][j];
+      if (w == 0) continue;
+      const Lane& l = in[size_t(i)];
+      const int g = grains.of[i][j];
+      if (g < 0 || l.grain < 0) return false;
+      grain = std::max(grain, g + l.grain);
+      bound += l.bound * std::fabs(w);
+      if (l.kind == Lane_Kind::Lattice) step += l.step * w;
+    }
+    if (grain > Finest_Grain || std::ldexp(bound, grain) > Float_Exact_Limit) return false;
+    out = {Lane_Kind::Lattice, double(at_first), step, grain, bound};
+    return true;
+  }
+
+  // Column by column with the transform's own operations: each coordinate (a float) times its
+  // weight in double, summed in the transform's order, rounded once to float.
+  Lane Evaluate(const std::array<Lane, 3>& in, const Mat4& m, int j, float* out) {
+    double* __restrict sum = sums_.data();
+    bool first = true;
+    for (int i = 0; i < 3; ++i) {
+      const Lane& l = in[size_t(i)];
+      // Adding a finite coordinate's zero product changes no sum (at most the sign of a zero).
+      const bool finite = l.kind == Lane_Kind::General ? l.finite : std::isfinite(l.start);
+      if (m.m[i][j] == 0 && finite) continue;
+      Term_Add(l, m.m[i][j], first, sum);
+      first = false;
+    }
+    if (first) For_Blocks(width_, [sum](int k) { sum[k] = 0; });
+    const double last = m.m[3][j];
+    float* __restrict o = out;
+    For_Blocks(width_, [&](int k) { o[k] = float(sum[k] + last); });
+    Lane l;
+    l.kind = Lane_Kind::General;
+    l.values = out;
+    l.finite = std::all_of(out, out + width_, [](float f) { return std::isfinite(f); });
+    return l;
+  }
+
+  // sum = (first ? 0 : sum) + coordinate * weight, per column.
+  void Term_Add(const Lane& l, double weight, bool first, double* __restrict sum) const {
+    auto add = [&](auto term) {
+      if (first) For_Blocks(width_, [&](int k) { sum[k] = term(k); });
+      else For_Blocks(width_, [&](int k) { sum[k] += term(k); });
+    };
+    if (l.kind == Lane_Kind::Constant) {
+      const double t = double(float(l.start)) * weight;
+      add([t](int) { return t; });
+    } else if (l.kind == Lane_Kind::Lattice) {
+      const double start = l.start, step = l.step;
+      add([=](int k) { return double(float(start + double(k) * step)) * weight; });
+    } else {
+      const float* __restrict v = l.values;
+      add([=](int k) { return double(v[k]) * weight; });
+    }
+  }
+
+  const std::vector<const Mat4*>& matrices_;
+  std::vector<Grains> grains_;
+  int width_;
+  std::vector<float> store_;
+  std::vector<double> sums_;
+};
+
+// Record indices of the columns of one row, and the reads they give.
+class Row_Reader {
+public:
+  Row_Reader(Host_Image_Record* record, const Plane& plane, int width)
+      : r_(record), p_(plane), width_(width), index_(size_t(width) * 3) {}
+
+  void Read(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
+    if (time < 0 || time >= p_.extent[3]) return std::fill(out, out + width_, GLI_NONE);
+    if (Contiguous(lanes, time, out)) return;
+    const int* __restrict ix = Indices(lanes[0], 0);
+    const int* __restrict iy = Indices(lanes[1], 1);
+    const int* __restrict iz = Indices(lanes[2], 2);
+    const int nx = p_.extent[0], ny = p_.extent[1], nz = p_.extent[2];
+    auto inside = [=](int x) {
+      return unsigned(ix[x]) < unsigned(nx) && unsigned(iy[x]) < unsigned(ny) && unsigned(iz[x]) < unsigned(nz);
+    };
+    const bool read = With_Element_Kind(r_->kind, [&]<int Kind, class T>() {
+      const uint8_t* base = p_.base + p_.stride[3] * time;
+      const long long sx = p_.stride[0], sy = p_.stride[1], sz = p_.stride[2];
+      const int32_t pad = r_->pad_value;
+      int32_t* __restrict o = out;
+      for (int x = 0; x < width_; ++x)
+        o[x] = inside(x) ? Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + sx * ix[x] + sy * iy[x] + sz * iz[x]))
+                         : GLI_NONE;
+    });
+    if (read) return;
+    for (int x = 0; x < width_; ++x) out[x] = inside(x) ? Root_Pixel_GLI(r_, ix[x], iy[x], iz[x], time) : GLI_NONE;
+  }
+
+private:
+  // The usual views keep whole record rows: column steps of one along a fixed row and slice.
+  bool Contiguous(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
+    const Lane &lx = lanes[0], &ly = lanes[1], &lz = lanes[2];
+    if (lx.kind != Lane_Kind::Lattice || lx.step != 1 || lx.start < 0 || ly.kind != Lane_Kind::Constant ||
+        lz.kind != Lane_Kind::Constant || p_.stride[0] != Host_Image_Kind_Size(r_->kind))
+      return false;
+    // From a start s >= 0, column x truncates to trunc(s) + x.
+    const int first = Trunc_Index(float(lx.start)), row = Trunc_Index(float(ly.start)),
+              slice = Trunc_Index(float(lz.start));
+    const bool in_plane = first >= 0 && row >= 0 && slice >= 0 && row < p_.extent[1] && slice < p_.extent[2];
+    const int count = in_plane ? std::clamp(p_.extent[0] - first, 0, width_) : 0;
+    const uint8_t* start = p_.base + p_.stride[0] * first + p_.stride[1] * row + p_.stride[2] * slice +
+                           p_.stride[3] * time;
+    const bool read = !count || With_Element_Kind(r_->kind, [&]<int Kind, class T>() {
+      Grey_Run<Kind, T>(start, count, r_->pad_value, out);
+    });
+    if (!read) return false;
+    std::fill(out + count, out + width_, GLI_NONE);
+    return true;
+  }
+
+  int* Indices(const Lane& l, int axis) {
+    int* __restrict out = index_.data() + size_t(axis) * size_t(width_);
+    if (l.kind == Lane_Kind::Constant) {
+      const int i = Trunc_Index(float(l.start));
+      For_Blocks(width_, [&](int k) { out[k] = i; });
+    } else if (l.kind == Lane_Kind::Lattice) {
+      const double start = l.start, step = l.step;
+      For_Blocks(width_, [&](int k) { out[k] = Trunc_Index(float(start + double(k) * step)); });
+    } else {
+      const float* __restrict v = l.values;
+      For_Blocks(width_, [&](int k) { out[k] = Trunc_Index(v[k]); });
+    }
+    return out;
+  }
+
+  Host_Image_Record* r_;
+  const Plane& p_;
+  int width_;
+  std::vector<int> index_;
+};
+
+}  // namespace
+
+bool Grey_Mapped_Fill(Quarn_2D_Frame* frame, int32_t** rows) {
+  std::vector<const Mat4*> matrices;
+  if (!Chain_Matrices(frame, matrices)) return false;
+  Host_Image_Record* record = frame->image;
+  if (!record || !record->pixels) {
+    // The root reads nothing from such a record.
+    for (int y = 0; y < frame->height; ++y) std::fill(rows[y], rows[y] + frame->width, GLI_NONE);
+    return true;
+  }
+  Plane plane;
+  if (!Plane_Of(record, plane)) return false;
+  Row_Mapper mapper(matrices, frame->width);
+  Row_Reader reader(record, plane, frame->width);
+  const float z = frame->z_index, t = frame->t_index;
+  // Time passes through every matrix unchanged.
+  const int time = Trunc_Index(t);
+  for (int y = 0; y < frame->height; ++y) reader.Read(mapper.Map(float(y), z, t), time, rows[y]);
+  return true;
+}
+
+}  // namespace quarn
