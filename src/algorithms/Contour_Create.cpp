@@ -10,7 +10,6 @@
 #include "script/Remembered_Variable.h"
 
 #include <atomic>
-#include <memory>
 #include <new>
 
 using namespace quarn;
@@ -59,6 +58,26 @@ void Mark_Again(Quarn_2D_Frame* frame, const uint8_t* wanted) {
     if (wanted[t]) Tag_Used_Mark(frame, t);
 }
 
+/// The working storage of the computations, kept from one to the next; the global critical
+/// section makes them take turns with it.
+struct Scratch {
+  Workspace workspace;
+  Tag_Contour results[Tag_Values];
+
+  // Storage grown past a large frame's needs goes back.
+  void Trim() {
+    constexpr size_t Kept_Points = size_t(1) << 20;
+    workspace.Trim();
+    for (Tag_Contour& r : results)
+      if (r.points.Size() > Kept_Points) r.~Tag_Contour(), new (&r) Tag_Contour;
+  }
+};
+
+Scratch& Scratch_Get() {
+  static Scratch scratch;
+  return scratch;
+}
+
 [[gnu::cold]] int Bad_Steps(int step_x, int step_y) {
   QUARN_REPORT(msg::Invalid, "%s: invalid step %dx%d (steps are 1 or more)", Label, step_x, step_y);
   return Out(0, "! step");
@@ -72,18 +91,14 @@ int Create_In_Section(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
   if (!store) return Out(0, "! contour");
   uint8_t wanted[Tag_Values];
   if (!Take_Marks(frame, tag_nb, wanted)) return Out(1, "no change");
-  std::unique_ptr<Tag_Contour[]> results(new (std::nothrow) Tag_Contour[Tag_Values]);
-  if (!results) {
-    Mark_Again(frame, wanted);
-    Memory_Error("fct_contour", __LINE__, "new", "Liste", Tag_Values, sizeof(Tag_Contour));
-    return Out(0, "! Liste");
-  }
+  Scratch& scratch = Scratch_Get();
   const Request request{key.flags, int(key.step_x), int(key.step_y), wanted};
-  const Outcome outcome = Contour_Extract(Source_Of(frame), request, results.get());
+  const Outcome outcome = Contour_Extract(Source_Of(frame), request, scratch.results, scratch.workspace);
   if (outcome == Outcome_Open)
     QUARN_REPORT(msg::Invalid, "%s: a boundary of %ls does not close (step %dx%d, flags %02X)", Label,
                  frame->Name_Get(), int(key.step_x), int(key.step_y), unsigned(key.flags));
-  const int committed = Store_Commit(frame, store, key, tag_nb, wanted, results.get(), outcome == Outcome_Done);
+  const int committed = Store_Commit(frame, store, key, tag_nb, wanted, scratch.results, outcome == Outcome_Done);
+  scratch.Trim();
   if (outcome != Outcome_Done || !committed) {
     Mark_Again(frame, wanted);
     return Out(0, outcome == Outcome_Open ? "! loop" : "! memory");

@@ -57,8 +57,26 @@ enum Outcome : int {
   Outcome_Done = 1,     ///< Every wanted tag has its points (and loops).
 };
 
+/// The working records of extractions, kept from one to the next so that a computation finds
+/// its storage grown already; one extraction at a time may use it.
+class QUARN_API Workspace {
+public:
+  Workspace();
+  ~Workspace();
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  /// Releases storage grown past what a common frame needs.
+  void Trim();
+
+  struct Records;
+  Records* records;  ///< The arrays themselves (opaque).
+};
+
 /// Extracts the wanted tags of source into result[t] (an array of Tag_Values entries; the
-/// entries of tags not wanted are left alone). The steps must be at least 1.
-QUARN_API Outcome Contour_Extract(const Tag_Source& source, const Request& request, Tag_Contour* result);
+/// entries of tags not wanted are left alone), with the working records of workspace. The steps
+/// must be at least 1.
+QUARN_API Outcome Contour_Extract(const Tag_Source& source, const Request& request, Tag_Contour* result,
+                                  Workspace& workspace);
 
 }  // namespace quarn::contour

@@ -35,8 +35,10 @@ bool Copy_In(Quarn_Buffer& buffer, const T* from, size_t count, const char* var)
   return true;
 }
 
-// A computed tag: three parts, the loops as children of the third.
+// A computed tag: three parts, the loops as children of the third. A tag without points keeps
+// no parts: it reads as no contour, like a tag never computed, and costs no buffers.
 bool Fill_Tag(Quarn_Buffer& tag, const Tag_Contour& contour) {
+  if (contour.points.Empty()) return tag.Sub_New(0), true;
   Quarn_Buffer* parts = tag.Sub_New(Tag_Parts);
   if (!parts) return Memory(__LINE__, "nb_pts[tag]", Tag_Parts, sizeof(Quarn_Buffer)), false;
   const uint32_t count = uint32_t(contour.points.Size());

@@ -51,7 +51,8 @@ struct Extracted {
 
 Extracted Extract(const Tag_Map& m, uint32_t flags, int sx, int sy) {
   Extracted e;
-  e.outcome = Contour_Extract(m.Source(), Request{flags, sx, sy, Wanted()}, e.tags.get());
+  static quarn::contour::Workspace workspace;  // reused, as the frames' computation does
+  e.outcome = Contour_Extract(m.Source(), Request{flags, sx, sy, Wanted()}, e.tags.get(), workspace);
   return e;
 }
 
