@@ -7,7 +7,7 @@ PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgdcm-dev
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test demo bench asan tsan fuzz clean
+.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-contour clean
 
 all: build
 
@@ -51,6 +51,15 @@ fuzz:
 	mkdir -p build-fuzz/corpus build-fuzz/artifacts && cp tests/script/scripts/*.qs build-fuzz/corpus/
 	build-fuzz/fuzz/script_fuzz -dict=fuzz/script_fuzz.dict -max_len=4096 -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus
+
+# Fuzzes the contour extraction for FUZZ_SECONDS under ASan+UBSan with random tag maps and steps.
+fuzz-contour:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUARN_BUILD_FUZZ=ON -DQUARN_SANITIZE=address \
+	  -DQUARN_BUILD_TESTS=OFF -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_APPS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target contour_fuzz
+	mkdir -p build-fuzz/contour-corpus build-fuzz/artifacts
+	build-fuzz/fuzz/contour_fuzz -max_len=4200 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/contour-corpus
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -60,3 +60,6 @@
 #include <quarn/script/Script_Vars.h>
 
 #include <quarn/modules/Module_Functions.h>
+#include <quarn/modules/Module_Registry.h>
+
+#include <quarn/algorithms/Contour.h>

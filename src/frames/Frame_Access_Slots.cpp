@@ -17,7 +17,20 @@ namespace quarn {
 namespace {
 
 // One byte per tag; a nonzero entry forbids overwriting that tag and writing it.
-Remembered_Variable g_tag_lock{L"$TAG_LOCK"};
+std::atomic<const uint8_t*> g_tag_lock{nullptr};
+
+// The lock table, looked up until the host has it. A table variable (VARIABLE_ARRAY) keeps a
+// pointer to its entries in its storage; a plain one keeps the entries themselves.
+const uint8_t* Tag_Lock_Table() {
+  if (const uint8_t* table = g_tag_lock.load(std::memory_order_acquire)) return table;
+  uint16_t flags = 0;
+  void* storage = Fct_Variable_Get(L"$TAG_LOCK", nullptr, &flags, nullptr, 1);
+  if (!storage) return nullptr;
+  const auto* table = (flags & VARIABLE_ARRAY) ? *static_cast<const uint8_t* const*>(storage)
+                                               : static_cast<const uint8_t*>(storage);
+  g_tag_lock.store(table, std::memory_order_release);
+  return table;
+}
 
 // Column and row of a point in the frame's layers; false outside them.
 bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {
@@ -62,7 +75,7 @@ int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
     if (!Cell_Of(*frame, point, x, y)) return 0;
     uint16_t& cell = rows[y][x];
     const int current = cell & 0xFF;
-    if (const auto* lock = g_tag_lock.As<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
+    if (const uint8_t* lock = Tag_Lock_Table(); lock && (lock[current] || lock[tag])) return 0;
     if (current == tag) return 0;
     // The tag overwritten loses a pixel: its contours change as much as those of the new one.
     Tag_Used_Mark(frame, current);

@@ -16,6 +16,7 @@ namespace contour_test {
 
 /// Variables the contours read; the library keeps their addresses, so they live for the process.
 struct Contour_Variables {
+  Quarn_2D_Root* root = nullptr;
   uint16_t tag_nb = 8;
   uint8_t lock_focus = 0;
   uint16_t lock_action = 0;
@@ -30,6 +31,7 @@ inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_U
   Contour_Variables& v = Variables();
   void* storage = nullptr;
   if (!std::wcscmp(name, L"$TAG_NB")) storage = &v.tag_nb;
+  else if (!std::wcscmp(name, L"$DB_2D_ROOT_PT")) storage = &v.root;
   else if (!std::wcscmp(name, L"$INTERFACE_LOCK_FOCUS")) storage = &v.lock_focus;
   else if (!std::wcscmp(name, L"$INTERFACE_LOCK_ACTION")) storage = &v.lock_action;
   else return layers_test::Lookup(name, count, flags, update);
@@ -143,6 +145,15 @@ inline long Twice_Area(const Loop& loop) {
     sum += long(a.x) * b.y - long(b.x) * a.y;
   }
   return sum;
+}
+
+/// True when the frame's contours were computed since the last look (their redraw mark was set);
+/// clears the mark.
+inline bool Recomputed(Quarn_2D_Frame* frame) {
+  void* const no_window = reinterpret_cast<void*>(uintptr_t(8));
+  const bool marked = frame->Redraw_Get_Bit(0x10, no_window, CONTOUR_REDRAW) != 0;
+  frame->Redraw_Set_Off(0x10, no_window, CONTOUR_REDRAW);
+  return marked;
 }
 
 /// A frame over a tag map (through a record, as the host reads one), $TAG_NB at 8.
