@@ -9,7 +9,7 @@ PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh clean
+.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh fuzz-contour clean
 
 all: build
 
@@ -72,6 +72,14 @@ fuzz-mesh:
 	mkdir -p build-fuzz/mesh-corpus build-fuzz/mesh-artifacts && cp fuzz/mesh_seeds/* tests/host/cube.obj build-fuzz/mesh-corpus/
 	build-fuzz/fuzz/mesh_fuzz -dict=fuzz/mesh_fuzz.dict -max_len=8192 -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/mesh-artifacts/ build-fuzz/mesh-corpus
+
+# Fuzzes the contour extraction for FUZZ_SECONDS under ASan+UBSan with random tag maps and steps.
+fuzz-contour:
+	$(FUZZ_CONFIGURE)
+	cmake --build build-fuzz -j $(JOBS) --target contour_fuzz
+	mkdir -p build-fuzz/contour-corpus build-fuzz/artifacts
+	build-fuzz/fuzz/contour_fuzz -max_len=4200 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/contour-corpus
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

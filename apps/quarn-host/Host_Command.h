@@ -2,6 +2,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+class Quarn_2D_Frame;
+class Quarn_Window;
 
 /// One module of the host: statements whose prefix is `prefix` go to `run`.
 struct Host_Command {
@@ -29,3 +33,14 @@ void Host_Files_Release();
 void Host_Print(const wchar_t* text);
 /// A word with its "$" references expanded, the values joined with blanks.
 std::wstring Host_Expand(const wchar_t* word);
+
+/// The host's window record, made (and made current) on first use; null when the host lacks the
+/// window variables.
+Quarn_Window* Host_Window_Get();
+/// Destroys the host's window record, if any.
+void Host_Window_Release();
+/// The frames selected in the host's window, in tree order.
+std::vector<Quarn_2D_Frame*> Host_Selected_Frames();
+
+/// Forgets the modules loaded so far (their shared objects stay mapped until the program ends).
+void Host_Modules_Release();

@@ -95,6 +95,8 @@ void Host_Session_End() {
   Database_2D_Free();
   Host_Files_Release();
   Host_Surface_Release();
+  Host_Window_Release();
+  Host_Modules_Release();
   Script_Cleanup();
   Fct_Critical_Cleanup();
   Host_Var_Clear();

@@ -72,3 +72,6 @@
 #include <quarn/undo/Undo_Pixel.h>
 #include <quarn/algorithms/Noise.h>
 #include <quarn/algorithms/Volume_Test.h>
+#include <quarn/modules/Module_Registry.h>
+
+#include <quarn/algorithms/Contour.h>

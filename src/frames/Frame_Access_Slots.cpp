@@ -56,7 +56,7 @@ int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point) {
 int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
   Quarn_2D_Frame* frame = quarn::Frame_Of(node);
   if (tag < 0 || tag > 255) return Tag_Out_Of_Range(frame, tag);
-  std::atomic_ref<uint8_t>(frame->tag_used[tag]).store(1, std::memory_order_relaxed);
+  Tag_Used_Mark(frame, tag);
   if (uint16_t** rows = frame->Work_TAG_Get()) {
     int x, y;
     if (!Cell_Of(*frame, point, x, y)) return 0;
@@ -64,10 +64,20 @@ int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
     const int current = cell & 0xFF;
     if (const auto* lock = g_tag_lock.Table<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
     if (current == tag) return 0;
+    // The tag overwritten loses a pixel: its contours change as much as those of the new one.
+    Tag_Used_Mark(frame, current);
     // The high byte belongs to whoever marks cells beside their tag; keep it.
     cell = uint16_t((cell & 0xFF00) | tag);
   }
   return Node_Write_TAG(node, image, point, tag);
+}
+
+void Tag_Used_Mark(Quarn_2D_Frame* frame, int tag) {
+  std::atomic_ref<uint8_t>(frame->tag_used[tag & 0xFF]).store(1, std::memory_order_relaxed);
+}
+
+void Tag_Used_Mark_All(Quarn_2D_Frame* frame) {
+  for (int tag = 0; tag < 256; ++tag) Tag_Used_Mark(frame, tag);
 }
 
 void Frame_Access_Slots_Install(Quarn_2D_Frame* frame) {

@@ -19,6 +19,11 @@ int Frame_Read_TAG(Quarn_2D* node, void* image, Vec4 point);
 /// chain. Returns what the chain returns, 0 when nothing is written.
 int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag);
 
+/// Marks a tag of the frame as changed since its contours were computed (any thread).
+void Tag_Used_Mark(Quarn_2D_Frame* frame, int tag);
+/// Marks every tag of the frame as changed.
+void Tag_Used_Mark_All(Quarn_2D_Frame* frame);
+
 /// Reads a layer view that worker threads read while the loading thread sets it.
 template <class T>
 T* View_Get(T*& view) {

@@ -51,8 +51,9 @@ struct Steps {
       : first(low < -1 ? low + std::ceil(-1.0 - low) : low), last(std::min<double>(high, size)) {}
 };
 
-// Tags of the pixels from the minimum corner of area to its maximum in steps of one.
-void Tag_Fill(Quarn_2D_Frame* frame, uint16_t** rows, const Region_2D& area) {
+// Tags of the pixels from the minimum corner of area to its maximum in steps of one; rows that
+// held tags before (reloaded) mark the tags that changed.
+void Tag_Fill(Quarn_2D_Frame* frame, uint16_t** rows, const Region_2D& area, bool reloaded) {
   const float z = frame->z_index, t = frame->t_index;
   const Steps ys(area.y_min, area.y_max, frame->height), xs(area.x_min, area.x_max, frame->width);
   for (double fy = ys.first; fy <= ys.last; fy += 1.0) {
@@ -61,7 +62,11 @@ void Tag_Fill(Quarn_2D_Frame* frame, uint16_t** rows, const Region_2D& area) {
     for (double fx = xs.first; fx <= xs.last; fx += 1.0) {
       const int x = Trunc_Index(float(fx));
       if (x < 0 || x >= frame->width) continue;
-      rows[y][x] = uint16_t(Chain_Read_TAG(frame, Vec4(float(fx), float(fy), z, t)) & 0xFF);
+      const uint16_t tag = uint16_t(Chain_Read_TAG(frame, Vec4(float(fx), float(fy), z, t)) & 0xFF);
+      // A reloaded rectangle is where the host changed tags behind the frame: both the tag that
+      // went and the one that came need their contours again.
+      if (reloaded && (rows[y][x] & 0xFF) != tag) Tag_Used_Mark(frame, rows[y][x]), Tag_Used_Mark(frame, tag);
+      rows[y][x] = tag;
     }
   }
 }
@@ -156,7 +161,7 @@ uint16_t** Quarn_2D_Frame::Work_TAG_Load() {
   // A new layer holds nothing yet: all of it is to be read.
   if (created) Region_Update_Set(nullptr);
   const Region_2D area = reg_update.x_max < reg_update.x_min ? Layer_Extent(*this) : reg_update;
-  Tag_Fill(this, rows, area);
+  Tag_Fill(this, rows, area, !created);
   View_Set(work_tag, rows);
   Critical_Class_Out(label);
   Trace_Out(label, "done");
@@ -166,5 +171,7 @@ uint16_t** Quarn_2D_Frame::Work_TAG_Load() {
 void Quarn_2D_Frame::Work_TAG_Clear() {
   constexpr const char* label = "Quarn_2D_Frame::Work_TAG_Clear";
   Trace_In(label, this);
-  if (CHECK_FRAME(label)) Layer_Zero(this, Layer_Work_TAG, label);
+  if (!CHECK_FRAME(label)) return;
+  Tag_Used_Mark_All(this);
+  Layer_Zero(this, Layer_Work_TAG, label);
 }

@@ -169,4 +169,26 @@ TEST_F(Tag_Write, KeepsTheHighByteOfTheWorkingCellAndReportsATagBelowZero) {
   EXPECT_EQ(Tag(f, 0, 0), 6);
 }
 
+// Regression: the lock table was read from the variable's storage itself, but a table variable
+// (as the host kit defines $TAG_LOCK) keeps a pointer to its entries there: every write was
+// refused by the pointer's bytes.
+TEST_F(Tag_Write, TableValuedLockVariableIsReadThroughItsPointer) {
+  static uint8_t locks[256] = {};
+  static uint8_t* table = locks;
+  locks[3] = 1;
+  Fct_Main_Var_Get = [](const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) -> void* {
+    if (std::wcscmp(name, L"$TAG_LOCK")) return Lookup(name, count, flags, update);
+    if (count) *count = 256;
+    if (flags) *flags = VARIABLE_CHAR | VARIABLE_UNSIGNED | VARIABLE_ARRAY;
+    if (update) *update = nullptr;
+    return &table;
+  };
+  Frame_Tree tree(Record(4, 4, 1, HOST_PIXEL_U16, std::vector<uint16_t>(16)));
+  Quarn_2D_Frame* f = tree.Frame();
+  EXPECT_EQ(Write(f, 1, 1, 2), 1) << "tag 2 is free";
+  EXPECT_EQ(Write(f, 2, 1, 3), 0) << "tag 3 is locked";
+  EXPECT_EQ(Tag(f, 1, 1), 2);
+  EXPECT_EQ(Tag(f, 2, 1), 0);
+}
+
 }  // namespace

@@ -1,0 +1,130 @@
+// Fct_Contour_Create: computes the contours of a frame's changed tags and keeps them on the frame.
+#include <quarn/algorithms/Contour.h>
+#include <quarn/display/Critical.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
+#include "algorithms/Contour_Extract.h"
+#include "algorithms/Contour_Store.h"
+#include "classes/Tree_Trace.h"
+#include "frames/Frame_Access_Slots.h"
+#include "script/Remembered_Variable.h"
+
+#include <atomic>
+#include <new>
+
+using namespace quarn;
+using namespace quarn::contour;
+
+namespace {
+
+constexpr const char* Label = "Fct_Contour_Create";
+/// The mode and window selector of the redraw mark: this frame only, no window.
+constexpr unsigned char Redraw_Mode = 0x10;
+void* const Redraw_Window = reinterpret_cast<void*>(uintptr_t(8));
+
+Remembered_Variable g_tag_nb{L"$TAG_NB"};
+
+int Out(int result, const char* why = nullptr) {
+  if (why) QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", Label, why);
+  else QUARN_REPORT(msg::Module, "<<< out Fct: %s()", Label);
+  return result;
+}
+
+// The tags of the frame: its working tag rows when the frame reads its own layer, otherwise
+// whatever reader a module put in its tag slot.
+Tag_Source Source_Of(Quarn_2D_Frame* frame) {
+  Tag_Source source;
+  source.width = frame->width;
+  source.height = frame->height;
+  source.frame = frame;
+  if (frame->fct_read_tag == &Frame_Read_TAG) source.rows = View_Get(frame->work_tag);
+  return source;
+}
+
+// The tags marked since the last computation, unmarked as they are taken: a tag written while
+// this computation runs is marked again and waits for the next one.
+bool Take_Marks(Quarn_2D_Frame* frame, int tag_nb, uint8_t* wanted) {
+  bool any = false;
+  for (int t = 0; t < Tag_Values; ++t) {
+    const uint8_t marked = std::atomic_ref<uint8_t>(frame->tag_used[t]).exchange(0, std::memory_order_relaxed);
+    wanted[t] = t >= 1 && t < tag_nb && marked;
+    any |= wanted[t] != 0;
+  }
+  return any;
+}
+
+void Mark_Again(Quarn_2D_Frame* frame, const uint8_t* wanted) {
+  for (int t = 0; t < Tag_Values; ++t)
+    if (wanted[t]) Tag_Used_Mark(frame, t);
+}
+
+/// The working storage of the computations, kept from one to the next; the global critical
+/// section makes them take turns with it.
+struct Scratch {
+  Workspace workspace;
+  Tag_Contour results[Tag_Values];
+
+  // Storage grown past a large frame's needs goes back.
+  void Trim() {
+    constexpr size_t Kept_Points = size_t(1) << 20;
+    workspace.Trim();
+    for (Tag_Contour& r : results)
+      if (r.points.Size() > Kept_Points) r.~Tag_Contour(), new (&r) Tag_Contour;
+  }
+};
+
+Scratch& Scratch_Get() {
+  static Scratch scratch;
+  return scratch;
+}
+
+[[gnu::cold]] int Bad_Steps(int step_x, int step_y) {
+  QUARN_REPORT(msg::Invalid, "%s: invalid step %dx%d (steps are 1 or more)", Label, step_x, step_y);
+  return Out(0, "! step");
+}
+
+// The computation proper, inside the global critical section.
+int Create_In_Section(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
+  Quarn_Buffer* store = Store_Get(frame);
+  if (!Store_Matches(store, key, tag_nb)) Tag_Used_Mark_All(frame);
+  store = Store_Make(frame);
+  if (!store) return Out(0, "! contour");
+  uint8_t wanted[Tag_Values];
+  if (!Take_Marks(frame, tag_nb, wanted)) return Out(1, "no change");
+  Scratch& scratch = Scratch_Get();
+  const Request request{key.flags, int(key.step_x), int(key.step_y), wanted};
+  const Outcome outcome = Contour_Extract(Source_Of(frame), request, scratch.results, scratch.workspace);
+  if (outcome == Outcome_Open)
+    QUARN_REPORT(msg::Invalid, "%s: a boundary of %ls does not close (step %dx%d, flags %02X)", Label,
+                 frame->Name_Get(), int(key.step_x), int(key.step_y), unsigned(key.flags));
+  const int committed = Store_Commit(frame, store, key, tag_nb, wanted, scratch.results, outcome == Outcome_Done);
+  scratch.Trim();
+  if (outcome != Outcome_Done || !committed) {
+    Mark_Again(frame, wanted);
+    return Out(0, outcome == Outcome_Open ? "! loop" : "! memory");
+  }
+  frame->Redraw_Set_On(Redraw_Mode, Redraw_Window, CONTOUR_REDRAW);
+  return Out(1);
+}
+
+}  // namespace
+
+int Fct_Contour_Create(Quarn_2D_Frame* frame, uint32_t flags, int step_x, int step_y) {
+  QUARN_REPORT(msg::Module, ">>> in  Fct: %s(%ls,%02X,%dx%d)", Label, Name_Of(Object_Of(frame)), unsigned(flags),
+               step_x, step_y);
+  if (!QUARN_CHECK(Object_Of(frame), Frame, Label)) return Out(0, "! frame");
+  if (step_x < 1 || step_y < 1) return Bad_Steps(step_x, step_y);
+  const uint16_t* tag_nb = g_tag_nb.As<uint16_t>();
+  if (!tag_nb) {
+    QUARN_REPORT(msg::Invalid, "%s: the host has no $TAG_NB", Label);
+    return Out(0, "! TAG_NB");
+  }
+  // The tag layer is loaded outside the section, under the frame's own lock, so that workers
+  // load the layers of their frames side by side.
+  if (frame->fct_read_tag == &Frame_Read_TAG) frame->Work_TAG_Get();
+  const Store_Key key{uint32_t(step_x), uint32_t(step_y), flags};
+  Fct_Critical_In(Label);
+  const int result = Create_In_Section(frame, key, *tag_nb > Tag_Values ? Tag_Values : int(*tag_nb));
+  Fct_Critical_Out(Label);
+  return result;
+}

@@ -1,0 +1,460 @@
+// Marching squares over a sampled tag map: boundary nodes, oriented segments, pushed nodes and
+// closed loops. Only the rows the scan is on are kept, so memory follows the boundary, not the map.
+#include "algorithms/Contour_Extract.h"
+
+#include <quarn/algorithms/Contour.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
+#include "core/Check.h"
+#include "core/Trace.h"
+
+#include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cstring>
+#include <new>
+
+namespace quarn::contour {
+
+namespace {
+
+/// Source name of the memory reports of this computation.
+constexpr const char* Source_Name = "fct_contour";
+/// Sample of a grid position outside the map.
+constexpr int16_t Outside = -1;
+/// Cells the scan tests at once.
+constexpr int Block = 8;
+/// Padding after each sample row, so that the scan may read a whole block past its last cell.
+constexpr int Row_Slack = Block;
+/// Segment slot of a node that no segment took.
+constexpr int32_t No_Segment = -1;
+/// Segment slot whose segment went with its opposite; the slot is not given again.
+constexpr int32_t Cancelled = -2;
+
+#define CONTOUR_MEMORY(var, x, y) ::quarn::Memory_Error(Source_Name, __LINE__, "realloc", (var), long(x), long(y))
+
+/// A grid point the scan wrote (a boundary node) or that a segment ends at. The oriented
+/// boundary pieces (segments, with the area on their left) that start at a node live in it, in
+/// the order they were found: a loop walk reads one node per step.
+struct Node {
+  int32_t segment[2];  ///< Number of each outgoing segment, No_Segment or Cancelled.
+  int32_t end[2];      ///< Node each outgoing segment ends at.
+  uint32_t index;      ///< Index in its tag's points.
+  uint16_t x, y;       ///< Position, frame pixels (grid position until pushed).
+  uint8_t tag;         ///< Tag written, 0 for none.
+  uint8_t first_taken; ///< A walk went on by the first segment.
+};
+
+/// What a cell's corner mask (bit j: corner j belongs to the area) gives: the corner whose node
+/// is written, and the corner the segment from it ends at (-1: no segment). Corners: 0 top left,
+/// 1 top right, 2 bottom left, 3 bottom right.
+struct Case {
+  int8_t node;
+  int8_t end;
+};
+constexpr Case Cases[16] = {
+    {-1, -1},  // 0: nothing
+    {0, -1},   // 1: lone corner
+    {1, -1},   // 2: lone corner
+    {0, 1},    // 3: top edge, 0 -> 1
+    {2, -1},   // 4: lone corner
+    {2, 0},    // 5: left edge, 2 -> 0
+    {1, -1},   // 6: diagonal pair, no segment
+    {2, 1},    // 7: three corners, 2 -> 1
+    {3, -1},   // 8: lone corner
+    {0, -1},   // 9: diagonal pair, no segment
+    {1, 3},    // 10: right edge, 1 -> 3
+    {0, 3},    // 11: three corners, 0 -> 3
+    {3, 2},    // 12: bottom edge, 3 -> 2
+    {3, 0},    // 13: three corners, 3 -> 0
+    {1, 2},    // 14: three corners, 1 -> 2
+    {-1, -1},  // 15: inside
+};
+
+/// Direction (sign of x, sign of y) in which a coarse node is pushed, from which of its four
+/// grid neighbours share its tag (bit 1 below, 2 left, 4 right, 8 above): away from them.
+struct Push {
+  int8_t dx, dy;
+};
+constexpr Push Pushes[16] = {
+    {0, 0},   {0, -1}, {1, 0},  {1, -1},  // 0, 1, 2, 3
+    {-1, 0},  {-1, -1}, {0, 0}, {0, -1},  // 4, 5, 6, 7
+    {0, 1},   {0, 0},  {1, 1},  {1, 0},   // 8, 9, 10, 11
+    {-1, 1},  {-1, 0}, {0, 1},  {0, 0},   // 12, 13, 14, 15
+};
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+}  // namespace
+
+struct Workspace::Records {
+  Pod_Array<int16_t> ring[3];       // samples of rows r - 1, r, r + 1, padded with Outside
+  Pod_Array<int32_t> node_map[2];   // per column of rows r and r + 1: node number + 1, or 0
+  Pod_Array<int32_t> touched[4];    // columns of rows r and r + 1 that have a node
+  Pod_Array<Node> nodes;
+  Pod_Array<uint32_t> origin;       // per segment number: its start node
+  Pod_Array<uint64_t> used;         // per segment number, one bit: cancelled or walked
+};
+
+namespace {
+
+class Extractor {
+public:
+  Extractor(const Tag_Source& source, const Request& request, Tag_Contour* result, Workspace::Records& records)
+      : src_(source), request_(request), result_(result), ring_(records.ring), node_map_(records.node_map),
+        touched_(records.touched), nodes_(records.nodes), origin_(records.origin), used_(records.used),
+        sx_(request.step_x),
+        sy_(request.step_y),
+        nc_((source.width + sx_ - 1) / sx_), nr_((source.height + sy_ - 1) / sy_),
+        loops_(request.flags & CONTOUR_LOOPS), equal_(loops_), coarse_(sx_ > 1 || sy_ > 1) {}
+
+  Outcome Run();
+
+private:
+  bool Prepare();
+  int16_t* Row_Of(int row) { return ring_[(row + 3) % 3].Data() + 1; }
+  void Load_Row(int row);
+  bool Scan_Row(int row, int first_col, int last_col);
+  bool Cell(int col, int row, const int q[4]);
+  bool Belongs(int sample, int tag) const;
+  int Mask(const int q[4], int t) const;
+  int32_t Node_At(int col, int row);
+  void Sort_Touched(Pod_Array<int32_t>& cols);
+  bool Finalize_Row(int row);
+  void Push_Node(Node& node, int col, int row);
+  bool Add_Segment(int32_t start, int32_t end, int tag);
+  Outcome Build_Loops();
+  Outcome Walk(uint32_t first);
+  bool Used(uint32_t k) const { return used_[k >> 6] >> (k & 63) & 1; }
+  void Use(uint32_t k) { used_[k >> 6] |= uint64_t(1) << (k & 63); }
+
+  const Tag_Source& src_;
+  const Request& request_;
+  Tag_Contour* result_;
+  Pod_Array<int16_t>* ring_;
+  Pod_Array<int32_t>* node_map_;
+  Pod_Array<int32_t>* touched_;  // [2 * (row & 1) + k]: columns of the row's nodes made while
+                                 // scanning the row above (k 0) and the row itself (k 1)
+  Pod_Array<Node>& nodes_;
+  Pod_Array<uint32_t>& origin_;
+  Pod_Array<uint64_t>& used_;
+  const int sx_, sy_;
+  const int nc_, nr_;  // grid columns and rows inside the map
+  const bool loops_, equal_, coarse_;  // equal_: an area is its tag alone
+  int scan_row_ = 0;
+  bool memory_failed_ = false;
+};
+
+int Read_Slot(Quarn_2D_Frame* frame, int x, int y) {
+  if (!frame || !frame->fct_read_tag) return 0;
+  return frame->fct_read_tag(frame, frame->image,
+                             Vec4(float(x), float(y), float(frame->z_index), float(frame->t_index))) & 0xFF;
+}
+
+bool Extractor::Prepare() {
+  const size_t row = size_t(nc_) + 2 + Row_Slack;
+  for (int i = 0; i < 3; ++i)
+    if (!ring_[i].Assign_Zero(row)) return CONTOUR_MEMORY("Liste", row, sizeof(int16_t)), false;
+  for (int i = 0; i < 4; ++i) touched_[i].Clear();
+  for (int i = 0; i < 2; ++i)
+    if (!node_map_[i].Assign_Zero(size_t(nc_) + 1)) return CONTOUR_MEMORY("Liste", nc_ + 1, sizeof(int32_t)), false;
+  nodes_.Clear();
+  origin_.Clear();
+  used_.Clear();
+  return true;
+}
+
+void Extractor::Load_Row(int row) {
+  int16_t* out = Row_Of(row);
+  std::fill(out - 1, out + nc_ + 1 + Row_Slack, Outside);
+  if (row < 0 || row >= nr_) return;
+  const int y = row * sy_;
+  if (src_.rows) {
+    const uint16_t* in = src_.rows[y];
+    if (sx_ == 1) {
+      // Four cells a word: the tag is the low byte of each.
+      constexpr uint64_t Low_Bytes = 0x00FF00FF00FF00FFull;
+      int c = 0;
+      for (; c + 4 <= nc_; c += 4) {
+        uint64_t v;
+        std::memcpy(&v, in + c, sizeof v);
+        v &= Low_Bytes;
+        std::memcpy(out + c, &v, sizeof v);
+      }
+      for (; c < nc_; ++c) out[c] = int16_t(in[c] & 0xFF);
+    } else
+      for (int c = 0; c < nc_; ++c) out[c] = int16_t(in[c * sx_] & 0xFF);
+    return;
+  }
+  for (int c = 0; c < nc_; ++c) out[c] = int16_t(Read_Slot(src_.frame, c * sx_, y));
+}
+
+bool Extractor::Belongs(int sample, int tag) const {
+  if (sample < 0) return false;
+  const uint32_t f = request_.flags;
+  if (f & CONTOUR_LOOPS) return sample == tag;
+  if (f & (CONTOUR_ABOVE | CONTOUR_BELOW))
+    return ((f & CONTOUR_ABOVE) && sample >= tag) || ((f & CONTOUR_BELOW) && sample <= tag);
+  return true;
+}
+
+int32_t Extractor::Node_At(int col, int row) {
+  int32_t& slot = node_map_[row & 1][size_t(col)];
+  if (slot) return slot - 1;
+  const Node node{{No_Segment, No_Segment}, {0, 0}, 0, uint16_t(col * sx_), uint16_t(row * sy_), 0, 0};
+  if (!nodes_.Push(node) || !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
+    CONTOUR_MEMORY("Liste", nodes_.Size() + 1, sizeof(Node));
+    memory_failed_ = true;
+    return -1;
+  }
+  slot = int32_t(nodes_.Size());
+  return slot - 1;
+}
+
+// The corners of a cell (bit j for corner j) that belong to the area of tag t.
+int Extractor::Mask(const int q[4], int t) const {
+  if (equal_)
+    return (q[0] == t) | (q[1] == t) << 1 | (q[2] == t) << 2 | (q[3] == t) << 3;
+  int mask = 0;
+  for (int j = 0; j < 4; ++j)
+    if (Belongs(q[j], t)) mask |= 1 << j;
+  return mask;
+}
+
+// Each corner with a tag of 1 or more that no earlier corner of the cell had starts the tag's
+// case: the corners that belong to its area make the mask.
+bool Extractor::Cell(int col, int row, const int q[4]) {
+  static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
+  for (int i = 0; i < 4; ++i) {
+    const int t = q[i];
+    if (t < 1) continue;
+    bool seen = false;
+    for (int j = 0; j < i; ++j) seen |= q[j] == t;
+    if (seen || (loops_ && !request_.wanted[t])) continue;
+    const Case c = Cases[Mask(q, t) | 1 << i];
+    if (c.node < 0) continue;
+    const int nx = col + Dx[c.node], ny = row + Dy[c.node];
+    const int32_t start = Node_At(nx, ny);
+    if (start < 0) return false;
+    Node& n = nodes_[size_t(start)];
+    n.tag = uint8_t(t);
+    n.x = uint16_t(nx * sx_);
+    n.y = uint16_t(ny * sy_);
+    if (!loops_ || c.end < 0) continue;
+    const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
+    if (end < 0 || !Add_Segment(start, end, t)) return false;
+  }
+  return true;
+}
+
+// Bits (one per cell, from the lowest) of the cells among the Block cells from col on whose four
+// corners do not all hold one value.
+unsigned Mixed_Cells(const int16_t* a, const int16_t* b, int col) {
+#if defined(__SSE2__)
+  const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col));
+  const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col + 1));
+  const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col));
+  const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col + 1));
+  const __m128i same = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(a0, a1), _mm_cmpeq_epi16(b0, b1)),
+                                     _mm_cmpeq_epi16(a0, b0));
+  return ~unsigned(_mm_movemask_epi8(_mm_packs_epi16(same, same))) & 0xFF;
+#else
+  unsigned mixed = 0;
+  for (int i = 0; i < Block; ++i) {
+    const int c = col + i;
+    mixed |= unsigned(a[c] != a[c + 1] || b[c] != b[c + 1] || a[c] != b[c]) << i;
+  }
+  return mixed;
+#endif
+}
+
+// Most cells lie inside one area or outside all: the cells are tested a block at a time and only
+// the mixed ones are looked at.
+bool Extractor::Scan_Row(int row, int first_col, int last_col) {
+  const int16_t* a = Row_Of(row);
+  const int16_t* b = Row_Of(row + 1);
+  scan_row_ = row;
+  for (int col = first_col; col <= last_col; col += Block) {
+    unsigned mixed = Mixed_Cells(a, b, col);
+    if (col + Block - 1 > last_col) mixed &= (1u << (last_col - col + 1)) - 1;
+    for (; mixed; mixed &= mixed - 1) {
+      const int c = col + __builtin_ctz(mixed);
+      const int q[4] = {a[c], a[c + 1], b[c], b[c + 1]};
+      if (!Cell(c, row, q)) return false;
+    }
+  }
+  return !memory_failed_;
+}
+
+// A node of a coarse grid sits up to a step away from the area's true edge: it walks there pixel
+// by pixel, away from its neighbours of the same tag, as long as it stays on its tag.
+void Extractor::Push_Node(Node& node, int col, int row) {
+  const int t = node.tag;
+  const int16_t* up = Row_Of(row - 1);
+  const int16_t* mid = Row_Of(row);
+  const int16_t* down = Row_Of(row + 1);
+  const int mask = (down[col] == t) | (mid[col - 1] == t) << 1 | (mid[col + 1] == t) << 2 | (up[col] == t) << 3;
+  const Push p = Pushes[mask];
+  const int tx = node.x + p.dx * (sx_ - 1), ty = node.y + p.dy * (sy_ - 1);
+  const int steps = std::max(std::abs(tx - node.x), std::abs(ty - node.y));
+  int x = node.x, y = node.y;
+  for (int i = 0; i < steps; ++i) {
+    const int nx = x + Sign(tx - x), ny = y + Sign(ty - y);
+    if (nx == x && ny == y) break;
+    if (src_.Pixel(nx, ny) == t) x = nx, y = ny;
+    else if (nx != x && src_.Pixel(nx, y) == t) x = nx;
+    else if (ny != y && src_.Pixel(x, ny) == t) y = ny;
+    else break;  // nothing changes any more
+  }
+  node.x = uint16_t(x), node.y = uint16_t(y);
+}
+
+// The columns of one pass are ascending but for neighbours made out of order within a cell.
+void Extractor::Sort_Touched(Pod_Array<int32_t>& cols) {
+  int32_t* c = cols.Data();
+  for (size_t i = 1; i < cols.Size(); ++i)
+    for (size_t j = i; j > 0 && c[j - 1] > c[j]; --j) std::swap(c[j - 1], c[j]);
+}
+
+// A row is complete once the cells below it are scanned: its nodes take their point indices in
+// column order (the two passes that made them merged), which makes every tag's points run row
+// by row.
+bool Extractor::Finalize_Row(int row) {
+  Pod_Array<int32_t>& above = touched_[2 * (row & 1)];
+  Pod_Array<int32_t>& own = touched_[2 * (row & 1) + 1];
+  Sort_Touched(above);
+  Sort_Touched(own);
+  int32_t* map = node_map_[row & 1].Data();
+  for (size_t i = 0, j = 0; i < above.Size() || j < own.Size();) {
+    const bool from_above = j == own.Size() || (i < above.Size() && above[i] < own[j]);
+    const int32_t col = from_above ? above[i++] : own[j++];
+    Node& node = nodes_[size_t(map[col] - 1)];
+    map[col] = 0;
+    const int t = node.tag;
+    if (!t || !request_.wanted[t]) continue;
+    if (coarse_) Push_Node(node, col, row);
+    Pod_Array<Point_2D>& points = result_[t].points;
+    node.index = uint32_t(points.Size());
+    if (!points.Push(Point_2D(6, float(node.x), float(node.y))))
+      return CONTOUR_MEMORY("nb_pts[tag]", points.Size() + 1, sizeof(Point_2D)), false;
+  }
+  above.Clear();
+  own.Clear();
+  return true;
+}
+
+// Enters a new segment in its start node's first free slot (a node starts at most two segments
+// of its tag). A segment running back over the edge of an earlier one bounds a line one sample
+// wide: both go, and their slots stay taken.
+bool Extractor::Add_Segment(int32_t start, int32_t end, int tag) {
+  const uint32_t number = uint32_t(origin_.Size());
+  if (!origin_.Push(uint32_t(start)) || ((number & 63) == 0 && !used_.Push(0)))
+    return CONTOUR_MEMORY("(*segment)", number + 1, sizeof(uint32_t)), false;
+  Node& from = nodes_[size_t(start)];
+  const int slot = from.segment[0] == No_Segment ? 0 : from.segment[1] == No_Segment ? 1 : -1;
+  if (slot < 0) return Use(number), true;  // no link to reach it by
+  from.segment[slot] = int32_t(number);
+  from.end[slot] = end;
+  Node& to = nodes_[size_t(end)];
+  for (int back = 0; back < 2; ++back) {
+    if (to.segment[back] < 0 || to.end[back] != start) continue;
+    Use(uint32_t(to.segment[back]));
+    Use(number);
+    to.segment[back] = from.segment[slot] = Cancelled;
+    break;
+  }
+  return true;
+}
+
+// Walks the loop of segment first: from each segment's end node it goes on by the node's first
+// segment while no walk took that way yet, by its second otherwise, until it comes back to first.
+// It writes the start of first and the end of every segment but the last, and uses up the
+// segments; a missing or used segment on the way means the loop does not close.
+Outcome Extractor::Walk(uint32_t first) {
+  const Node& start = nodes_[origin_[first]];
+  Tag_Contour& out = result_[start.tag];
+  if (!out.indices.Push(start.index))
+    return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
+  Use(first);
+  for (int32_t at = start.end[start.segment[0] == int32_t(first) ? 0 : 1];;) {
+    Node& node = nodes_[size_t(at)];
+    int way = 1;
+    if (node.segment[0] >= 0 && !node.first_taken) way = 0, node.first_taken = 1;
+    const int32_t next = node.segment[way];
+    if (next < 0) return Outcome_Open;
+    if (uint32_t(next) == first) break;
+    if (Used(uint32_t(next))) return Outcome_Open;
+    Use(uint32_t(next));
+    if (!out.indices.Push(node.index))
+      return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
+    at = node.end[way];
+  }
+  if (!out.loop_ends.Push(uint32_t(out.indices.Size())))
+    return CONTOUR_MEMORY("nb_loop", out.loop_ends.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
+  return Outcome_Done;
+}
+
+// Loops are found in the order of their first segment.
+Outcome Extractor::Build_Loops() {
+  const uint32_t count = uint32_t(origin_.Size());
+  for (uint32_t word = 0; word < used_.Size(); ++word)
+    for (uint64_t free = ~used_[word]; free; free = ~used_[word] & (free - 1)) {
+      const uint32_t first = word * 64 + uint32_t(__builtin_ctzll(free));
+      if (first >= count) break;
+      if (const Outcome o = Walk(first); o != Outcome_Done) return o;
+    }
+  return Outcome_Done;
+}
+
+Outcome Extractor::Run() {
+  for (int t = 0; t < Tag_Values; ++t)
+    if (request_.wanted[t]) result_[t].Clear();
+  if (!Prepare()) return Outcome_Memory;
+  // Cell corners start one step before the map with CONTOUR_EXTEND, and the last cell ends one
+  // step past it; without, every corner lies inside.
+  const bool extend = request_.flags & CONTOUR_EXTEND;
+  const int first = extend ? -1 : 0;
+  const int last_col = extend ? nc_ - 1 : nc_ - 2;
+  const int last_row = extend ? nr_ - 1 : nr_ - 2;
+  for (int row = first - 1; row <= first + 1; ++row) Load_Row(row);
+  for (int row = first; row <= last_row; ++row) {
+    if (row > first) Load_Row(row + 1);
+    if (!Scan_Row(row, first, last_col)) return Outcome_Memory;
+    if (row >= 0 && !Finalize_Row(row)) return Outcome_Memory;
+  }
+  if (last_row >= first && last_row + 1 < nr_) {
+    Load_Row(last_row + 2);
+    if (!Finalize_Row(last_row + 1)) return Outcome_Memory;
+  }
+  return loops_ ? Build_Loops() : Outcome_Done;
+}
+
+}  // namespace
+
+int Tag_Source::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return Outside;
+  return rows ? rows[y][x] & 0xFF : Read_Slot(frame, x, y);
+}
+
+Workspace::Workspace() : records(new (std::nothrow) Records) {}
+
+Workspace::~Workspace() { delete records; }
+
+void Workspace::Trim() {
+  constexpr size_t Kept_Bytes = size_t(16) << 20;  // the records of a 2048 x 2048 frame of blobs
+  if (records->nodes.Size() * sizeof(Node) + records->origin.Size() * sizeof(uint32_t) <= Kept_Bytes) return;
+  if (auto* fresh = new (std::nothrow) Records) {
+    delete records;
+    records = fresh;
+  }
+}
+
+Outcome Contour_Extract(const Tag_Source& source, const Request& request, Tag_Contour* result,
+                        Workspace& workspace) {
+  if (!workspace.records) return CONTOUR_MEMORY("Liste", 1, sizeof(Workspace::Records)), Outcome_Memory;
+  Extractor extractor(source, request, result, *workspace.records);
+  return extractor.Run();
+}
+
+}  // namespace quarn::contour

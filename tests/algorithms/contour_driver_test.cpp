@@ -1,0 +1,192 @@
+// The contour driver: the per-frame work from several threads at once, and the choice of the
+// selected frames of the current window with its steps, groups and reuse.
+#include "algorithms/Contour_Host.h"
+
+#include "algorithms/Contour_Driver.h"
+
+#include <atomic>
+#include <random>
+#include <thread>
+
+namespace {
+
+using namespace contour_test;
+using quarn::contour::Contour_Fct_Thread;
+using quarn::contour::Job;
+using quarn::contour::Work_Block;
+
+constexpr int Side = 64;
+
+// A map of overlapping rectangles of tags 1 to 7, different for every seed.
+Tag_Map Blobs(unsigned seed) {
+  std::mt19937 rng(seed);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  Tag_Map m(Side, Side);
+  for (int b = 0; b < 12; ++b) {
+    const int x = pick(0, Side - 2), y = pick(0, Side - 2);
+    m.Fill(x, y, std::min(Side - 1, x + pick(1, 20)), std::min(Side - 1, y + pick(1, 20)), pick(1, 7));
+  }
+  return m;
+}
+
+// A record of count slices, slice s holding Blobs(s).
+Host_Image_Record* Blob_Slices(int count) {
+  Host_Image_Record* r =
+      layers_test::Record(Side, Side, count, HOST_PIXEL_U16, std::vector<uint16_t>(size_t(Side * Side * count)));
+  for (int s = 0; s < count; ++s) {
+    const Tag_Map m = Blobs(unsigned(s));
+    for (size_t i = 0; i < m.cells.size(); ++i) r->tags[size_t(s) * m.cells.size() + i] = uint8_t(m.cells[i]);
+  }
+  return r;
+}
+
+// Everything the frame keeps of its contours, as plain values.
+using Snapshot = std::vector<std::vector<Loop>>;
+Snapshot Snapshot_Of(Quarn_2D_Frame* f) {
+  Snapshot s;
+  for (int t = 1; t < 8; ++t) {
+    s.push_back(Loops_Of(f, t));
+    Point_2D* p = nullptr;
+    const int n = Fct_Contour_Get_Points(f, int16_t(t), &p);
+    Loop points;
+    for (int i = 0; i < n; ++i) points.push_back({int(p[i].x), int(p[i].y)});
+    s.back().push_back(points);
+  }
+  return s;
+}
+
+using Contour_Threads = Contour_Test;
+
+TEST_F(Contour_Threads, PerFrameWorkFromOneTwoAndFourThreadsAgrees) {
+  constexpr int Frames = 8;
+  layers_test::Frame_Tree tree(Blob_Slices(Frames));
+  Job job;
+  job.flags = CONTOUR_LOOPS | CONTOUR_EXTEND;
+  auto run = [&](int threads) {
+    for (Quarn_2D_Frame* f : tree.frames) Fct_Contour_Free(f);
+    std::atomic<bool> done{false};
+    std::atomic<long> reads{0};
+    // A reader looks at the frames' contours while they are computed, as drawing would.
+    std::thread reader([&] {
+      while (!done.load())
+        for (Quarn_2D_Frame* f : tree.frames) reads += Fct_Contour_Get_Loops(f, 1, nullptr) >= 0;
+    });
+    std::vector<std::thread> workers;
+    for (int w = 0; w < threads; ++w)
+      workers.emplace_back([&, w] {
+        for (int i = w; i < Frames; i += threads) {
+          Work_Block block;
+          block.frame = tree.frames[size_t(i)];
+          block.context = &job;
+          EXPECT_EQ(Contour_Fct_Thread(&block), 1u);
+        }
+      });
+    for (std::thread& t : workers) t.join();
+    done = true;
+    reader.join();
+    std::vector<Snapshot> all;
+    for (Quarn_2D_Frame* f : tree.frames) all.push_back(Snapshot_Of(f));
+    return all;
+  };
+  const std::vector<Snapshot> one = run(1);
+  long loops = 0;
+  for (const Snapshot& s : one)
+    for (const auto& tag : s) loops += long(tag.size()) - 1;
+  EXPECT_GT(loops, 8 * Frames) << "the maps give many loops to compare";
+  EXPECT_EQ(run(2), one);
+  EXPECT_EQ(run(4), one);
+  EXPECT_EQ(Fct_Contour_Active(), 0);
+}
+
+/// root -> two groups (class A 0x2010) of frames over one record of blob slices.
+struct Two_Groups {
+  static constexpr uint16_t Group_Class = 0x2010;
+  Quarn_2D_Root root;
+  Quarn_2D* group[2] = {};
+  std::vector<Quarn_2D_Frame*> frames[2];
+  Quarn_2D_File* file = nullptr;
+
+  Two_Groups(int first_count, int second_count) {
+    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
+    list[0] = Blob_Slices(first_count + second_count);
+    file = new Quarn_2D_File(L"/scans/contour.dcm", list);
+    int slice = 0;
+    for (int g = 0; g < 2; ++g) {
+      group[g] = new tree_test::Group<Quarn_2D>(g ? L"second" : L"first");
+      group[g]->Class_A_Set(Group_Class);
+      root.Child_Add(group[g]);
+      for (int i = 0; i < (g ? second_count : first_count); ++i) {
+        Class_2D_Frame_Insert(group[g], file, 0, 0, slice++);
+        frames[g].push_back(static_cast<Quarn_2D_Frame*>(group[g]->Child_Get_Pt(-1)));
+      }
+    }
+    Variables().root = &root;
+  }
+  ~Two_Groups() {
+    Variables().root = nullptr;
+    root.Child_Delete();
+    delete file;
+  }
+  Two_Groups(const Two_Groups&) = delete;
+  Two_Groups& operator=(const Two_Groups&) = delete;
+
+  void Select(Quarn_2D* node) { node->Flag_Set_On(0x30, tree_test::Window(1), quarn::flag::Selected); }
+  static bool Computed(Quarn_2D_Frame* f) { return Fct_Contour_Get_Points(f, 1, nullptr) > 0; }
+};
+
+using Contour_Driver = Contour_Test;
+
+TEST_F(Contour_Driver, ComputesEveryFrameStepOfTheSelectedGroups) {
+  Two_Groups tree(4, 3);
+  tree.Select(&tree.root);
+  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 2), 1);
+  const bool expected[2][4] = {{true, false, true, false}, {true, false, true, false}};
+  for (int g = 0; g < 2; ++g)
+    for (size_t i = 0; i < tree.frames[g].size(); ++i)
+      EXPECT_EQ(Two_Groups::Computed(tree.frames[g][i]), expected[g][i]) << g << "/" << i;
+  EXPECT_EQ(Variables().lock_focus, 0);
+  EXPECT_EQ(Variables().lock_action, 0);
+  EXPECT_EQ(Host_Progress_Open_Count(), 0);
+  EXPECT_EQ(Fct_Contour_Active(), 0);
+}
+
+TEST_F(Contour_Driver, FramesWhoseContoursAreCurrentAreLeftAlone) {
+  Two_Groups tree(3, 0);
+  tree.Select(&tree.root);
+  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
+  for (Quarn_2D_Frame* f : tree.frames[0]) EXPECT_TRUE(Recomputed(f));
+  ASSERT_EQ(layers_test::Write(tree.frames[0][1], 0, 0, 1), 1);  // frame 1 changes
+  Host_Report_Capture capture;
+  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
+  EXPECT_TRUE(capture.Contains("Computing Contour Lines 2x2 for 1 frames"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Recomputed(tree.frames[0][size_t(i)]), i == 1) << i;
+}
+
+TEST_F(Contour_Driver, FirstGroupOnlyWarnsOfTheOthers) {
+  Two_Groups tree(2, 2);
+  tree.Select(&tree.root);
+  Host_Report_Capture capture;
+  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND | CONTOUR_FIRST_GROUP, 1, 1, 1), 1);
+  EXPECT_TRUE(capture.Contains("To many groups!"));
+  EXPECT_TRUE(Two_Groups::Computed(tree.frames[0][1]));
+  EXPECT_FALSE(Two_Groups::Computed(tree.frames[1][0]));
+}
+
+TEST_F(Contour_Driver, NothingToDoAndRefusals) {
+  Two_Groups tree(2, 1);
+  // Nothing selected: done, nothing computed.
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 1, 1), 1);
+  EXPECT_FALSE(Two_Groups::Computed(tree.frames[0][0]));
+  // Only the second group selected.
+  tree.Select(tree.group[1]);
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 0), 1);  // frame step 0 takes every frame
+  EXPECT_FALSE(Two_Groups::Computed(tree.frames[0][0]));
+  EXPECT_TRUE(Two_Groups::Computed(tree.frames[1][0]));
+  // Steps of 0 and a missing current window are refused.
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 0, 1, 1), 0);
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 0, 1), 0);
+  tree_test::Host().window_cur = nullptr;
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 1, 1), 0);
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+* The sample module tags the bone of a phantom series; its contours are counted per tag.
+$series = "$HOST_TEMP""/ct"
+phantom: $series 2 64 CT
+read: $series
+db: generate 2
+module: load threshold
+module: list
+select: all
+threshold: 600 800 2
+contour: 1
+contour: 4
