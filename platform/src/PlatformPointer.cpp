@@ -4,11 +4,13 @@
 
 #include <platform/PlatformMessage.h>
 
+#include "PlatformWindowRecord.h"
+
 #include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
-#include <set>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -20,7 +22,9 @@ struct Pointer_State {
   std::map<uint32_t, Platform_Pen_Info> pointers;
   std::map<uint64_t, std::vector<Platform_Touch_Input>> touches;
   uint64_t next_handle = 1;
-  std::set<Platform_Window*> registered;
+  // The record of each registered window: a handle whose window was destroyed and whose address
+  // came back for a new one then finds another record.
+  std::map<Platform_Window*, std::weak_ptr<Platform_Window>> registered;
 };
 
 Pointer_State& State() {
@@ -129,17 +133,19 @@ int Platform_Touch_Open_Handles() {
 }
 
 int Platform_Touch_Register(Platform_Window* window, uint32_t flags) {
-  if (!Platform_Window_Valid(window)) return 0;
+  std::shared_ptr<Platform_Window> record = platform::Window_Lookup(window);
+  if (!record) return 0;
   Pointer_State& s = State();
   std::lock_guard<std::mutex> hold(s.lock);
-  // A destroyed window's address may come back for a new one, which starts unregistered.
-  std::erase_if(s.registered, [](Platform_Window* w) { return !Platform_Window_Valid(w); });
-  s.registered.insert(window);
+  std::erase_if(s.registered, [](const auto& entry) { return entry.second.expired(); });
+  s.registered[window] = record;
   return 1;
 }
 
 int Platform_Touch_Registered(Platform_Window* window) {
+  std::shared_ptr<Platform_Window> record = platform::Window_Lookup(window);
   Pointer_State& s = State();
   std::lock_guard<std::mutex> hold(s.lock);
-  return Platform_Window_Valid(window) && s.registered.count(window) ? 1 : 0;
+  auto it = s.registered.find(window);
+  return record && it != s.registered.end() && it->second.lock() == record ? 1 : 0;
 }

@@ -84,6 +84,10 @@ constexpr int PLATFORM_TOUCH_HANDLE_LIMIT = 1024;
 /// Most contacts in one touch message.
 constexpr int PLATFORM_TOUCH_INPUT_LIMIT = 256;
 
+// The functions have C names, so that a caller can look them up by name at run time and still
+// run on a platform layer that lacks them.
+extern "C" {
+
 /// The digitizer bits the input backend found (0 until one says otherwise).
 PLATFORM_API int Platform_Digitizer_Metrics();
 /// The input backend says what it found.
@@ -118,3 +122,5 @@ PLATFORM_API int Platform_Touch_Open_Handles();
 PLATFORM_API int Platform_Touch_Register(Platform_Window* window, uint32_t flags);
 /// 1 when the window was registered for touch messages.
 PLATFORM_API int Platform_Touch_Registered(Platform_Window* window);
+
+}  // extern "C"
