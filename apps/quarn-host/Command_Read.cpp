@@ -60,11 +60,36 @@ int Read_One(const wchar_t* path) {
   return 1;
 }
 
+bool Opens_Quote(const wchar_t* word) {
+  const size_t n = std::wcslen(word);
+  return n > 0 && word[0] == L'"' && (n == 1 || word[n - 1] != L'"');
+}
+
+// A statement splits a quoted name at its blanks; the words from one opening a quote to the one
+// closing it are one name again.
+std::vector<std::wstring> Names(int n, wchar_t** words) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < n; ++i) {
+    std::wstring name = Host_Expand(words[i]);
+    if (Opens_Quote(words[i]))
+      while (i + 1 < n) {
+        const wchar_t* next = words[++i];
+        name += L" " + Host_Expand(next);
+        const size_t length = std::wcslen(next);
+        if (length && next[length - 1] == L'"') break;
+      }
+    names.push_back(name);
+  }
+  return names;
+}
+
+// "read: image name" is how the library opens a file; the word "image" names what is read.
 int Read(int* nb_arg, wchar_t*** pt_arg) {
-  if (!Script_Arg_Check_Range(L"read:", *nb_arg, 1, 64)) return 0;
+  if (!Script_Arg_Check_Range(L"read:", *nb_arg, 1, 65)) return 0;
+  const int first = *nb_arg > 1 && std::wcscmp((*pt_arg)[0], L"image") == 0 ? 1 : 0;
   int result = 1;
-  for (int i = 0; i < *nb_arg; ++i)
-    if (!Read_One(Host_Expand((*pt_arg)[i]).c_str())) result = 0;
+  for (const std::wstring& name : Names(*nb_arg - first, *pt_arg + first))
+    if (!Read_One(name.c_str())) result = 0;
   return result;
 }
 
@@ -102,7 +127,7 @@ int Phantom(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration read_registration(
-    {L"read:", Read, L"read: folder|file...      reads DICOM series into 2D file records"});
+    {L"read:", Read, L"read: [image] folder|file...  reads DICOM series into 2D file records"});
 const Host_Command_Registration phantom_registration(
     {L"phantom:", Phantom,
      L"phantom: folder [slices [size [CT|MR [offsets]]]]  writes a synthetic DICOM series (offsets: mm along the normal, comma-separated)"});

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,6 +74,12 @@ void Define_Variables() {
   if (::mkdtemp(pattern)) g_temp_folder = pattern;
   wchar_t* temp = wcsdup(Host_Char_To_Wide(g_temp_folder.c_str()));
   Host_Var_Define_Owned(L"$HOST_TEMP", VARIABLE_STRING | uint16_t(VARIABLE_READ_ONLY), 1, &temp, sizeof temp);
+  // Extension lists of the dialogs' filters.
+  for (const auto& [name, list] : {std::pair{L"$HOST_EXT_DICOM", L"dcm,ima"}, std::pair{L"$HOST_EXT_ALL", L"*"},
+                                   std::pair{L"$HOST_EXT_TEXT", L"txt csv"}}) {
+    wchar_t* text = wcsdup(list);
+    Host_Var_Define_Owned(name, VARIABLE_STRING, 1, &text, sizeof text);
+  }
 }
 
 }  // namespace

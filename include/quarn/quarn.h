@@ -53,8 +53,14 @@
 #include <quarn/display/Window_Change.h>
 
 #include <quarn/interaction/Database_2D.h>
+#include <quarn/interaction/Pen_Touch.h>
 
+#include <quarn/host/Device_Probe.h>
+#include <quarn/host/File_Dialog.h>
+#include <quarn/host/Header_Report.h>
+#include <quarn/host/Number_Text.h>
 #include <quarn/host/Progress.h>
+#include <quarn/host/Services.h>
 
 #include <quarn/script/Host_Variable.h>
 #include <quarn/script/Script_Args.h>

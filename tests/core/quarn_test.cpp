@@ -235,4 +235,17 @@ TEST(StrCleanup, NarrowAndWide) {
   EXPECT_EQ(Fct_Str_Cleanup(empty), empty);
 }
 
+// Regression: the clean-up followed the process locale, and the "C" locale takes every letter
+// beyond ASCII for unprintable, so a patient "José" became "Jos_" (and in UTF-8 "Jos__").
+TEST(StrCleanup, LettersBeyondAsciiStayWhateverTheLocale) {
+  wchar_t wide[] = L"Jos\u00E9 \u25BC\u00B2 \x85\xD800\xFFFF\xF1\x9F";
+  Fct_Str_Cleanup(wide);
+  EXPECT_EQ(std::wstring(wide), L"Jos\u00E9 \u25BC\u00B2 ___\xF1_");
+  // UTF-8: whole characters stay, a character that is a control code and stray bytes go; the
+  // style bytes 0xF0-0xF2 on their own stay even though they can begin a 4-byte character.
+  char narrow[] = "Jos\xC3\xA9 \xF0\x9F\x98\x80 \xC2\x85 \xE9\xF1\x04 \xC3";
+  Fct_Str_Cleanup(narrow);
+  EXPECT_STREQ(narrow, "Jos\xC3\xA9 \xF0\x9F\x98\x80 __ _\xF1\x04 _");
+}
+
 }  // namespace

@@ -39,4 +39,5 @@ inline constexpr uint32_t GL_Text_Cleanup = 0x84000104; ///< OpenGL text clean-u
 inline constexpr uint32_t GL_Format = 0x84000104; ///< OpenGL pixel-format choice.
 inline constexpr uint32_t Version = 0x84000012;  ///< Version query.
 inline constexpr uint32_t Clipboard = 0x80000000; ///< Clipboard hand-over failure.
+inline constexpr uint32_t Probe = 0x84002004;    ///< Device probes (CUDA, headset).
 }  // namespace quarn::msg
