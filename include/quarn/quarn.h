@@ -51,6 +51,8 @@
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Update.h>
 #include <quarn/display/Window_Change.h>
+#include <quarn/display/Pixel_Render.h>
+#include <quarn/display/Overlay_Draw.h>
 
 #include <quarn/interaction/Database_2D.h>
 #include <quarn/interaction/Pen_Touch.h>
