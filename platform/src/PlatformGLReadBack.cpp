@@ -58,20 +58,33 @@ int Platform_GL_Read_Pixels(Platform_Window* window, Platform_GL_Plane plane, ui
                             size_t size, int* width, int* height) {
   auto drawable = platform::Drawable_Of(window);
   if (!drawable) return platform::Fail(EINVAL);
-  std::lock_guard guard(drawable->lock);
-  if (!drawable->colour[0]) return platform::Fail(ENOENT);
-  if (width) *width = drawable->width;
-  if (height) *height = drawable->height;
-  const bool lacking = (plane == PLATFORM_GL_BACK && !drawable->Double()) ||
-                       (plane == PLATFORM_GL_STENCIL && !drawable->format.stencil_bits) ||
-                       plane < PLATFORM_GL_FRONT || plane > PLATFORM_GL_STENCIL;
+  int w = 0, h = 0;
+  bool lacking = false;
+  {
+    std::lock_guard guard(drawable->lock);
+    if (!drawable->colour[0]) return platform::Fail(ENOENT);
+    w = drawable->width;
+    h = drawable->height;
+    lacking = (plane == PLATFORM_GL_BACK && !drawable->Double()) ||
+              (plane == PLATFORM_GL_STENCIL && !drawable->format.stencil_bits) ||
+              plane < PLATFORM_GL_FRONT || plane > PLATFORM_GL_STENCIL;
+  }
+  if (width) *width = w;
+  if (height) *height = h;
   if (lacking) return platform::Fail(EINVAL);
-  const size_t row = size_t(drawable->width) * (plane == PLATFORM_GL_STENCIL ? 1 : 4);
-  const size_t rows = size_t(drawable->height);
+  const size_t row = size_t(w) * (plane == PLATFORM_GL_STENCIL ? 1 : 4);
+  const size_t rows = size_t(h);
   if (!out || size < row * rows) return platform::Fail(ERANGE);
   std::vector<uint8_t> bottom_first(row * rows);
-  if (!platform::With_Context([&](GLuint& reader) { Read(*drawable, plane, reader, bottom_first.data()); }))
-    return platform::Fail(ENODEV);
+  bool same_size = false;
+  // The context first, then the buffers' lock: the order every path takes them in.
+  const bool read = platform::With_Context([&](GLuint& reader) {
+    std::lock_guard guard(drawable->lock);
+    same_size = drawable->width == w && drawable->height == h;
+    if (same_size) Read(*drawable, plane, reader, bottom_first.data());
+  });
+  if (!read) return platform::Fail(ENODEV);
+  if (!same_size) return platform::Fail(EAGAIN);  // resized by a drawing thread meanwhile
   for (size_t y = 0; y < rows; ++y)
     std::memcpy(out + y * row, bottom_first.data() + (rows - 1 - y) * row, row);
   return 1;

@@ -36,28 +36,28 @@ QUARN_API int Fct_Help(const char* topic, const char* anchor);
 /// Interface dimension settings, bound by Fct_Interface_Get to the storage of their variables
 /// ($INTERFACE_TITLE_FONT_NAME ... $INTERFACE_BORDER_DIM); writing through one changes the
 /// variable. Null until bound, and for a variable the host lacks or types otherwise.
-extern QUARN_API wchar_t** DB_Title_Font_Name;
-extern QUARN_API wchar_t** DB_Title_Font_Weight;
-extern QUARN_API uint16_t* DB_Title_Font_Scale;
-extern QUARN_API wchar_t** DB_Tools_Font_Name;
-extern QUARN_API wchar_t** DB_Tools_Font_Weigth;
-extern QUARN_API uint16_t* DB_Tools_Font_Scale;
-extern QUARN_API uint16_t* DB_Button_Dim_Big;
-extern QUARN_API uint16_t* DB_Button_Dim_Sml;
-extern QUARN_API uint16_t* DB_Title_Dim_Big;
-extern QUARN_API uint16_t* DB_Title_Dim_Sml;
-extern QUARN_API uint16_t* DB_Select_Dim_Big;
-extern QUARN_API uint16_t* DB_Val_Dim_Big;
-extern QUARN_API uint16_t* DB_Val_Dim_Mid;
-extern QUARN_API uint16_t* DB_Val_Dim_Sml;
-extern QUARN_API uint16_t* DB_Num_Big;
-extern QUARN_API uint16_t* DB_Num_Sml;
-extern QUARN_API uint16_t* DB_List_Dim_Big;
-extern QUARN_API uint16_t* DB_List_Dim_Sml;
-extern QUARN_API uint16_t* DB_List_Dim_Arrow;
-extern QUARN_API uint16_t* DB_Space_Dim;
-extern QUARN_API uint16_t* DB_Cursor_Dim;
-extern QUARN_API uint16_t* DB_Border_Dim;
+extern QUARN_API wchar_t** DB_Title_Font_Name;  ///< Title font face ($INTERFACE_TITLE_FONT_NAME).
+extern QUARN_API wchar_t** DB_Title_Font_Weight;  ///< Title font weight ($INTERFACE_TITLE_FONT_WEIGHT).
+extern QUARN_API uint16_t* DB_Title_Font_Scale;  ///< Title font scale in percent ($INTERFACE_TITLE_FONT_SCALE).
+extern QUARN_API wchar_t** DB_Tools_Font_Name;  ///< Tool font face ($INTERFACE_TOOL_FONT_NAME).
+extern QUARN_API wchar_t** DB_Tools_Font_Weigth;  ///< Tool font weight ($INTERFACE_TOOL_FONT_WEIGHT).
+extern QUARN_API uint16_t* DB_Tools_Font_Scale;  ///< Tool font scale in percent ($INTERFACE_TOOL_FONT_SCALE).
+extern QUARN_API uint16_t* DB_Button_Dim_Big;  ///< Large button size ($INTERFACE_BUTTON_DIM_BIG).
+extern QUARN_API uint16_t* DB_Button_Dim_Sml;  ///< Small button size ($INTERFACE_BUTTON_DIM_SML).
+extern QUARN_API uint16_t* DB_Title_Dim_Big;  ///< Large title height ($INTERFACE_TITLE_DIM_BIG).
+extern QUARN_API uint16_t* DB_Title_Dim_Sml;  ///< Small title height ($INTERFACE_TITLE_DIM_SML).
+extern QUARN_API uint16_t* DB_Select_Dim_Big;  ///< Selection box size ($INTERFACE_SELECT_DIM_BIG).
+extern QUARN_API uint16_t* DB_Val_Dim_Big;  ///< Wide value field ($INTERFACE_VAL_DIM_BIG).
+extern QUARN_API uint16_t* DB_Val_Dim_Mid;  ///< Middle value field ($INTERFACE_VAL_DIM_MID).
+extern QUARN_API uint16_t* DB_Val_Dim_Sml;  ///< Narrow value field ($INTERFACE_VAL_DIM_SML).
+extern QUARN_API uint16_t* DB_Num_Big;  ///< Wide number field ($INTERFACE_NUM_BIG).
+extern QUARN_API uint16_t* DB_Num_Sml;  ///< Narrow number field ($INTERFACE_NUM_SML).
+extern QUARN_API uint16_t* DB_List_Dim_Big;  ///< Tall list ($INTERFACE_LIST_DIM_BIG).
+extern QUARN_API uint16_t* DB_List_Dim_Sml;  ///< Short list ($INTERFACE_LIST_DIM_SML).
+extern QUARN_API uint16_t* DB_List_Dim_Arrow;  ///< List arrow size ($INTERFACE_LIST_DIM_ARROW).
+extern QUARN_API uint16_t* DB_Space_Dim;  ///< Space between widgets ($INTERFACE_SPACE_DIM).
+extern QUARN_API uint16_t* DB_Cursor_Dim;  ///< Cursor size ($INTERFACE_CURSOR_DIM).
+extern QUARN_API uint16_t* DB_Border_Dim;  ///< Border width ($INTERFACE_BORDER_DIM).
 
 /// Binds the interface dimension pointers to their variables (a missing or mistyped variable
 /// is reported and its pointer left null). Returns 1.

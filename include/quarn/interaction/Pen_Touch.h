@@ -16,19 +16,21 @@ struct Pen_Record {
   uint32_t pressure;  ///< The pen's pressure.
 };
 
-/// Pen states.
+/// Pen state: not touching and without pressure.
 inline constexpr uint32_t PEN_STATE_UP = 0;
+/// Pen state: down with its tip.
 inline constexpr uint32_t PEN_STATE_DOWN = 0x11;
+/// Pen state: down with its eraser end.
 inline constexpr uint32_t PEN_STATE_ERASER = 0x41;
 
 /// What the last two-finger touch message changed since the one before.
 struct Touch_Gesture {
   float scale;     ///< Distance between the fingers now over before.
   float angle;     ///< Turn of the line between them, degrees.
-  float pan_x;     ///< Move of their centre, pixels.
-  float pan_y;
+  float pan_x;     ///< Horizontal move of their centre, pixels.
+  float pan_y;     ///< Vertical move of their centre, pixels.
   float centre_x;  ///< Their centre now, pixels.
-  float centre_y;
+  float centre_y;  ///< Their centre now, pixels.
   float ratio_x;   ///< Horizontal distance now over before.
   float ratio_y;   ///< Vertical distance now over before.
 };

@@ -17,11 +17,11 @@ constexpr uint32_t PLATFORM_MSG_POINTER_UP = 0x0247;    ///< A pointer left cont
 
 /// Kinds of pointer.
 enum : uint32_t {
-  PLATFORM_POINTER_GENERIC = 1,
-  PLATFORM_POINTER_TOUCH = 2,
-  PLATFORM_POINTER_PEN = 3,
-  PLATFORM_POINTER_MOUSE = 4,
-  PLATFORM_POINTER_TOUCHPAD = 5,
+  PLATFORM_POINTER_GENERIC = 1,   ///< A pointer of no known kind.
+  PLATFORM_POINTER_TOUCH = 2,     ///< A finger.
+  PLATFORM_POINTER_PEN = 3,       ///< A pen.
+  PLATFORM_POINTER_MOUSE = 4,     ///< A mouse.
+  PLATFORM_POINTER_TOUCHPAD = 5,  ///< A touchpad.
 };
 
 /// Pointer flag: the pointer touches the surface.
@@ -69,12 +69,12 @@ struct Platform_Touch_Input {
 
 /// Digitizer bits: touch and pen built in or attached, several inputs, input stack ready.
 enum : int {
-  PLATFORM_DIGITIZER_INTEGRATED_TOUCH = 0x01,
-  PLATFORM_DIGITIZER_EXTERNAL_TOUCH = 0x02,
-  PLATFORM_DIGITIZER_INTEGRATED_PEN = 0x04,
-  PLATFORM_DIGITIZER_EXTERNAL_PEN = 0x08,
-  PLATFORM_DIGITIZER_MULTI_INPUT = 0x40,
-  PLATFORM_DIGITIZER_READY = 0x80,
+  PLATFORM_DIGITIZER_INTEGRATED_TOUCH = 0x01,  ///< A touch screen.
+  PLATFORM_DIGITIZER_EXTERNAL_TOUCH = 0x02,    ///< An attached touch device.
+  PLATFORM_DIGITIZER_INTEGRATED_PEN = 0x04,    ///< A pen screen.
+  PLATFORM_DIGITIZER_EXTERNAL_PEN = 0x08,      ///< An attached pen tablet.
+  PLATFORM_DIGITIZER_MULTI_INPUT = 0x40,       ///< Several contacts at once.
+  PLATFORM_DIGITIZER_READY = 0x80,             ///< The input stack takes input.
 };
 
 /// Most pointers known at once; further ids are refused until Platform_Pointer_Forget.
