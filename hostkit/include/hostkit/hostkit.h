@@ -14,6 +14,7 @@
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
 #include <hostkit/HostPng.h>
+#include <hostkit/HostLabelVolume.h>
 #include <hostkit/HostProgress.h>
 #include <hostkit/HostRecord1D.h>
 #include <hostkit/HostRecords.h>
