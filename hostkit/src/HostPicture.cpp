@@ -1,5 +1,5 @@
-// Pictures of the widget library: TGA and PNG files decoded by stb_image, checked for damage
-// and truncation before they are decoded, and the folder the pictures are installed in.
+// Pictures of the widget library: TGA files decoded by stb_image after the header and length
+// checks made here, PNG files by libpng.
 #include <hostkit/HostPicture.h>
 #include <hostkit/HostWidgets.h>
 
@@ -13,11 +13,11 @@
 #include <new>
 #include <vector>
 
-// Only the two formats the pictures come in, decoded from memory (files are read here, so that
-// their size is bounded first), with the side limit checked by the decoder as well.
+// TGA only, decoded from memory (files are read here, so that their size is bounded first), with
+// the side limit checked by the decoder as well. PNG goes through libpng, which stands up to
+// damaged chunks better.
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
@@ -29,6 +29,8 @@
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #include <stb/stb_image.h>
 #pragma GCC diagnostic pop
+
+#include <png.h>
 
 namespace {
 
@@ -80,22 +82,47 @@ bool Refuse(const wchar_t* name, const char* why) {
   return false;
 }
 
+bool Side_Ok(int w, int h) { return w >= 1 && h >= 1 && w <= HOST_PICTURE_MAX_SIDE && h <= HOST_PICTURE_MAX_SIDE; }
+
 // Checks what can be checked before decoding; fills the picture's size and native channels.
 bool Acceptable(const uint8_t* data, size_t size, const wchar_t* name, int* w, int* h, int* channels) {
   if (!data || size == 0) return Refuse(name, "empty file");
   if (size > HOST_PICTURE_MAX_BYTES || size > size_t(INT32_MAX)) return Refuse(name, "file too large");
-  if (!Is_Png(data, size)) {
+  if (Is_Png(data, size)) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data, size)) return Refuse(name, image.message);
+    *w = int(image.width), *h = int(image.height);
+    *channels = (image.format & (PNG_FORMAT_FLAG_COLOR | PNG_FORMAT_FLAG_ALPHA)) ? 4 : 1;
+    png_image_free(&image);
+  } else {
     if (const char* why = Tga_Short(data, size)) return Refuse(name, why);
+    if (!stbi_info_from_memory(data, int(size), w, h, channels))
+      return Refuse(name, stbi_failure_reason() ? stbi_failure_reason() : "not a TGA or PNG picture");
   }
-  if (!stbi_info_from_memory(data, int(size), w, h, channels))
-    return Refuse(name, stbi_failure_reason() ? stbi_failure_reason() : "not a TGA or PNG picture");
-  if (*w < 1 || *h < 1 || *w > HOST_PICTURE_MAX_SIDE || *h > HOST_PICTURE_MAX_SIDE)
-    return Refuse(name, "picture too large");
-  return true;
+  return Side_Ok(*w, *h) ? true : Refuse(name, "picture too large");
+}
+
+// A PNG file as grey or RGBA samples (malloc'd); null (reported) when it is damaged.
+uint8_t* Decode_Png(const uint8_t* data, size_t size, const wchar_t* name, int want, int* w, int* h) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, data, size)) return Refuse(name, image.message), nullptr;
+  image.format = want == 1 ? PNG_FORMAT_GRAY : PNG_FORMAT_RGBA;
+  *w = int(image.width), *h = int(image.height);
+  auto* samples = Side_Ok(*w, *h) ? static_cast<uint8_t*>(std::malloc(PNG_IMAGE_SIZE(image))) : nullptr;
+  if (!samples || !png_image_finish_read(&image, nullptr, samples, 0, nullptr)) {
+    Refuse(name, samples ? image.message : "no memory for the picture");
+    std::free(samples);
+    png_image_free(&image);
+    return nullptr;
+  }
+  return samples;
 }
 
 // Decodes to the channel count asked for; the samples are malloc'd (stb's allocator is malloc).
 uint8_t* Decode(const uint8_t* data, size_t size, const wchar_t* name, int want, int* w, int* h) {
+  if (Is_Png(data, size)) return Decode_Png(data, size, name, want, w, h);
   int native = 0;
   uint8_t* samples = stbi_load_from_memory(data, int(size), w, h, &native, want);
   if (!samples) Refuse(name, stbi_failure_reason() ? stbi_failure_reason() : "damaged picture");

@@ -180,6 +180,21 @@ TEST(HostPicture, TruncatedPngIsRefused) {
   std::filesystem::remove(path);
 }
 
+// Regression: a PNG whose data chunk is empty made the first decoder copy into a null buffer
+// (found by the fuzzer); PNG files now go through libpng, which refuses it with a report.
+TEST(HostPicture, PngWithAnEmptyDataChunkIsRefusedCleanly) {
+  const std::string path = std::string(QUARN_TEST_SOURCE_DIR) + "/hostkit/pictures/empty_data_chunk.png";
+  Host_Report_Capture capture;
+  Host_Icon_Image* image = Host_Read_Icon_Image(Wide(path).c_str());
+  if (image) {
+    EXPECT_EQ(image->channels, 4);
+    EXPECT_EQ(image->width, 160);
+  } else {
+    EXPECT_TRUE(capture.Contains("empty_data_chunk.png\" cannot be read"));
+  }
+  Host_Free_Icon_Image(image);
+}
+
 TEST(HostPicture, MissingFileIsReportedByName) {
   Host_Report_Capture capture;
   EXPECT_EQ(Host_Read_Icon_Image(L"/nonexistent/none.tga"), nullptr);
