@@ -3,6 +3,7 @@
 #pragma once
 
 #include <quarn/Export.h>
+#include <quarn/core/Report_Class.h>
 #include <quarn/display/Overlay_Draw.h>
 
 #include <cstdint>
@@ -10,8 +11,8 @@
 
 namespace quarn {
 
-/// Trace class of every overlay primitive.
-inline constexpr uint32_t Overlay_Trace = 0x84000106;
+/// Trace class of every overlay primitive: the drawing class.
+inline constexpr uint32_t Overlay_Trace = msg::Draw;
 /// Number of window indexes a per-window texture table has.
 inline constexpr int OVERLAY_WINDOWS = 10;
 
