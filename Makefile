@@ -6,10 +6,11 @@ PACKAGES    = build-essential cmake ninja-build pkg-config git \
               libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev \
               libgdcm-dev zlib1g-dev \
               libegl-dev libopengl-dev libgl1-mesa-dri libglew-dev libpng-dev \
-              libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
+              libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core \
+              libstb-dev
 SUDO        = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh fuzz-contour clean
+.PHONY: all deps configure build test demo bench asan tsan fuzz fuzz-dicom fuzz-mesh fuzz-contour fuzz-picture clean
 
 all: build
 
@@ -80,6 +81,16 @@ fuzz-contour:
 	mkdir -p build-fuzz/contour-corpus build-fuzz/artifacts
 	build-fuzz/fuzz/contour_fuzz -max_len=4200 -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/artifacts/ build-fuzz/contour-corpus
+
+# Fuzzes the picture reader (TGA and PNG) for FUZZ_SECONDS, from the shipped pictures and the
+# PNG baselines of the tests as seeds.
+fuzz-picture:
+	$(FUZZ_CONFIGURE)
+	cmake --build build-fuzz -j $(JOBS) --target picture_fuzz
+	mkdir -p build-fuzz/picture-corpus build-fuzz/picture-artifacts
+	cp $(wildcard data/icons/*.tga) tests/display/golden/*.png build-fuzz/picture-corpus/
+	build-fuzz/fuzz/picture_fuzz -max_len=16384 -rss_limit_mb=4096 -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/picture-artifacts/ build-fuzz/picture-corpus
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

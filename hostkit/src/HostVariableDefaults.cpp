@@ -3,6 +3,7 @@
 
 #include <hostkit/HostReport.h>
 #include <hostkit/HostUtil.h>
+#include <hostkit/HostPicture.h>
 
 #include "HostVariableTables.h"
 
@@ -72,13 +73,6 @@ std::wstring Start_Folder() {
   std::error_code ec;
   std::filesystem::path cwd = std::filesystem::current_path(ec);
   return Folder_Text(ec ? std::filesystem::path(".") : cwd);
-}
-
-// Icons and pictures live in "icons" beside the program.
-std::wstring Icon_Folder() {
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return Folder_Text((ec ? std::filesystem::path(".") : exe.parent_path()) / "icons");
 }
 
 double Thread_Count() {
@@ -234,7 +228,7 @@ const Row kRows[] = {
 
     // Files and folders: remembered dialog folder, picture folder.
     {L"$DEFAULT_FILE_PATH", TEXT, 1, Computed(Start_Folder)},
-    {L"$DEFAULT_ICON_PATH", TEXT, 1, Computed(Icon_Folder)},
+    {L"$DEFAULT_ICON_PATH", TEXT, 1, Computed(Host_Icon_Folder)},
 
     // Regional settings: number texts, header tables, interface texts.
     {L"$REGIONAL_SEPARATOR", I8, 1, Num(0)},  // 0: tab

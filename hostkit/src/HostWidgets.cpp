@@ -7,7 +7,6 @@
 #include "HostFault.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 
 namespace {
@@ -39,14 +38,3 @@ void Host_Key_State_Reset() {
   Platform_Key_State_Reset();
 }
 
-Host_Icon_Record* Host_Read_Icon(Host_Widget_Box*, const wchar_t* file) {
-  Host_Report(Host_Main_Window, 4, "Host_Read_Icon: pictures cannot be read yet (%ls)",
-              file ? file : L"");
-  return nullptr;
-}
-
-void Host_Free_Icon(Host_Icon_Record* icon) {
-  if (!icon) return;
-  std::free(icon->rgba);
-  delete icon;
-}

@@ -28,6 +28,14 @@ if(EXISTS ${WORK_DIR}/prefix/bin/quarn-host)
   if(rc OR NOT out STREQUAL "42\n")
     message(FATAL_ERROR "installed quarn-host did not run (${rc}): ${out}${err}")
   endif()
+  # It finds the pictures installed with the library, not the source tree's.
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH
+    ${WORK_DIR}/prefix/bin/quarn-host -c "echo: $DEFAULT_ICON_PATH"
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(rc OR NOT out STREQUAL "${WORK_DIR}/prefix/share/quarn/icons/\n"
+     OR NOT EXISTS "${WORK_DIR}/prefix/share/quarn/icons/icon folder.tga")
+    message(FATAL_ERROR "installed pictures not found (${rc}): ${out}${err}")
+  endif()
 endif()
 find_program(PKG_CONFIG pkg-config)
 if(PKG_CONFIG)

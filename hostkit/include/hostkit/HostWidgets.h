@@ -239,7 +239,7 @@ struct Host_Icon_Record {
   uint8_t* rgba = nullptr;   ///< Pixels (malloc'd, owned).
 };
 
-/// Reads a picture for a widget box; not available yet: reports and returns null.
+/// Reads a TGA or PNG picture as RGBA for a widget box (may be null); null, reported, when not.
 HOSTKIT_API Host_Icon_Record* Host_Read_Icon(Host_Widget_Box* box, const wchar_t* file);
 /// Releases a picture (null is fine).
 HOSTKIT_API void Host_Free_Icon(Host_Icon_Record* icon);

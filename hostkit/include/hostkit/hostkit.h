@@ -13,6 +13,7 @@
 #include <hostkit/HostDraw.h>
 #include <hostkit/HostImage.h>
 #include <hostkit/HostMovie.h>
+#include <hostkit/HostPicture.h>
 #include <hostkit/HostPng.h>
 #include <hostkit/HostLabelVolume.h>
 #include <hostkit/HostProgress.h>
