@@ -62,6 +62,7 @@ Quarn_Buffer* Plane_Buffer(Quarn_2D_Frame* frame, uint32_t slot, const char* nam
       return nullptr;
     }
   }
+  buffer->Data_Delete();  // a block of another size (Data_New would leave it behind)
   if (!buffer->Data_New(uint32_t(grid.Bytes()))) return nullptr;
   *fresh = true;
   return buffer;

@@ -113,6 +113,24 @@ TEST_F(Frame_FFT, IsComputedOnceAndKeptInTheFramesBuffers) {
   EXPECT_TRUE(capture.Contains(") O.K."));
 }
 
+TEST_F(Frame_FFT, StaleRealPlaneOfAnotherSizeIsReplacedWhole) {
+  // Regression: a block of another size left in the real slot was replaced without being freed
+  // (the leak shows under the address-sanitizer build); the new plane must be the grid's size
+  // and hold the transform, not the stale contents.
+  Frame_Tree tree(Noise_Record(6, 5));
+  Quarn_2D_Frame* f = tree.Frame();
+  Frame_Tree twin(Noise_Record(6, 5));
+  auto* stale = new Quarn_Buffer();
+  ASSERT_NE(stale->Data_New(24), nullptr);
+  std::fill_n(static_cast<double*>(stale->Data_Get()), 3, 99.0);
+  ASSERT_TRUE(f->User_Set(71, stale));
+  const size_t n = size_t(Grid_Width(f)) * Grid_Height(f);
+  const double* re = Real(f);
+  ASSERT_NE(re, nullptr);
+  EXPECT_EQ(f->User_Get(71)->Size_Get(), n * sizeof(double));
+  EXPECT_EQ(std::vector<double>(re, re + n), std::vector<double>(Real(twin.Frame()), Real(twin.Frame()) + n));
+}
+
 TEST_F(Frame_FFT, FrameWithoutGreyLayerReportsAndGivesNoPlane) {
   Frame_Tree tree(Noise_Record(4, 4));
   Quarn_2D_Frame* f = tree.Frame();
