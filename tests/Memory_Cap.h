@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -66,6 +67,28 @@ inline int In_Child(const std::function<int()>& check) {
 inline int Fail(const char* what, const char* why) {
   std::fprintf(stderr, "%s: %s\n", what, why);
   return 1;
+}
+
+/// Exit code of a child whose cap did not hold (see Cap_Holds).
+inline constexpr int Not_Capped = 77;
+
+/// Whether bytes, asked for in pieces of piece bytes (at least a pointer's size), cannot all be
+/// had under the present cap. Free heap left by earlier tests of the same process serves
+/// allocations without mapping anything; a check run after them cannot make memory run short
+/// and should say so rather than fail. Everything it got is given back.
+inline bool Cap_Holds(size_t bytes, size_t piece) {
+  void* chain = nullptr;
+  size_t got = 0;
+  for (void* p; got < bytes && (p = std::malloc(piece)); got += piece) {
+    *static_cast<void**>(p) = chain;
+    chain = p;
+  }
+  while (chain) {
+    void* next = *static_cast<void**>(chain);
+    std::free(chain);
+    chain = next;
+  }
+  return got < bytes;
 }
 
 }  // namespace memory_cap

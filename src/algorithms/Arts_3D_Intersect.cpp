@@ -37,7 +37,8 @@ uint32_t Next_Stamp() {
   return stamp;
 }
 
-/// The nearest hit so far: smallest positive parameter, then lowest polygon index.
+/// The nearest hit so far of one candidate set: smallest positive parameter, then lowest polygon
+/// index (whatever order the lists hold the triangles in).
 struct Best {
   float t = 0;
   int polygon = -1;
@@ -59,7 +60,8 @@ struct Query {
 
   /// Tests the listed triangles through their mailboxes. Their records are asked for all at
   /// once first, so that the memory fetches of a cell overlap instead of queueing.
-  void Test(const int32_t* list, int count, Best& best) const {
+  /// cutoff is the nearest hit of any candidate set: a triangle beyond it cannot win.
+  void Test(const int32_t* list, int count, Best& best, float cutoff) const {
     for (int i = 0; i < count; ++i)
       if (list[i] >= 0 && list[i] < m.poly_count) __builtin_prefetch(&m.polys[list[i]]);
     for (int i = 0; i < count; ++i) {
@@ -70,7 +72,7 @@ struct Query {
         Point_3D h = a;  // a line parallel to the plane leaves the point unset
         // A polygon whose plane lies beyond the best hit cannot win this query any more: it is
         // marked as no hit without the point test.
-        poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h, best.Found() ? best.t : HUGE_VALF);
+        poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h, std::min(cutoff, best.Found() ? best.t : HUGE_VALF));
         poly.hit[0] = h.x, poly.hit[1] = h.y, poly.hit[2] = h.z;
         poly.stamp = stamp;
       }
@@ -84,14 +86,18 @@ class Walk {
 public:
   Walk(const DDDAs& g, const Query& q) : g_(g), q_(q) {}
 
-  void Run(Best& best) {
+  /// Collects the grid's nearest hit in best; the walk stops once the cells left lie beyond both
+  /// it and the outside list's hit.
+  void Run(Best& best, const Best& outside) {
     if (!Start()) return;
+    const float outside_t = outside.Found() ? outside.t : HUGE_VALF;
     for (;;) {
       const int32_t* list = g_.DDDA_Pt[idx_[2]][idx_[1]][idx_[0]];
-      if (list) q_.Test(list, g_.DDDA_Nb[idx_[2]][idx_[1]][idx_[0]], best);
+      if (list) q_.Test(list, g_.DDDA_Nb[idx_[2]][idx_[1]][idx_[0]], best, outside_t);
       const int k = next_[1] < next_[0] ? (next_[2] < next_[1] ? 2 : 1) : (next_[2] < next_[0] ? 2 : 0);
       if (next_[k] == HUGE_VAL) return;
-      if (best.Found() && next_[k] > best.t + slack_) return;
+      const double nearest = std::min(double(outside_t), best.Found() ? double(best.t) : HUGE_VAL);
+      if (next_[k] > nearest + slack_) return;
       idx_[k] += step_[k];
       if (idx_[k] < 0 || idx_[k] >= n_[k]) return;
       next_[k] += delta_[k];
@@ -160,9 +166,12 @@ float Arts_3D_Intersect_Line_Geom(const Point_3D& from, const Point_3D& to, Quar
   const Query q{*geom->movie, from, d, Next_Stamp()};
   if (!Finite(from) || !Finite(d)) return GEMS_NO_HIT;
   const DDDAs& g = *geom->grid;
-  Best best;
-  q.Test(g.Outside_Pt, g.Outside_Nb, best);
-  Walk(g, q).Run(best);
+  Best outside, inside;
+  q.Test(g.Outside_Pt, g.Outside_Nb, outside, HUGE_VALF);
+  Walk(g, q).Run(inside, outside);
+  // The grid's hit wins only when it is strictly nearer: on a tie the outside list's triangle
+  // (tested first) keeps the pick.
+  const Best& best = inside.Found() && (!outside.Found() || inside.t < outside.t) ? inside : outside;
   if (!best.Found() || best.t > No_Hit_Above) return GEMS_NO_HIT;
   if (hit) *hit = best.point;
   if (polygon) *polygon = best.polygon;

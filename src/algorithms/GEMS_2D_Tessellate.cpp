@@ -1,6 +1,14 @@
 // Triangulation of a simple plane polygon: reflex vertices are removed by cutting ears along
 // inner diagonals, then the convex remainder is clipped vertex by vertex. Every triangle is
 // listed against the polygon's order, whichever way the polygon turns.
+//
+// What callers rely on is that the triangles cover the polygon exactly, none inverted (their
+// areas add up to the polygon's). The plain two-step method breaks that on ordinary input, so it
+// departs from it in five places, each explained where it is made: repeated points are merged
+// first (Merge_Repeated), the inside test counts a ray through a vertex once (Inside), a
+// diagonal through a vertex is refused (Touches_A_Vertex), a sweep that cuts nothing cuts any
+// ear it finds (Cut_Any_Ear), and the last triangle is turned by the polygon's orientation
+// rather than its own (Finish).
 #include <quarn/algorithms/GEMS.h>
 
 #include "core/Check.h"
@@ -60,7 +68,8 @@ public:
   }
 
   /// The last three vertices as one triangle, turned against the polygon (clockwise for a
-  /// counter-clockwise polygon).
+  /// counter-clockwise polygon). Turning it by its own left or right turn alone would always list
+  /// it clockwise: for a clockwise polygon that is with its order, the one triangle inverted.
   bool Finish() {
     if (m_ != 3) return true;
     const Point_2D &p = v_[0], &q = v_[1], &r = v_[2];
@@ -72,8 +81,10 @@ public:
   static void Warn(const char* format, int count) { QUARN_REPORT(quarn::msg::Geometry_Warning, format, count); }
 
 private:
-  /// Drops every point equal to the one before it (the last compared with the first): a
-  /// repeated point has no turn and would hide a reflex corner.
+  /// Drops every point equal to the one before it (the last compared with the first). A repeated
+  /// point makes an edge of no length, so the turn at both copies is 0: a reflex corner given
+  /// twice is never seen as reflex, no ear is cut beside it, and the convex clipping later cuts
+  /// across the notch (a triangle outside the polygon, overlapping others).
   void Merge_Repeated() {
     int kept = 0;
     for (int i = 0; i < m_; ++i)
@@ -113,7 +124,9 @@ private:
 
   /// Whether the ray from p along +y crosses the border an odd number of times. An edge counts
   /// when its ends lie on either side of the ray's x, one end's side taken half-open, so that a
-  /// ray through a vertex counts it once.
+  /// ray through a vertex counts it once. The segment test ignores crossings at segment ends, so
+  /// counting with it would miss both edges at such a vertex: a diagonal whose midpoint lies
+  /// below a vertex (common on whole coordinates) would be called outside and its ear never cut.
   bool Inside(const Point_2D& p) const {
     int crossings = 0;
     for (int e = 0; e < m_; ++e) {
@@ -125,9 +138,25 @@ private:
     return crossings % 2 == 1;
   }
 
+  /// Whether a vertex other than i and j lies on the segment between them. The segment test
+  /// ignores such touching, yet a diagonal through a vertex can leave the polygon there and come
+  /// back through another (common on whole coordinates): its ear would overlap the rest.
+  bool Touches_A_Vertex(int i, int j) const {
+    const Point_2D &p = v_[i], &q = v_[j];
+    const double dx = double(q.x) - p.x, dy = double(q.y) - p.y;
+    for (int k = 0; k < m_; ++k) {
+      if (k == i || k == j) continue;
+      const double ux = double(v_[k].x) - p.x, uy = double(v_[k].y) - p.y;
+      if (ux * dy - uy * dx != 0) continue;
+      const double along = ux * dx + uy * dy;
+      if (along > 0 && along < dx * dx + dy * dy) return true;
+    }
+    return false;
+  }
+
   bool Inner_Diagonal(int i, int j) const {
     const Point_2D mid(v_[i].code, (v_[i].x + v_[j].x) * 0.5f, (v_[i].y + v_[j].y) * 0.5f);
-    return !Crosses_An_Edge(v_[i], v_[j]) && Inside(mid);
+    return !Crosses_An_Edge(v_[i], v_[j]) && !Touches_A_Vertex(i, j) && Inside(mid);
   }
 
   /// One pass over the vertices: beside each reflex vertex i, the ear at i + dir is cut when the
@@ -149,7 +178,11 @@ private:
     return true;
   }
 
-  /// Cuts the first vertex whose two neighbours see each other inside the polygon.
+  /// Cuts the first vertex whose two neighbours see each other inside the polygon. The sweeps
+  /// only try the diagonals two steps from a reflex vertex; when other edges block all of those,
+  /// the sweeps repeat without progress and the convex clipping would then meet reflex vertices
+  /// and cut triangles outside the polygon. Any ear keeps the cover exact, and a simple polygon of
+  /// four or more vertices always has one.
   bool Cut_Any_Ear() {
     for (int i = 0; i < m_; ++i)
       if (Turn(i) != 0 && Inner_Diagonal(Prev(i), Next(i))) {

@@ -20,7 +20,6 @@ namespace {
 constexpr const char* Label = "Fct_Tag_Enable";
 
 // A table of bytes among the host variables: its elements and their number (0 when unknown).
-// An array variable's storage holds the address of its elements.
 struct Byte_Table {
   uint8_t* bytes = nullptr;
   int count = 0;
@@ -30,9 +29,7 @@ Byte_Table Byte_Table_Get(const wchar_t* name) {
   int count = 0;
   uint16_t flags = 0;
   void* storage = Fct_Variable_Get(name, &count, &flags, nullptr, 0);
-  if (!storage) return {};
-  uint8_t* bytes = (flags & VARIABLE_ARRAY) ? *static_cast<uint8_t**>(storage) : static_cast<uint8_t*>(storage);
-  return {bytes, count};
+  return {static_cast<uint8_t*>(Fct_Variable_Elements(storage, flags)), count};
 }
 
 int Tag_Count_Get() {

@@ -3,7 +3,9 @@
 
 #include <quarn/classes/Quarn_1D_File.h>
 #include <quarn/classes/Quarn_3D_File.h>
+#include <quarn/classes/Quarn_3D_Geom.h>
 
+#include "classes/Node_Kinds.h"
 #include "script/Remembered_Variable.h"
 
 namespace quarn {
@@ -45,7 +47,9 @@ void Movie_3D_Close(const void* movie) {
   Close_In(g_tag_3d_nb, g_tag_3d_pt, movie);
 }
 
-// Geometry nodes do not carry their surface yet; once they do, this passes it to Movie_3D_Close.
-void Geom_3D_Movie_Close(Quarn_3D*) {}
+void Geom_3D_Movie_Close(Quarn_3D* node) {
+  // A node of another class, or a geometry without surface, has nothing to close.
+  if (Quarn_3D_Geom* geom = Geom_If(node)) Movie_3D_Close(geom->movie);
+}
 
 }  // namespace quarn

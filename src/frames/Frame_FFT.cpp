@@ -43,10 +43,19 @@ double* Plane_Data(Quarn_2D_Frame* frame, uint32_t slot) {
   return buffer ? static_cast<double*>(buffer->Data_Get()) : nullptr;
 }
 
-// The buffer in slot, made zeroed when absent or of another size; *fresh tells it is new.
+// One plane of the transform: its slot, its buffer's name and the name its memory report gives.
+struct Plane {
+  uint32_t slot;
+  const char* name;
+  const char* var;
+};
+constexpr Plane Real_Plane{Slot_Real, "FFT: Real", "ima_real"};
+constexpr Plane Imag_Plane{Slot_Imag, "FFT: Imag", "ima_imag"};
+
+// The plane's buffer, made zeroed when absent or of another size; *fresh tells it is new.
 // Null after a reported failure.
-Quarn_Buffer* Plane_Buffer(Quarn_2D_Frame* frame, uint32_t slot, const char* name, const Grid& grid,
-                           bool* fresh) {
+Quarn_Buffer* Plane_Buffer(Quarn_2D_Frame* frame, const Plane& plane, const Grid& grid, bool* fresh) {
+  const uint32_t slot = plane.slot;
   *fresh = false;
   Quarn_Buffer* buffer = frame->User_Get(slot);
   if (buffer && buffer->Size_Get() == grid.Bytes() && buffer->Data_Get()) return buffer;
@@ -56,13 +65,17 @@ Quarn_Buffer* Plane_Buffer(Quarn_2D_Frame* frame, uint32_t slot, const char* nam
       Memory_Error_New(Source, __LINE__);
       return nullptr;
     }
-    buffer->Name_Set("%s", name);
+    buffer->Name_Set("%s", plane.name);
     if (!frame->User_Set(slot, buffer)) {
       delete buffer;
       return nullptr;
     }
   }
-  if (!buffer->Data_New(uint32_t(grid.Bytes()))) return nullptr;
+  buffer->Data_Delete();  // a block of another size (Data_New would leave it behind)
+  if (!buffer->Data_New(uint32_t(grid.Bytes()))) {
+    QUARN_MEMORY_ERROR("calloc", plane.var, grid.width, grid.height);
+    return nullptr;
+  }
   *fresh = true;
   return buffer;
 }
@@ -92,26 +105,28 @@ void Input_Place(const Quarn_2D_Frame* frame, int32_t* const* rows, const Grid& 
   return 0;
 }
 
+// Half-made planes must not pass for a transform, nor hold memory that ran short; answers 0.
+int Planes_Drop(Quarn_2D_Frame* frame) {
+  frame->User_Delete(Slot_Real);
+  frame->User_Delete(Slot_Imag);
+  return 0;
+}
+
 // The transform, inside the frame's lock; the caller holds it too.
 int Transform_Locked(Quarn_2D_Frame* frame, const Grid& grid) {
   int32_t** rows = frame->Work_GLI_Get();
   if (!rows) return No_Work_GLI(frame);
   bool real_fresh, imag_fresh;
-  Quarn_Buffer* real = Plane_Buffer(frame, Slot_Real, "FFT: Real", grid, &real_fresh);
-  Quarn_Buffer* imag = real ? Plane_Buffer(frame, Slot_Imag, "FFT: Imag", grid, &imag_fresh) : nullptr;
-  if (!real || !imag) return 0;
+  Quarn_Buffer* real = Plane_Buffer(frame, Real_Plane, grid, &real_fresh);
+  Quarn_Buffer* imag = real ? Plane_Buffer(frame, Imag_Plane, grid, &imag_fresh) : nullptr;
+  if (!real || !imag) return Planes_Drop(frame);
   // The real plane takes the input: the transform reads it whole before writing its result.
   if (!real_fresh) real->Data_Clear();
   auto* plane = static_cast<double*>(real->Data_Get());
   Input_Place(frame, rows, grid, plane);
   const int done = Host_FFT_2D(Direction, grid.width, grid.height, plane, nullptr, plane,
                                static_cast<double*>(imag->Data_Get()));
-  if (!done) {
-    // Half-made planes must not pass for a transform.
-    frame->User_Delete(Slot_Real);
-    frame->User_Delete(Slot_Imag);
-  }
-  return done;
+  return done ? 1 : Planes_Drop(frame);
 }
 
 // Runs the transform when it is not there yet; 1 when the planes hold it.

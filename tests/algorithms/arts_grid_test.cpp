@@ -1,5 +1,6 @@
 // The ray grid's upkeep: its box, the cells each triangle is listed in, the outside list,
 // insertion and removal, the size estimate and the release.
+#include "Memory_Cap.h"
 #include "algorithms/Mesh_Shapes.h"
 
 #include <quarn/quarn.h>
@@ -216,6 +217,31 @@ TEST(Arts_Grid, SurfacesWithoutExtentStillGetCellsOfSomeSize) {
       EXPECT_TRUE(std::isfinite(1 / cell)) << c.why;
     }
   }
+}
+
+TEST(Arts_Grid, InitWithoutMemoryIsReportedAndLeavesNoGrid) {
+#ifdef MEMORY_CAP_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve their address space up front";
+#endif
+  // The cell tables alone take about 1.5 MB in 5000 rows; the child may map only 64 KB more.
+  Geom_With s(mesh_shapes::Sphere(20, 30, 4.0f));
+  const int code = memory_cap::In_Child([&] {
+    Host_Report_Capture capture;
+    DDDAs* g;
+    {
+      memory_cap::Address_Limit limit(64 << 10);
+      if (!memory_cap::Cap_Holds(3 << 19, 256)) return memory_cap::Not_Capped;
+      g = Arts_3D_Init(&s.geom);
+    }
+    if (g || s.geom.grid) return memory_cap::Fail("init", "a grid was made without memory");
+    if (!capture.Contains("memory error in calloc (var=arts->DDDA_")) return memory_cap::Fail("init", "no memory report");
+    if (!capture.Contains("<<< out Fct: Arts_3D_Init(memory)")) return memory_cap::Fail("init", "no exit trace");
+    if (!Arts_3D_Init(&s.geom) || Arts_3D_Size(&s.geom) <= Empty_Size)
+      return memory_cap::Fail("init", "no grid once memory is back");
+    return 0;
+  });
+  if (code == memory_cap::Not_Capped) GTEST_SKIP() << "free heap of earlier tests serves the allocations; run alone";
+  EXPECT_EQ(code, 0);
 }
 
 TEST(Arts_Grid, InitWithoutSurfaceIsRefused) {

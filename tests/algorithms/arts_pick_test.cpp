@@ -37,9 +37,23 @@ struct Picking {
     p.t = Arts_3D_Intersect_Line_Geom(a, b, &geom, &p.point, &p.polygon);
     return p;
   }
+  /// The reference: every polygon tried, the nearest kept. Of triangles hit at the same
+  /// parameter the outside list's win (the grid's hit must be strictly nearer), and among either
+  /// kind the lowest index.
   Pick Brute(const Point_3D& a, const Point_3D& b) {
     Pick p{0, P3(-1, -1, -1), -1};
     p.t = GEMS_3D_Intersect_Line_Geom(a, b, &geom, &p.point, &p.polygon);
+    if (p.t == GEMS_NO_HIT || !geom.grid) return p;
+    const int32_t* outside = nullptr;
+    const int count = Arts_3D_Get_Outside(geom.grid, &outside);
+    int tied = -1;
+    for (int i = 0; i < count; ++i) {
+      Point_3D h;
+      const int q = outside[i];
+      if (GEMS_3D_Intersect_Line_Polygon(movie.get(), a, b, &movie->polys[q], &h) == p.t && (tied < 0 || q < tied))
+        tied = q, p.point = h;
+    }
+    if (tied >= 0) p.polygon = tied;
     return p;
   }
   /// Grid and reference agree exactly; returns whether the line hit.
@@ -219,6 +233,34 @@ TEST(Arts_Pick, EqualParametersGoToTheLowestTriangleIndex) {
   EXPECT_EQ(p.polygon, 0);
   s.Expect_Same(P3(-8, 1, 0.01), P3(1, 1, 0), "skimming");
   s.Expect_Same(P3(8, 1, -0.01), P3(1, 1, 0), "skimming from the other side");
+}
+
+TEST(Arts_Pick, TieBetweenGridAndOutsideListGoesToTheOutsideTriangle) {
+  // Regression: on equal parameters the grid's triangle won by its lower index; the grid's hit
+  // must be strictly nearer than the outside list's. Triangle 0 lies in the grid; triangle 1,
+  // in the same plane, gets a corner pulled far out in x, so it is listed both in cells and in
+  // the outside list.
+  Picking s(mesh_shapes::Surface({0.5f, 0.5f, 0, 1.5f, 0.5f, 0, 0.5f, 2.5f, 0, 0, 0, 0, 2, 0, 0, 0, 2, 0,
+                                  -3, -3, -3, 3, -3, -3, 0, 3, -2},
+                                 {0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  Host_Movie_Record& m = *s.movie;
+  DDDAs* g = s.geom.grid;
+  Arts_3D_Remove(g, &m, 1);
+  m.nodes[4].pos.x = 60;
+  Host_Movie_Init_Norm(&m);
+  ASSERT_GT(Arts_3D_Insert(g, &m, 1), 1);
+  ASSERT_EQ(Arts_3D_Get_Outside(g, nullptr), 1);
+  struct Row { const char* why; Point_3D a, b; int polygon; };
+  const Row rows[] = {
+      {"straight down onto both", P3(0.7, 0.7, 5), P3(0.7, 0.7, 4), 1},
+      {"slanted onto both", P3(-2, -1, 4), P3(0.8, 0.6, 0), 1},
+      {"from below onto both", P3(0.6, 0.9, -2), P3(0.6, 0.9, -1), 1},
+      {"only the grid triangle's tip", P3(0.55, 2.3, 5), P3(0.55, 2.3, 4), 0},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(s.Grid(r.a, r.b).polygon, r.polygon) << r.why;
+    s.Expect_Same(r.a, r.b, r.why);
+  }
 }
 
 TEST(Arts_Pick, DegenerateInputEndsWithoutHit) {

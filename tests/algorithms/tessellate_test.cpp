@@ -138,6 +138,42 @@ TEST(GEMS_Tessellate, RepeatedPointsStillCoverTheArea) {
   }
 }
 
+TEST(GEMS_Tessellate, InsideTestCountsARayThroughAVertexOnce) {
+  // A notch in the top edge: the diagonals beside the notch vertex (2, 3) have their midpoints
+  // (1, 3.5) and (3, 3.5) right below the vertices (1, 4) and (3, 4). Counting crossings with the
+  // segment test (which ignores ends) would see no crossing there, call the midpoints outside,
+  // never cut beside the notch and leave the reflex vertex to the convex clipping.
+  const Polygon p = Make({{0, 0}, {4, 0}, {4, 4}, {3, 4}, {2, 3}, {1, 4}, {0, 4}});
+  Host_Report_Capture cap;
+  Triangles t;
+  EXPECT_EQ(Tessellate(p, t), 5);
+  Expect_Exact_Cover(p, t, "notch");
+  EXPECT_EQ(cap.Count(quarn::msg::Geometry_Warning), 0u);
+}
+
+TEST(GEMS_Tessellate, DiagonalThroughAVertexIsNoDiagonal) {
+  // Regression (found by the orthogonal polygons below): the segment test ignores a diagonal
+  // that only touches a vertex, so a diagonal running through vertices along a grid line was
+  // taken as inner; its ear overlapped the rest and the last triangles were cut outside.
+  const Polygon p = Make({{0, 7}, {1, 7}, {1, 10}, {2, 10}, {2, 7}, {3, 7}, {3, 9}, {4, 9}, {4, 5}, {3, 5},
+                          {3, 4}, {2, 4}, {2, 5}, {1, 5}, {1, 6}, {0, 6}});
+  Triangles t;
+  EXPECT_GE(Tessellate(p, t), 1);
+  Expect_Exact_Cover(p, t, "columns of a clockwise skyline");
+}
+
+TEST(GEMS_Tessellate, LastTriangleIsListedAgainstAClockwisePolygonToo) {
+  // Choosing the last triangle's order by its own turn alone would list a clockwise polygon's
+  // last triangle clockwise, with its order instead of against it.
+  const Polygon tri = Make({{0, 0}, {0, 1}, {1, 0}});
+  Triangles one;
+  ASSERT_EQ(Tessellate(tri, one), 1);
+  EXPECT_EQ(one.a[0], tri[2]);
+  EXPECT_EQ(one.b[0], tri[1]);
+  EXPECT_EQ(one.c[0], tri[0]);
+  Expect_Exact_Cover(tri, one, "clockwise triangle");
+}
+
 TEST(GEMS_Tessellate, TooFewPointsGiveNothing) {
   struct Case { const char* why; Polygon p; size_t warnings; };
   const Case cases[] = {
@@ -183,6 +219,40 @@ TEST(GEMS_Tessellate, RandomSimplePolygonsAreCoveredExactly) {
     EXPECT_EQ(Tessellate(p, t), n - 2) << why;
     Expect_Exact_Cover(p, t, why.c_str());
     EXPECT_EQ(cap.Count(quarn::msg::Geometry_Warning), 0u) << why;
+  }
+}
+
+/// A random x-monotone orthogonal polygon on whole coordinates: columns of random bottom and
+/// top, neighbours overlapping. Its rays meet vertices, equal heights make repeated and
+/// collinear points, and steps make many reflex corners.
+Polygon Random_Skyline(std::mt19937& rng, int columns, bool clockwise) {
+  std::uniform_int_distribution<int> height(0, 8);
+  std::vector<int> bottom(columns), top(columns);
+  for (int i = 0; i < columns; ++i) {
+    do {
+      bottom[i] = height(rng), top[i] = bottom[i] + 1 + height(rng) % 5;
+    } while (i > 0 && std::max(bottom[i], bottom[i - 1]) >= std::min(top[i], top[i - 1]));
+  }
+  Polygon p;
+  auto add = [&](int x, int y) { p.emplace_back(uint8_t(6), float(x), float(y)); };
+  for (int i = 0; i < columns; ++i) add(i, bottom[i]), add(i + 1, bottom[i]);
+  for (int i = columns - 1; i >= 0; --i) add(i + 1, top[i]), add(i, top[i]);
+  if (clockwise) std::reverse(p.begin(), p.end());
+  return p;
+}
+
+TEST(GEMS_Tessellate, RandomOrthogonalPolygonsAreCoveredExactly) {
+  // Whatever is left over (a run of collinear points) may be reported, but what was cut covers
+  // the polygon exactly and no triangle is inverted.
+  std::mt19937 rng(4321);
+  for (int trial = 0; trial < 400; ++trial) {
+    const int columns = 1 + trial % 17;
+    const Polygon p = Random_Skyline(rng, columns, trial % 2 == 1);
+    Host_Report_Capture cap;
+    Triangles t;
+    const std::string why = "skyline " + std::to_string(trial) + ", " + std::to_string(columns) + " columns";
+    EXPECT_GE(Tessellate(p, t), 1) << why;
+    Expect_Exact_Cover(p, t, why.c_str());
   }
 }
 

@@ -1,5 +1,6 @@
 // Groups of frames tested for regular volumes, the tag census over the current window, and grey
 // values interpolated between slices.
+#include "Memory_Cap.h"
 #include "frames/Frame_Host.h"
 
 #include <quarn/algorithms/Volume_Test.h>
@@ -12,12 +13,14 @@ using namespace frame_test;
 namespace group = quarn::group;
 
 constexpr int Tags = 6;
+constexpr int Enable_Entries = 65536;  // room for every $TAG_NB a 16-bit count can give
 
 // $TAG_NB and $TAG_ENABLE beside the frame variables; the table is held either in place or, as
 // the host kit keeps arrays, through a pointer.
 struct Census_Vars {
   uint16_t tag_nb = Tags;
-  uint8_t enable[256] = {};
+  uint8_t enable[Enable_Entries] = {};
+  int enable_count = Enable_Entries;  // the element count the lookup tells
   uint8_t* enable_pt = nullptr;  // set at each lookup: the variables are copied per test
   bool through_pointer = false;
   bool present = true;
@@ -37,7 +40,7 @@ void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* 
   }
   if (!std::wcscmp(name, L"$TAG_ENABLE")) {
     if (!v.present) return nullptr;
-    if (count) *count = 256;
+    if (count) *count = v.enable_count;
     if (flags) *flags = v.through_pointer ? VARIABLE_ARRAY : 0;
     v.enable_pt = v.enable;
     return v.through_pointer ? static_cast<void*>(&v.enable_pt) : static_cast<void*>(v.enable);
@@ -131,6 +134,106 @@ TEST_F(Volume_Test, EachDifferenceOfTheSecondFrameHasItsFlag) {
   }
 }
 
+TEST_F(Volume_Test, SliceStepsEarnTheirFlags) {
+  // Axial frames at the given heights, all at one time: the flags beyond those every such group
+  // has. The step range is taken over |steps|; the 1 % test divides by the largest step.
+  const struct {
+    const char* why;
+    std::vector<float> z;
+    uint32_t expect;
+  } rows[] = {
+      {"even 2 mm", {0, 2, 4}, 0},
+      {"reversed: every step back, still even", {4, 2, 0}, group::Out_Of_Order},
+      {"back and forth by the same step", {0, 2, 4, 2}, group::Out_Of_Order},
+      {"a repeated slice, then a step", {0, 0, 2}, group::Slice_Smallest_Zero | group::Slice_Uneven},
+      {"all in one place: zero over zero is not uneven", {0, 0, 0},
+       group::Slice_Smallest_Zero | group::Slice_Largest_Zero},
+      {"a step below the zero limit", {0, 0.000004f, 2}, group::Slice_Smallest_Zero | group::Slice_Uneven},
+      {"steps 0.95 % apart", {0, 2, 4.019f}, 0},
+      {"steps 1.5 % apart", {0, 2, 4.03f}, group::Slice_Uneven},
+  };
+  for (const auto& r : rows) {
+    auto* g = new tree_test::Group<Quarn_2D>(L"series");
+    root_.Child_Add(g);
+    for (float z : r.z) {
+      Host_Image_Layout l = Spaced(2);
+      l.position.z = z;
+      Insert(Add_File(L"/s/z.dcm", {Ramp(4, 4, 1, 1, &l)}), 0, 0, g);
+    }
+    const uint32_t base = Types(g) | group::No_Vertebra | group::Time_Smallest_Zero | group::Time_Largest_Zero;
+    EXPECT_EQ(Fct_Group_Test(g), base | r.expect) << r.why;
+    root_.Child_Delete(g);
+  }
+}
+
+// A direction or place from any numbers (the time coordinate 0).
+Vec4 V(double x, double y, double z) { return Vec4(float(x), float(y), float(z), 0.0f); }
+
+TEST_F(Volume_Test, OffLineToleranceGrowsWithTheStepCountAndFollowsTheNormal) {
+  // Pixel spacing 1 mm: 0.1 pixel diagonal is 0.141 mm per step from the first frame. Series
+  // of three frames 2 mm apart along the normal, the last one moved aside by `aside`.
+  const Vec4 x = V(1, 0, 0), y = V(0, 1, 0), z = V(0, 0, 1);
+  const float h = std::sqrt(0.5f);
+  const struct {
+    const char* why;
+    Vec4 row, col, step, aside;
+    uint32_t expect;
+  } rows[] = {
+      {"axial, third 0.2 mm aside: within 2 x 0.141", x, y, V(0, 0, 2), V(0.2f, 0, 0), 0},
+      {"axial, third 0.3 mm aside", x, y, V(0, 0, 2), V(0.3f, 0, 0), group::Off_Line},
+      // The normal's largest component is x: measured in the y-z plane.
+      {"sagittal, third 0.3 mm aside", y, z, V(2, 0, 0), V(0, 0, 0.3f), group::Off_Line},
+      {"sagittal, third 0.2 mm aside", y, z, V(2, 0, 0), V(0, 0.2f, 0), 0},
+      // The normal (0, -1, 0): its largest component is y, measured in the x-z plane.
+      {"coronal, third 0.3 mm aside", x, z, V(0, -2, 0), V(0.3f, 0, 0), group::Off_Line},
+      {"coronal, third 0.2 mm aside", x, z, V(0, -2, 0), V(0, 0, 0.2f), 0},
+      // Normal (h, h, 0): no component is the strict largest and z is 0, so there is no test.
+      {"oblique between x and y, 5 mm aside", z, V(h, -h, 0), V(2 * h, 2 * h, 0),
+       V(0, 0, 5), 0},
+  };
+  for (const auto& r : rows) {
+    auto* g = new tree_test::Group<Quarn_2D>(L"series");
+    root_.Child_Add(g);
+    for (int k = 0; k < 3; ++k) {
+      Host_Image_Layout l = Spaced(2);
+      l.dir_row = r.row;
+      l.dir_col = r.col;
+      l.position = V(k * r.step.x, k * r.step.y, k * r.step.z);
+      if (k == 2) l.position = V(l.position.x + r.aside.x, l.position.y + r.aside.y, l.position.z + r.aside.z);
+      Insert(Add_File(L"/s/o.dcm", {Ramp(4, 4, 1, 1, &l)}), 0, 0, g);
+    }
+    EXPECT_EQ(Fct_Group_Test(g) & (group::Off_Line | group::Not_Parallel | group::Slice_Uneven |
+                                   group::Out_Of_Order),
+              r.expect)
+        << r.why;
+    root_.Child_Delete(g);
+  }
+}
+
+TEST_F(Volume_Test, FramesOfSubgroupsAreVisitedInTreeOrder) {
+  // Two subgroups of two frames each: heights 0, 2 | 4, 6 form one even series; with the
+  // subgroups swapped the walk goes 4, 6, 0, 2: one step back and steps of 2 and 6 mm.
+  auto build = [&](bool swapped) {
+    auto* g = new tree_test::Group<Quarn_2D>(L"study");
+    root_.Child_Add(g);
+    auto* low = new tree_test::Group<Quarn_2D>(L"low");
+    auto* high = new tree_test::Group<Quarn_2D>(L"high");
+    g->Child_Add(swapped ? high : low);
+    g->Child_Add(swapped ? low : high);
+    for (int k = 0; k < 4; ++k) {
+      Host_Image_Layout l = Spaced(2);
+      l.position.z = float(2 * k);
+      Insert(Add_File(L"/s/n.dcm", {Ramp(4, 4, 1, 1, &l)}), 0, 0, k < 2 ? low : high);
+    }
+    return g;
+  };
+  const uint32_t slices = group::Out_Of_Order | group::Slice_Uneven | group::Slice_Smallest_Zero | group::Slice_Largest_Zero;
+  Quarn_2D* even = build(false);
+  EXPECT_EQ(Fct_Group_Test(even) & slices, 0u);
+  Quarn_2D* swapped = build(true);
+  EXPECT_EQ(Fct_Group_Test(swapped) & slices, group::Out_Of_Order | group::Slice_Uneven);
+}
+
 TEST_F(Volume_Test, TimeStepsOfOneSliceAreCoincidentSlices) {
   // One slice at time points 0, 1, 2 (3600 s apart), then 0, 1, 3: the same place every time.
   const struct {
@@ -216,6 +319,60 @@ TEST_F(Volume_Test, CensusWithFewTagsOrNoTable) {
   Host_Report_Capture capture;
   EXPECT_EQ(Fct_Tag_Enable(1), 0);
   EXPECT_TRUE(capture.Contains("<<< out Fct: Fct_Tag_Enable(! TAG_Enable)"));
+}
+
+TEST_F(Volume_Test, CensusFoldsHighTagsIntoTheLastAndChecksTheTable) {
+  // One 4 x 2 frame with tags 0, 1, 2, 3, 200, 255, 1, 0.
+  Quarn_2D_Frame* f = Insert(Add_File(L"/s/t.dcm", {Tagged(4, 2, {0, 1, 2, 3, 200, 255, 1, 0})}));
+  f->Work_TAG_Get();
+  const struct {
+    const char* why;
+    uint16_t tag_nb;
+    int enable_count;
+    unsigned short minimum;
+    int answer;
+    const char* flags;  // E[0] ... E[4]; '7' untouched
+  } rows[] = {
+      {"two tags: everything from 1 up counts as 1", 2, Enable_Entries, 6, 1, "01777"},
+      {"two tags, one count short", 2, Enable_Entries, 7, 0, "00777"},
+      {"three tags: 2, 3, 200 and 255 fold into 2", 3, Enable_Entries, 4, 1, "00177"},
+      {"a table shorter than $TAG_NB is refused untouched", 5, 4, 1, 0, "77777"},
+      {"a table of unknown length is trusted", 5, 0, 1, 4, "01111"},
+  };
+  for (const auto& r : rows) {
+    Census().tag_nb = r.tag_nb;
+    Census().enable_count = r.enable_count;
+    std::fill_n(Census().enable, 8, 7);
+    EXPECT_EQ(Fct_Tag_Enable(r.minimum), r.answer) << r.why;
+    std::string flags;
+    for (int t = 0; t < 5; ++t) flags += char('0' + Census().enable[t]);
+    EXPECT_EQ(flags, r.flags) << r.why;
+  }
+}
+
+TEST_F(Volume_Test, CensusReportsACountTableItCannotAllocate) {
+#ifdef MEMORY_CAP_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve their address space up front";
+#endif
+  // 65535 tags need a 512 KB count table; the child may map only 64 KB more.
+  Insert(Add_File(L"/s/m.dcm", {Tagged(2, 2, {1, 1, 2, 2})}))->Work_TAG_Get();
+  Census().tag_nb = 65535;
+  const int code = memory_cap::In_Child([] {
+    Host_Report_Capture capture;
+    int answer;
+    {
+      memory_cap::Address_Limit limit(64 << 10);
+      if (!memory_cap::Cap_Holds(512 << 10, 512 << 10)) return memory_cap::Not_Capped;
+      answer = Fct_Tag_Enable(1);
+    }
+    if (answer != 0) return memory_cap::Fail("census", "answered without its count table");
+    if (!capture.Contains("memory error in new")) return memory_cap::Fail("census", "no memory report");
+    if (capture.Count(quarn::msg::Memory) == 0) return memory_cap::Fail("census", "not reported as memory");
+    if (Fct_Tag_Enable(1) != 2) return memory_cap::Fail("census", "no census once memory is back");
+    return 0;
+  });
+  if (code == memory_cap::Not_Capped) GTEST_SKIP() << "free heap of earlier tests serves the allocations; run alone";
+  EXPECT_EQ(code, 0);
 }
 
 // Records of 4 x 4 pixels and 3 slices; pad marks padding.

@@ -95,6 +95,25 @@ TEST_F(Database_3D, TagFilesFollowReadFilesAndClosedOnesAreSkipped) {
   EXPECT_FALSE(capture.Contains("add generated files"));
 }
 
+TEST_F(Database_3D, DeletedGeometryClosesItsSurfaceForTheNextGeneration) {
+  // Regression: deleting a geometry left its surface open, so the next generation made it again.
+  read_.push_back(Surface_File(L"/mesh/b.obj", {Triangle(L"B0"), Triangle(L"B1")}));
+  tags_.push_back(Surface_File(L"Bone", {Triangle()}));
+  Publish();
+  ASSERT_EQ(Database_3D_Tree_Generate(), 1);
+  ASSERT_EQ(Root_3D()->Child_Get_Nb(), 3);
+  Root_3D()->Child_Delete(Root_3D()->Child_Get_Pt(0));
+  Root_3D()->Child_Delete(Root_3D()->Child_Get_Pt(1));  // the tag file's surface
+  EXPECT_EQ(read_[0]->movie_marks[0] & 0x40, 0x40);
+  EXPECT_EQ(read_[0]->movie_marks[1] & 0x40, 0);
+  EXPECT_EQ(tags_[0]->movie_marks[0] & 0x40, 0x40);
+  Host_Report_Capture capture;
+  ASSERT_EQ(Database_3D_Tree_Generate(), 1);
+  ASSERT_EQ(Root_3D()->Child_Get_Nb(), 1);
+  EXPECT_EQ(Leaf_Name(0), L"B1");
+  EXPECT_TRUE(capture.Contains("--> Database_3D_File_Add(k:0 is CLOSED!)"));
+}
+
 TEST_F(Database_3D, ColourComesFromTheTagTablesCappedAtTheTagCount) {
   uint16_t* nb = Var<uint16_t>(L"$TAG_NB");
   const uint16_t* red = *Var<uint16_t*>(L"$TAG_RED");  // an array variable: its storage holds the table

@@ -56,7 +56,8 @@ QUARN_API uint64_t Arts_3D_Size(Quarn_3D_Geom* geom);
 /// Frees the geometry's grid and leaves it without one; returns the size it had.
 QUARN_API uint64_t Arts_3D_Free(Quarn_3D_Geom* geom);
 /// Parameter along the line from `from` through `to` (0 at from, 1 at to) of the nearest hit at a
-/// positive parameter, the lowest triangle index among equal ones, or GEMS_NO_HIT; hit and polygon
+/// positive parameter, or GEMS_NO_HIT; on equal parameters a triangle of the outside list wins
+/// over one found only in the cells, and the lowest index among the same kind. hit and polygon
 /// receive that hit only. Queries on one geometry must not run at the same time.
 QUARN_API float Arts_3D_Intersect_Line_Geom(const Point_3D& from, const Point_3D& to, Quarn_3D_Geom* geom,
                                             Point_3D* hit, int* polygon);
