@@ -3,6 +3,7 @@
 // single buffering, failures reported, and the traces of a session.
 #include "support/GL_Test.h"
 
+#include "display/GL.h"
 #include "display/OpenGL_Internal.h"
 
 #include <GL/gl.h>
@@ -54,6 +55,17 @@ TEST_F(OpenGLContext, SeventeenthWindowTakesTheFirstWindowsSlotAndDeletesItsCont
   // Its pixels stay the window's: what it drew is still there.
   EXPECT_EQ(Front(windows[0]), kBlue);
   EXPECT_EQ(Front(windows.back()), kGreen);
+}
+
+// The extension loader's window-system check fails on a context without a display server; the
+// entry points must load all the same once a context is open.
+TEST_F(OpenGLContext, ExtensionEntryPointsLoadOnAContextWithoutADisplayServer) {
+  Host_Window w = Window(4, 4);
+  Host_Report_Capture capture;
+  ASSERT_EQ(OpenGL_Context_On(w, 0), 1);
+  EXPECT_TRUE(quarn::GL_Extensions_Init());  // true only when glGenerateMipmap was found
+  OpenGL_Context_Off(w, 0);
+  EXPECT_FALSE(capture.Contains("OpenGL extensions not loaded"));
 }
 
 TEST_F(OpenGLContext, ReopeningFindsTheSlotAndAContextAlreadyCurrentIsNotMadeCurrentAgain) {

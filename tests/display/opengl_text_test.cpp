@@ -327,6 +327,36 @@ TEST_F(OpenGLText, MaskRequestsWithoutTextOrWithATinySize) {
   for (int size : {10, 12, 14, 16, 18, 10}) EXPECT_EQ(To_Mask("ok", size, 1).text_width, Extent("ok", size - 4) + 2);
 }
 
+// Any byte value, any wide value and texts larger than the largest mask render inside the mask:
+// nothing is looked up past a glyph table or drawn past the bitmap, in every alignment.
+TEST_F(OpenGLText, MasksOfAnyCharacterValuesAndOversizedTextsStayInsideTheirTexture) {
+  std::string bytes;
+  for (int c = 1; c < 256; ++c) bytes += char(c);  // control bytes, codes, stray UTF-8 bytes
+  std::wstring wide = L"A";
+  for (wchar_t c : {wchar_t(0x7F), wchar_t(0x9B), wchar_t(0xD800), wchar_t(0xFFFF), wchar_t(0x10FFFF),
+                    wchar_t(0x110000), wchar_t(0x7FFFFFFF), wchar_t(-1)})
+    wide += c;
+  wide += L"B";
+  const std::string oversized(300, 'W');  // far wider than 1024 pixels and taller than 128
+  for (int align : {0, 1, 2}) {
+    const Mask all = To_Mask(bytes.c_str(), 20, align);
+    ASSERT_FALSE(all.texels.empty()) << align;
+    EXPECT_EQ(all.texture_width, quarn::Text_Texture_Width(all.text_width));
+    Mask odd;
+    uint16_t* texels = OpenGL_Text_To_Bitmap(nullptr, wide.c_str(), "arial", 20, &odd.texture_width,
+                                             &odd.texture_height, &odd.text_width, &odd.text_height, align);
+    ASSERT_NE(texels, nullptr) << align;
+    std::free(texels);
+    EXPECT_GE(odd.text_width, Extent("AB", 16) + 2);  // the letters are still measured
+    const Mask big = To_Mask(oversized.c_str(), 200, align);
+    ASSERT_FALSE(big.texels.empty()) << align;
+    EXPECT_EQ(big.texture_width, 1024);
+    EXPECT_EQ(big.texture_height, 128);
+    EXPECT_GT(big.text_width, 1024);  // the caller learns how much did not fit
+    EXPECT_NE(big.Columns().second, -1);
+  }
+}
+
 TEST_F(OpenGLText, MaskIsLitWhereAPixelOfAnyDepthIsNotZero) {
   const struct {
     int bits;

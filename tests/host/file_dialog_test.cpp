@@ -230,6 +230,43 @@ TEST_F(Dialogs, PathsBeyond770CharactersAreReportedNeverCut) {
   EXPECT_EQ(Fct_Open_FileName("Open", nullptr, 0, paths_, 0), 0);
 }
 
+// The save and folder dialogs hold one path of 771 characters: the extension the save dialog
+// adds and the separator a folder gets count too, and what no longer fits is reported whole.
+TEST_F(Dialogs, SaveAndFolderAnswersAtThePathLimit) {
+  Host_Report_Capture capture;
+  // Save: 766 characters and ".csv" are the longest that fit; one more fails as the dialog fails.
+  const std::wstring name_766 = folder_ + std::wstring(766 - folder_.size(), L's');
+  Answer({name_766});
+  EXPECT_EQ(Fct_Save_FileName("Save", nullptr, nullptr, L"csv", paths_[0], 0), 1);
+  EXPECT_EQ(std::wstring(paths_[0]), name_766 + L".csv");
+  Answer({name_766 + L"s"});
+  EXPECT_EQ(Fct_Save_FileName("Save", nullptr, nullptr, L"csv", paths_[0], 0), 0);
+  EXPECT_TRUE(capture.Contains("\"Buffer to Small\" in GetOpenFileName()!"));
+  EXPECT_TRUE(capture.Contains("772 characters needed, 771 given"));
+  EXPECT_EQ(std::wstring(paths_[0]), name_766 + L".csv");  // the caller's path is left alone
+  EXPECT_EQ(Focus(), 0);
+  // Folder: one of 769 characters gets its separator; one of 770 would need 771 with it.
+  auto nested = [this](size_t length) {
+    std::wstring path = folder_.substr(0, folder_.size() - 1);
+    while (path.size() < length) path += L"/" + std::wstring(std::min<size_t>(200, length - path.size() - 1), L'd');
+    fs::create_directories(fs::path(path));
+    return path;
+  };
+  const std::wstring folder_769 = nested(769), folder_770 = nested(770);
+  ASSERT_EQ(folder_769.size(), 769u);
+  ASSERT_EQ(folder_770.size(), 770u);
+  Answer({folder_769});
+  EXPECT_EQ(Fct_Open_DirName("Folder", paths_[0]), 1);
+  EXPECT_EQ(std::wstring(paths_[0]), folder_769 + L"/");
+  capture.Clear();
+  Answer({folder_770});
+  EXPECT_EQ(Fct_Open_DirName("Folder", paths_[0]), 0);
+  EXPECT_TRUE(capture.Contains("Fct_Open_DirName: a path longer than 770 characters is left out"));
+  EXPECT_TRUE(capture.Contains(fs::path(folder_770).string() + "/"));  // named whole
+  EXPECT_EQ(std::wstring(paths_[0]), folder_769 + L"/");
+  EXPECT_EQ(Focus(), 0);
+}
+
 TEST_F(Dialogs, WithoutAnswerOrProgramNoDialogIsAvailable) {
   Host_Report_Capture capture;
   EXPECT_EQ(Fct_Open_FileName("Open", nullptr, 1, paths_, 0), 0);
@@ -432,6 +469,23 @@ TEST_F(Drop_Files, EveryRecordOfTheNameGoesFromEveryListAndTheGapsClose) {
   two_.resize(1);
   delete one[0];
   delete tags[0];
+}
+
+// Each list's update goes out after that list changed, even when nothing of the name was in it,
+// and the progress bar steps once at the end.
+TEST_F(Drop_Files, TheListsAreUpdatedInTheirOrderAndTheProgressStepsOnce) {
+  Host_Report_Capture capture;
+  EXPECT_EQ(Fct_File_Delete(L"absent"), 0);
+  std::vector<std::string> order;
+  for (const std::string& line : capture.Texts())
+    if (line.rfind(">>> in  Fct: Fct_Update(", 0) == 0 || line.rfind("Fct: Fct_Progress_Inc(") != std::string::npos ||
+        line.rfind("in Fct_File_Delete(", 0) == 0)
+      order.push_back(line);
+  EXPECT_EQ(order, (std::vector<std::string>{"in Fct_File_Delete(absent) (unicode)",
+                                             ">>> in  Fct: Fct_Update(0000000000000201)",
+                                             ">>> in  Fct: Fct_Update(0000000000000202)",
+                                             ">>> in  Fct: Fct_Update(0000000000000204)",
+                                             "<<< out Fct: Fct_Progress_Inc(! Progress_Quarn.wnd)"}));  // no bar here
 }
 
 }  // namespace
