@@ -1,9 +1,6 @@
 // Placeholders for pixel rendering until its real implementation lands: nothing is drawn.
 #include <quarn/display/Pixel_Render.h>
 
-unsigned int Fct_GLI_2_Color(uint8_t, float, float, float, float) { return 0; }
-unsigned int Fct_GLI_2_Color(uint8_t, float, float) { return 1; }
-uint32_t Fct_GLI_2_Color(int) { return 0; }
 int Class_Frame_Update_GLI_Disp(Quarn_2D_Frame*) { return 0; }
 int Class_Frame_Update_TAG_Disp(Quarn_2D_Frame*) { return 0; }
 int Fct_Callback_Update_GLI_Disp(Quarn_2D_Frame*) { return 0; }
