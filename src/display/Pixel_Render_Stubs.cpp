@@ -1,10 +1,6 @@
 // Placeholders for pixel rendering until its real implementation lands: nothing is drawn.
 #include <quarn/display/Pixel_Render.h>
 
-int Class_Frame_Update_GLI_Disp(Quarn_2D_Frame*) { return 0; }
-int Class_Frame_Update_TAG_Disp(Quarn_2D_Frame*) { return 0; }
-int Fct_Callback_Update_GLI_Disp(Quarn_2D_Frame*) { return 0; }
-int Fct_Callback_Update_TAG_Disp(Quarn_2D_Frame*) { return 0; }
 int Fct_Draw_OpenGL_Pixel(uint8_t, float, float, uint16_t, uint16_t, uint16_t, uint16_t,
                           Quarn_2D_Frame*) {
   return 0;
