@@ -93,14 +93,39 @@ uint32_t Rgba(float r, float g, float b) {
   return uint32_t(R) | uint32_t(G) << 8 | uint32_t(B) << 16 | uint32_t(A) << 24;
 }
 
+// A perceptually uniform map from dark blue through green to yellow whose lightness rises
+// evenly: a degree-6 polynomial per component fitted to the published table, so no data file
+// is needed (error below 1/100 of full scale).
+float Viridis(const double (&c)[7], float x) {
+  double v = c[6];
+  for (int k = 5; k >= 0; --k) v = v * x + c[k];
+  return float(v);
+}
+
+uint32_t Viridis_Rgba(float x) {
+  static constexpr double red[7] = {0.2777273272234177, 0.1050930431085774, -0.3308618287255563,
+                                    -4.634230498983486, 6.228269936347081,  4.776384997670288,
+                                    -5.435455855934631};
+  static constexpr double green[7] = {0.005407344544966578, 1.404613529898575, 0.214847559468213,
+                                      -5.799100973351585,   14.17993336680509, -13.74514537774601,
+                                      4.645852612178535};
+  static constexpr double blue[7] = {0.3340998053353061, 1.384590162594685, 0.09509516302823659,
+                                     -19.33244095627987, 56.69055260068105, -65.35303263337234,
+                                     26.3124352495832};
+  return Rgba(Viridis(red, x), Viridis(green, x), Viridis(blue, x));
+}
+
 void Reset_Colormaps() {
   for (int i = 0; i < kMapSize; ++i) {
     const float x = float(i) / float(kMapSize - 1);
     g_maps[0][i] = Rgba(x, x, x);
     g_maps[1][i] = Rgba(1 - x, 1 - x, 1 - x);
+    // Hot iron: black, red, yellow, white.
     g_maps[2][i] = Rgba(3 * x, 3 * x - 1, 3 * x - 2);
+    // Rainbow: blue, cyan, green, yellow, red.
     g_maps[3][i] = Rgba(1.5f - std::fabs(4 * x - 3), 1.5f - std::fabs(4 * x - 2),
                         1.5f - std::fabs(4 * x - 1));
+    g_maps[4][i] = Viridis_Rgba(x);
   }
   for (int k = 0; k < kMaps; ++k) Colormap_Table[k] = g_maps[k];
 }

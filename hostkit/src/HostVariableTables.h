@@ -9,7 +9,7 @@ namespace hostkit::defaults {
 
 inline constexpr int kTags = 256;        ///< Tag numbers 0 … 255.
 inline constexpr int kWindows = 10;      ///< Display windows, indexed 0 … 9.
-inline constexpr int kMaps = 4;          ///< Colour maps: grey, inverted grey, hot, rainbow.
+inline constexpr int kMaps = 5;          ///< Colour maps: 0 grey, 1 inverted grey, 2 hot iron, 3 rainbow, 4 viridis.
 inline constexpr int kMapSize = 256;     ///< Entries of each colour map.
 inline constexpr int kUnits = 4;         ///< Length units: mm, cm, m, in.
 inline constexpr int kMarkers = 6;       ///< Marker symbols.

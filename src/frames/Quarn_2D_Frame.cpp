@@ -8,6 +8,7 @@
 #include <quarn/display/Update.h>
 
 #include "classes/Tree_Trace.h"
+#include "display/Frame_Disp_Slots.h"
 #include "frames/Frame_Slots.h"
 #include "script/Remembered_Variable.h"
 
@@ -74,6 +75,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
+  quarn::Frame_Disp_Slots_Install(this);
   quarn::Frame_Compute_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 
@@ -117,6 +119,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, uns
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
+  quarn::Frame_Disp_Slots_Install(this);
   quarn::Frame_Volume_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 
