@@ -74,6 +74,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
+  quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Compute_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 
@@ -117,6 +118,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, uns
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
+  quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Volume_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 
