@@ -200,6 +200,13 @@ TEST_F(Scene_Walk, OneFrameWindowDrawsTheCurrentFrameOnly) {
     EXPECT_TRUE(capture.Contains("(no cur frame)"));
     EXPECT_EQ(Database_2D_Draw_BackGrnd(~0ull, w_, nullptr), 0);
   }
+  event_test::Vars().frame_cur_pt = nullptr;  // the host keeps no table at all
+  {
+    Host_Report_Capture capture;
+    EXPECT_EQ(Database_2D_Draw_Stencil(~0ull, w_, nullptr), 0);
+    EXPECT_TRUE(capture.Contains("<<< out Fct: Database_2D_Draw_Stencil(no cur frame ptr)"));
+  }
+  event_test::Vars().frame_cur_pt = event_test::Vars().frame_cur;
   event_test::Vars().frame_cur[0] = frames[1];
   g_nodes.clear();
   EXPECT_EQ(Database_2D_Draw_OpenGL(~0ull, w_, nullptr), 1);
@@ -232,6 +239,45 @@ TEST_F(Scene_Walk, EntryTracesNameObjectWindowAndMask) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines[0], std::string(">>> in  Fct: Database_2D_Draw_Highlight(") + g->Title_Get() +
                           ":g, window:0, flag:0000000000004000)");
+}
+
+// ---- class-node row ---------------------------------------------------------------------------
+
+TEST_F(Scene_Test, ClassRowDrawsOnlyInTheTreeListAndWhenAsked) {
+  event_test::Group* g = Make_Group(2);
+  Lay_Out();
+  Host_Report_Capture capture;
+  // Its redraw word has no bit of the mask: nothing is drawn.
+  g->Redraw_Set_Off(0x10, w_, ~0ull);
+  EXPECT_EQ(Class_Class_Draw_Base(g, 0x1, w_), 1);
+  EXPECT_TRUE(capture.Contains("<<< out Class: Class_Class_Draw_Base(! pt->Redraw_Get_Bit)"));
+  g->Redraw_Set_On(0x10, w_, ~0ull);
+  // A row scrolled above the window draws its lines but stops before its glyph and label.
+  w_->pan_y.value = -500;
+  capture.Clear();
+  EXPECT_EQ(Class_Class_Draw_Base(g, 0x1, w_), 1);
+  EXPECT_TRUE(capture.Contains("<<< out Class: Class_Class_Draw_Base(pos_y < -8)"));
+  // A one-frame window has no tree list.
+  w_->pan_y.value = 0;
+  w_->Class_A_Set(WINDOW_MODE_2D_ONE);
+  capture.Clear();
+  EXPECT_EQ(Class_Class_Draw_Base(g, 0x1, w_), 1);
+  EXPECT_TRUE(capture.Contains("<<< out Class: Class_Class_Draw_Base(WINDOW_MODE_2D_ONE)"));
+}
+
+TEST_F(Scene_Test, ClassRowPaintsItsHighlightAndLabel) {
+  w_->box_2.color = Host_Color(0, 0, 64);
+  event_test::Group* g = Make_Group(0);
+  Lay_Out();
+  const test_support::Image plain = Draw_All();
+  g->Flag_Set_On(0x10, w_, 0x1000 | 0x4000);  // magenta highlight
+  const test_support::Image lit = Draw_All();
+  // The icon box is filled magenta and the label turns yellow.
+  EXPECT_EQ(plain.Count(0xFF00FF), 0);
+  EXPECT_GT(lit.Count(0xFF00FF), 20);  // the icon covers most of the box
+  EXPECT_EQ(plain.Count(0xFFFF00), 0);
+  EXPECT_GT(lit.Count(0xFFFF00), 0);
+  EXPECT_GT(plain.Count(0xFFFFFF), 0);
 }
 
 // ---- viewport and background -----------------------------------------------------------------
