@@ -2,6 +2,7 @@
 #include "Host_Session.h"
 
 #include "Host_Command.h"
+#include "Host_Render.h"
 #include "Host_Surface.h"
 
 #include <quarn/quarn.h>
@@ -103,6 +104,7 @@ void Host_Session_End() {
   Database_2D_Free();
   Host_Files_Release();
   Host_Surface_Release();
+  Host_Render_Release();
   Host_Window_Release();
   Host_Modules_Release();
   Script_Cleanup();

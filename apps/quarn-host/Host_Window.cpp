@@ -25,6 +25,7 @@ Quarn_Window* Host_Window_Get() {
   if (!list || !*list || !count || !current) return nullptr;
   g_window = std::make_unique<Quarn_Window>(0);
   g_window->Class_A_Set(WINDOW_MODE_2D_ALL);
+  g_window->box_2.color = Host_Color(40, 44, 52);  // the background the scene passes paint
   (*list)[0] = g_window.get();
   *count = 1;
   *current = g_window.get();

@@ -53,6 +53,7 @@
 #include <quarn/display/Window_Change.h>
 #include <quarn/display/Pixel_Render.h>
 #include <quarn/display/Overlay_Draw.h>
+#include <quarn/display/Scene_Draw.h>
 
 #include <quarn/interaction/Database_2D.h>
 #include <quarn/interaction/Pen_Touch.h>

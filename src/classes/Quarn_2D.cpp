@@ -1,6 +1,7 @@
 // The 2D tree node: four per-window bit words with propagation, inside regions, visibility,
 // user buffers and the tree dump.
 #include <quarn/classes/Quarn_2D.h>
+#include <quarn/display/Scene_Draw.h>
 #include <quarn/core/Quarn_Buffer.h>
 #include <quarn/display/Update.h>
 
@@ -80,6 +81,8 @@ Quarn_2D::Quarn_2D() {
     loop_rate[i] = 15;
   }
   quarn::Node_Pixel_Slots_Install(this);
+  fct_draw_base[0] = &Class_Class_Draw_Base;
+  fct_draw_highlight = &Class_Class_Draw_Base;
   QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_2D::Quarn_2D()");
 }
 

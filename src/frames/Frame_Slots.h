@@ -14,5 +14,7 @@ void Frame_Display_Slots_Install(Quarn_2D_Frame* frame);
 void Frame_Compute_Slots_Install(Quarn_2D_Frame* frame);
 /// Fills fct_grad and the four device-volume slots of a volume cut.
 void Frame_Volume_Slots_Install(Quarn_2D_Frame* frame);
+/// Puts the frame's base drawing and highlight in its draw slots.
+void Frame_Draw_Slots_Install(Quarn_2D_Frame* frame);
 
 }  // namespace quarn

@@ -76,6 +76,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
   quarn::Frame_Disp_Slots_Install(this);
+  quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Compute_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 
@@ -120,6 +121,7 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, uns
   quarn::Frame_Access_Slots_Install(this);
   quarn::Frame_Display_Slots_Install(this);
   quarn::Frame_Disp_Slots_Install(this);
+  quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Volume_Slots_Install(this);
   Flag_Set_On(quarn::mode::Self, Index_0, Frame_Flags);
 

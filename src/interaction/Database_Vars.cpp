@@ -21,6 +21,8 @@ Quarn_2D* Root_2D_Get() {
   return g_root.Value<Quarn_2D*>();
 }
 
+Quarn_2D** Frame_Cur_Table() { return Frame_Table(); }
+
 Quarn_2D* Frame_Cur_Get(int index) {
   Quarn_2D** table = Frame_Table();
   return table && index >= 0 && index < Window_Max ? table[index] : nullptr;

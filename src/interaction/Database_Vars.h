@@ -13,6 +13,8 @@ namespace quarn {
 Quarn_2D* Root_2D_Get();
 /// The current frame of window index, or null.
 Quarn_2D* Frame_Cur_Get(int index);
+/// The host's table of current frames, one per window index, or null without it.
+Quarn_2D** Frame_Cur_Table();
 /// Sets the current frame of window index; 0 when the host keeps no such table.
 int Frame_Cur_Set(int index, Quarn_2D* frame);
 

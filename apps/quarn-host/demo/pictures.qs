@@ -1,0 +1,16 @@
+* The demo's pictures: the phantom CT series as a tree list with thumbnails, and one slice
+* at a larger zoom with the bright tissue tagged over its grey levels.
+$series = "$HOST_TEMP""/ct"
+phantom: $series 6 64 CT
+read: $series
+db: generate 2
+window: size 640 400
+window: mode all
+render: "quarn-demo-tree.png"
+tag: fill 3 200
+tag: count 3
+window: mode one
+window: size 320 320
+window: zoom 4.5
+window: scheme 1
+render: "quarn-demo-frame.png"
