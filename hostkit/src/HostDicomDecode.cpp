@@ -281,9 +281,14 @@ int Decode_Encapsulated(const std::vector<uint8_t>& data, const Dicom_File& f, v
   bool planar = f.planar == 1;
   int cls;
   int process = Jpeg_Process(f.syntax);
-  if (f.syntax == kRle) cls = Rle(fragments, f, raw, planar, reason);
-  else if (process >= 50 && process <= 70) cls = Jpeg(fragments, f, raw, colour, planar, reason);
-  else cls = Codec(fragments, Element_Of(data, f.layout), f, raw, colour, planar, reason);
+  std::string said;  // what the JPEG decoder had to say, kept off standard error
+  {
+    Jpeg_Messages listen(&said);
+    if (f.syntax == kRle) cls = Rle(fragments, f, raw, planar, reason);
+    else if (process >= 50 && process <= 70) cls = Jpeg(fragments, f, raw, colour, planar, reason);
+    else cls = Codec(fragments, Element_Of(data, f.layout), f, raw, colour, planar, reason);
+  }
+  if (!said.empty()) *reason = cls ? *reason + " (" + said + ")" : "the JPEG decoder warns: " + said;
   if (cls) return cls;
   // Compressed YBR_FULL_422 comes out of its codec with every pixel's samples.
   if (colour == DICOM_YBR_FULL_422) colour = DICOM_YBR_FULL;

@@ -215,11 +215,12 @@ struct Range {
   }
 };
 
-// Decodes every file into its frames' slots on the reader's threads; returns the files that
-// failed with their report class and reason (class -1: memory ran out, already reported).
+// Decodes every file into its frames' slots on the reader's threads and reports the decoders'
+// warnings (class 6); returns the files that failed with their report class and reason
+// (class -1: memory ran out, already reported).
 std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
     const std::vector<const Dicom_File*>& files, std::vector<std::vector<Target>>& targets,
-    const std::vector<Host_Image_Record*>& records) {
+    const std::vector<Host_Image_Record*>& records, Host_Window owner) {
   std::vector<std::pair<int, std::string>> outcome(files.size());
   auto decode = [&](size_t fi) {
     const Dicom_File& f = *files[fi];
@@ -237,8 +238,9 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
     try {
       // A single-frame file goes straight into its slot; others through a buffer of the file.
       if (f.frames == 1) {
-        if (int cls = Dicom_Decode(f, slot_of(to[0]), &reason)) outcome[fi] = {cls, reason};
-        else range_of(to[0]);
+        int cls = Dicom_Decode(f, slot_of(to[0]), &reason);
+        if (cls == 0) range_of(to[0]);
+        if (cls || !reason.empty()) outcome[fi] = {cls, reason};
         return;
       }
       std::vector<uint8_t> buffer(f.Pixel_Bytes());
@@ -250,6 +252,7 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
         std::memcpy(slot_of(t), buffer.data() + size_t(t.frame) * frame_bytes, frame_bytes);
         range_of(t);
       }
+      if (!reason.empty()) outcome[fi] = {0, reason};
     } catch (const std::bad_alloc&) {
       HOSTKIT_MEMORY_ERROR("new", "decode", f.frames, frame_bytes);
       outcome[fi] = {-1, std::string()};
@@ -257,8 +260,10 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
   };
   Dicom_Parallel(files.size(), decode, [](size_t) {});
   std::vector<std::pair<size_t, std::pair<int, std::string>>> failed;
-  for (size_t fi = 0; fi < files.size(); ++fi)
+  for (size_t fi = 0; fi < files.size(); ++fi) {
     if (outcome[fi].first) failed.emplace_back(fi, outcome[fi]);
+    else if (!outcome[fi].second.empty()) Dicom_Report(owner, 6, files[fi]->wide_path, outcome[fi].second);
+  }
   return failed;
 }
 
@@ -429,7 +434,7 @@ void Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner,
       for (size_t i = 0; i < q.frames.size(); ++i)
         targets[size_t(q.frames[i].file)].push_back({int(records.size() - 1), q.slot[i], q.frames[i].frame});
     }
-    auto failed = Decode_All(files, targets, planes);
+    auto failed = Decode_All(files, targets, planes, owner);
     if (failed.empty()) {
       Report_Splits(p, runs, files, d, owner);
       std::vector<Range> ranges(records.size());

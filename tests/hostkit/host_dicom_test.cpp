@@ -938,3 +938,45 @@ TEST_F(HostDicom, WriterRejectsOptionsItCannotHonour) {
 }
 
 }  // namespace
+
+// What the JPEG decoder says about damaged entropy-coded data reaches the reports with the file's
+// name, never standard error: a warning when the image still decodes, the decoder's reason beside
+// the reader's when it does not.
+TEST_F(HostDicom, JpegDecoderMessagesGoToTheReportNotToStandardError) {
+  struct Case { const char* name; int encoding; size_t from_end; char value; int records; uint32_t cls;
+                const char* said; };
+  const Case cases[] = {
+      // The image decodes, with bytes to spare before its end: a notice.
+      {"baseline, zeros", HOST_PHANTOM_JPEG_BASELINE, 40, 0, 1, 6, "the JPEG decoder warns: Corrupt JPEG data"},
+      {"lossless, zeros", HOST_PHANTOM_JPEG_LOSSLESS, 40, 0, 1, 6, "the JPEG decoder warns: Corrupt JPEG data"},
+      {"baseline, 0x55", HOST_PHANTOM_JPEG_BASELINE, 60, 0x55, 1, 6, "the JPEG decoder warns: Corrupt JPEG data"},
+      // Here the scan runs out of data: no image, the decoder's reason beside the reader's.
+      {"lossless, 0x55", HOST_PHANTOM_JPEG_LOSSLESS, 60, 0x55, 0, 2,
+       "the JPEG pixel data cannot be decoded (Corrupt JPEG data: premature end of data segment)"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(32, 32, 1);
+    o.modality = HOST_MODALITY_MR;
+    o.bits = 8;
+    o.encoding = c.encoding;
+    fs::path folder = Sub("j" + std::to_string(n++));
+    ASSERT_EQ(Write(folder, o), 1);
+    fs::path file = folder / "IM_0000.dcm";
+    std::vector<char> bytes = Bytes_Of(file);
+    const char eoi[2] = {char(0xFF), char(0xD9)};
+    auto end = std::find_end(bytes.begin(), bytes.end(), eoi, eoi + 2);
+    ASSERT_NE(end, bytes.end());
+    std::fill(end - long(c.from_end), end - 2, c.value);
+    Put_Bytes(file, bytes);
+    Host_Report_Capture cap;
+    ::testing::internal::CaptureStderr();
+    Series s(file);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(s.count, c.records);
+    std::vector<std::string> said = cap.Texts(c.cls);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find(file.string() + ": " + c.said), std::string::npos) << said[0];
+  }
+}
