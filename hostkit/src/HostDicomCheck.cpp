@@ -561,7 +561,11 @@ int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layo
   }
   Walker walker(header->data(), header->size(), *layout, *reason);
   walker.Header_Only(file.size);
-  if (!walker.Run(false)) return 2;
+  // The same bytes walked well when the header was scanned.
+  if (!walker.Run(false)) {
+    *reason = "the file changed while it was read (" + *reason + ")";
+    return 2;
+  }
   if (!layout->has_pixels || layout->encapsulated || layout->pixel_at != pixel_at || layout->pixel_bytes < bytes) {
     *reason = "the file changed while it was read";
     return 2;

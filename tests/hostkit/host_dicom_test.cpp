@@ -12,10 +12,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -1028,5 +1030,71 @@ TEST_F(HostDicom, JpegDecoderMessagesGoToTheReportNotToStandardError) {
     std::vector<std::string> said = cap.Texts(c.cls);
     ASSERT_EQ(said.size(), 1u);
     EXPECT_NE(said[0].find(file.string() + ": " + c.said), std::string::npos) << said[0];
+  }
+}
+
+// A file that changes between the header scan and the pixel read is reported and left out, the
+// rest of its series still read: the pixels are read from where the scan found them only while
+// the header still says they lie there.
+std::function<void()> g_between;  // runs once, when the scan has ended
+
+void Between_Scan_And_Decode(float fraction) {
+  if (fraction == 0.5f && g_between) std::exchange(g_between, nullptr)();
+}
+
+TEST_F(HostDicom, FileChangedBetweenScanAndPixelReadIsReported) {
+  struct Case { const char* name; int encoding; const char* description; size_t cut; const char* reason; };
+  const Case cases[] = {
+      {"cut in its pixel data", HOST_PHANTOM_EXPLICIT, nullptr, 50,
+       "the file changed while it was read (truncated: element (7FE0,0010)"},
+      {"a longer header", HOST_PHANTOM_EXPLICIT, "a description long enough to move the pixels", 0,
+       "the file changed while it was read"},
+      {"compressed since", HOST_PHANTOM_RLE, nullptr, 0, "the file changed while it was read"},
+  };
+  Host_Dicom_Threads_Set(1);
+  Host_Progress_Hook = Between_Scan_And_Decode;
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host_Phantom_Options o = Small(8, 6, 3);
+    o.series_uid = "1.2.3.4.5";
+    fs::path folder = Sub("f" + std::to_string(n)), other = Sub("g" + std::to_string(n++));
+    ASSERT_EQ(Write(folder, o), 3);
+    o.encoding = c.encoding;
+    o.description = c.description;
+    ASSERT_EQ(Write(other, o), 3);
+    std::vector<char> next = Bytes_Of(other / "IM_0001.dcm");
+    next.resize(next.size() - c.cut);
+    g_between = [&] { Put_Bytes(folder / "IM_0001.dcm", next); };
+    Host_Report_Capture cap;
+    Series s(folder);
+    EXPECT_EQ(g_between, nullptr);  // the change was made
+    ASSERT_EQ(s.count, 1);
+    EXPECT_EQ(s[0]->slices, 2);
+    std::vector<std::string> said = cap.Texts(2);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("IM_0001.dcm: " + std::string(c.reason)), std::string::npos) << said[0];
+  }
+  Host_Progress_Hook = nullptr;
+  Host_Dicom_Threads_Set(0);
+}
+
+// The header scan reads a file's first bytes only; an enhanced file whose per-frame groups run
+// past them is read again whole, natively and compressed.
+TEST_F(HostDicom, HeaderLongerThanTheFirstReadIsReadWhole) {
+  for (int encoding : {HOST_PHANTOM_EXPLICIT, HOST_PHANTOM_RLE}) {
+    SCOPED_TRACE(encoding);
+    Host_Phantom_Options o = Small(4, 4, 400);
+    o.layout = HOST_PHANTOM_MULTI_FRAME;
+    o.encoding = encoding;
+    fs::path folder = Sub("e" + std::to_string(encoding));
+    ASSERT_EQ(Write(folder, o), 1);
+    ASSERT_GT(fs::file_size(folder / "IM_0000.dcm"), 4u * 4 * 400 * 2 + (64u << 10));
+    Host_Report_Capture cap;
+    Series s(folder);
+    ASSERT_EQ(s.count, 1);
+    EXPECT_EQ(s[0]->slices, 400);
+    EXPECT_EQ(Mismatches(s[0], o), 0);
+    EXPECT_EQ(cap.Count(2) + cap.Count(4), 0u);
   }
 }
