@@ -4,6 +4,7 @@
 
 #include <hostkit/HostUtil.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -35,6 +36,8 @@ constexpr uint64_t kInflateFloor = 1u << 20;
 constexpr size_t kKeptBuffer = size_t(16) << 20;
 // Bytes read from a file per call.
 constexpr size_t kReadChunk = size_t(1) << 24;
+// A header scan reads this much of a file first (the whole file when the walk needs more).
+constexpr uint64_t kHeaderChunk = 64u << 10;
 
 // Bytes each binary value of a representation is swapped in; 0 for values kept as they are.
 int Swap_Width(const char* vr) {
@@ -73,7 +76,14 @@ struct Encoding {
 class Walker {
 public:
   Walker(uint8_t* data, uint64_t size, Dicom_Layout& layout, std::string& reason)
-      : d_(data), size_(size), layout_(layout), reason_(reason) {}
+      : d_(data), size_(size), file_size_(size), layout_(layout), reason_(reason) {}
+
+  /// Makes the walk stop at a native pixel data element whose value need not be in data: the
+  /// value must fit in a file of file_size bytes (data holds the file's first bytes only).
+  void Header_Only(uint64_t file_size) {
+    header_only_ = true;
+    file_size_ = file_size;
+  }
 
   /// Walks the whole file; inflated tells that the data set after the meta group was inflated
   /// already (it is then explicit VR little endian whatever the meta group says).
@@ -120,8 +130,13 @@ private:
   bool Fragments(uint64_t& p, uint64_t end);
   bool Meta(uint64_t& p, std::string& syntax);
 
+  bool Pixels_Outside(uint64_t p, const Element& e, Encoding enc);
+
   uint8_t* d_;
   uint64_t size_;
+  uint64_t file_size_;
+  bool header_only_ = false;
+  bool stopped_ = false;  // a header-only walk reached the pixel data
   Dicom_Layout& layout_;
   std::string& reason_;
 };
@@ -174,7 +189,7 @@ bool Walker::Header(uint64_t& p, uint64_t end, Encoding enc, Element& e) {
 
 bool Walker::Data_Set(uint64_t& p, uint64_t end, Encoding enc, int depth, bool closed_by_item_end) {
   if (depth > kMaxDepth) return Fail("sequences nested deeper than %d levels", kMaxDepth);
-  while (p < end) {
+  while (p < end && !stopped_) {
     Element e;
     if (!Header(p, end, enc, e)) return false;
     if (e.group == kItemGroup) {
@@ -211,6 +226,7 @@ bool Walker::Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Ele
                   e.group, e.element, (unsigned long long)e.at);
     return Items(p, end, kUndefined, inner, depth);
   }
+  if (pixels && header_only_) return Pixels_Outside(p, e, enc);
   if (e.length > end - p)
     return Fail("truncated: element (%04X,%04X) at byte %llu needs %u bytes, %llu remain", e.group,
                 e.element, (unsigned long long)e.at, e.length, (unsigned long long)(end - p));
@@ -231,8 +247,26 @@ bool Walker::Value(uint64_t& p, uint64_t end, Encoding enc, int depth, const Ele
       return Fail("element (%04X,%04X) at byte %llu has a length that is no multiple of %d", e.group,
                   e.element, (unsigned long long)e.at, width);
     if (width) Swap(p, width, e.length / uint32_t(width));
+    if (pixels) layout_.pixel_swap = width;
   }
   p += e.length;
+  return true;
+}
+
+// The native pixel data of a header-only walk: measured against the file, left unread.
+bool Walker::Pixels_Outside(uint64_t p, const Element& e, Encoding enc) {
+  if (p > file_size_ || e.length > file_size_ - p)
+    return Fail("truncated: element (%04X,%04X) at byte %llu needs %u bytes, %llu remain", e.group,
+                e.element, (unsigned long long)e.at, e.length, (unsigned long long)(file_size_ - std::min(p, file_size_)));
+  int width = enc.little ? 0 : Swap_Width(e.vr);
+  if (width && e.length % uint32_t(width))
+    return Fail("element (%04X,%04X) at byte %llu has a length that is no multiple of %d", e.group,
+                e.element, (unsigned long long)e.at, width);
+  layout_.has_pixels = true;
+  layout_.pixel_bytes = e.length;
+  layout_.pixel_at = p;
+  layout_.pixel_swap = width;
+  stopped_ = true;
   return true;
 }
 
@@ -387,44 +421,60 @@ bool Inflate(const uint8_t* in, uint64_t length, std::vector<uint8_t>& out, std:
   return false;
 }
 
-}  // namespace
+// An open regular file with its size at opening, closed when it goes.
+struct Open_File {
+  int fd = -1;
+  uint64_t size = 0;
 
-int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string* reason) {
-  *layout = Dicom_Layout();
-  Walker walker(data, size, *layout, *reason);
-  return walker.Run(false) ? 0 : 2;
-}
-
-int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
-  *layout = Dicom_Layout();
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0) {
-    *reason = Host_Wide_To_Char(Host_Errno_Text(errno));
+  ~Open_File() {
     if (fd >= 0) ::close(fd);
-    return 4;
   }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    *reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
-    return 2;
-  }
-  // The file is read as it is now; one that grows meanwhile is read up to its size at the start.
-  // The buffer's earlier bytes are overwritten, not cleared first: it is reused file after file.
-  data->resize(size_t(st.st_size));
-  size_t got = 0;
-  while (got < data->size()) {
-    ssize_t n = ::read(fd, data->data() + got, std::min(kReadChunk, data->size() - got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+  Open_File() = default;
+  Open_File(const Open_File&) = delete;
+  Open_File& operator=(const Open_File&) = delete;
+
+  /// 0, or the report class with the reason: 4 when the system refused, 2 for no regular file.
+  int Open(const char* path, std::string* reason) {
+    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
       *reason = Host_Wide_To_Char(Host_Errno_Text(errno));
-      ::close(fd);
       return 4;
     }
-    if (n == 0) break;
-    got += size_t(n);
+    if (!S_ISREG(st.st_mode)) {
+      *reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+      return 2;
+    }
+    size = uint64_t(st.st_size);
+    return 0;
   }
-  ::close(fd);
+
+  /// Reads up to count bytes at offset into out and stores how many came in *got (fewer only at
+  /// the end of the file); false with the reason when the system fails.
+  bool Read_At(uint64_t offset, uint8_t* out, size_t count, size_t* got, std::string* reason) const {
+    *got = 0;
+    while (*got < count) {
+      ssize_t n = ::pread(fd, out + *got, std::min(kReadChunk, count - *got), off_t(offset + *got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        *reason = Host_Wide_To_Char(Host_Errno_Text(errno));
+        return false;
+      }
+      if (n == 0) break;
+      *got += size_t(n);
+    }
+    return true;
+  }
+};
+
+// The whole file, inflated when deflated, walked to its end.
+int Load_Whole(const Open_File& file, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
+  *layout = Dicom_Layout();
+  // The file is read as it is now; one that grows meanwhile is read up to its size at the start.
+  // The buffer's earlier bytes are overwritten, not cleared first: it is reused file after file.
+  data->resize(size_t(file.size));
+  size_t got = 0;
+  if (!file.Read_At(0, data->data(), data->size(), &got, reason)) return 4;
   data->resize(got);
   if (data->empty()) {
     *reason = "empty file";
@@ -442,6 +492,92 @@ int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layou
   }
   Walker walker(data->data(), data->size(), *layout, *reason);
   return walker.Run(inflated) ? 0 : 2;
+}
+
+// Values of width bytes turned from big to little endian.
+void Swap_Values(uint8_t* p, uint64_t bytes, int width) {
+  for (uint64_t i = 0; i + uint64_t(width) <= bytes; i += uint64_t(width)) std::reverse(p + i, p + i + width);
+}
+
+}  // namespace
+
+int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string* reason) {
+  *layout = Dicom_Layout();
+  Walker walker(data, size, *layout, *reason);
+  return walker.Run(false) ? 0 : 2;
+}
+
+int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
+  *layout = Dicom_Layout();
+  Open_File file;
+  if (int cls = file.Open(path, reason)) return cls;
+  return Load_Whole(file, data, layout, reason);
+}
+
+int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason) {
+  *layout = Dicom_Layout();
+  Open_File file;
+  if (int cls = file.Open(path, reason)) return cls;
+  // A walk that fails on the first bytes is tried again on the whole file, whose verdict counts:
+  // compressed pixel data is walked fragment by fragment, and few headers are larger.
+  for (uint64_t want = kHeaderChunk;; want = file.size) {
+    size_t n = size_t(std::min(want, file.size)), got = 0;
+    data->resize(n);
+    if (!file.Read_At(0, data->data(), n, &got, reason)) return 4;
+    data->resize(got);
+    if (data->empty()) {
+      *reason = "empty file";
+      return 2;
+    }
+    bool whole = got < n || got >= file.size;
+    *layout = Dicom_Layout();
+    Walker meta(data->data(), data->size(), *layout, *reason);
+    uint64_t p = 0;
+    std::string syntax;
+    if (!meta.Meta_Only(p, syntax)) {
+      if (whole) return 2;
+      continue;
+    }
+    if (syntax == kDeflated) return Load_Whole(file, data, layout, reason);
+    Walker walker(data->data(), data->size(), *layout, *reason);
+    walker.Header_Only(file.size);
+    if (walker.Run(false)) return 0;
+    if (whole) return 2;
+  }
+}
+
+int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
+                      void* dest, uint64_t bytes, std::string* reason) {
+  uint64_t pixel_at = layout->pixel_at;
+  *layout = Dicom_Layout();
+  Open_File file;
+  if (int cls = file.Open(path, reason)) return cls;
+  size_t got = 0;
+  header->resize(size_t(pixel_at));
+  if (!file.Read_At(0, header->data(), header->size(), &got, reason)) return 4;
+  if (got < header->size()) {
+    *reason = "the file changed while it was read";
+    return 2;
+  }
+  Walker walker(header->data(), header->size(), *layout, *reason);
+  walker.Header_Only(file.size);
+  // The same bytes walked well when the header was scanned.
+  if (!walker.Run(false)) {
+    *reason = "the file changed while it was read (" + *reason + ")";
+    return 2;
+  }
+  if (!layout->has_pixels || layout->encapsulated || layout->pixel_at != pixel_at || layout->pixel_bytes < bytes) {
+    *reason = "the file changed while it was read";
+    return 2;
+  }
+  auto* out = static_cast<uint8_t*>(dest);
+  if (!file.Read_At(pixel_at, out, size_t(bytes), &got, reason)) return 4;
+  if (got < bytes) {
+    *reason = "truncated: the pixel data is shorter than the image";
+    return 2;
+  }
+  if (layout->pixel_swap) Swap_Values(out, bytes, layout->pixel_swap);
+  return 0;
 }
 
 std::vector<uint8_t>& Dicom_Thread_Buffer() {

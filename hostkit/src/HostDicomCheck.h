@@ -26,6 +26,7 @@ struct Dicom_Layout {
   std::vector<Dicom_Fragment> fragment_list;  ///< The fragments after the offset table.
   uint64_t data_set_at = 0;     ///< Offset of the data set's first element.
   bool explicit_vr = true;      ///< The data set names each element's value representation.
+  int pixel_swap = 0;           ///< Bytes of each pixel value swapped from big endian, 0 none.
 };
 
 /// Walks preamble, meta group and data set, checking that every element, item and sequence lies
@@ -41,6 +42,19 @@ int Dicom_Check(uint8_t* data, uint64_t size, Dicom_Layout* layout, std::string*
 /// leaves a little-endian data set in data. Returns 0, or the report class with the reason: 2
 /// for the file's content, 4 when the system could not open or read it.
 int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason);
+
+/// Reads only the first bytes of a file, as many as the walk up to its pixel data needs, and
+/// checks that native pixel data fits in the file without reading it (layout->pixel_at tells
+/// where it lies); compressed pixel data and deflated files are read and walked whole. Returns
+/// as Dicom_Load.
+int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason);
+
+/// Reads the native pixel data of a file whose header was scanned (layout as Dicom_Load_Header
+/// left it) straight into dest, bytes bytes turned to little endian, after walking the header
+/// again into header and *layout; the file must still hold its pixel data where it did. Returns
+/// as Dicom_Load.
+int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
+                      void* dest, uint64_t bytes, std::string* reason);
 
 /// The calling thread's buffer for Dicom_Load, reused from file to file so that its pages are
 /// mapped once (one that grew past a few megabytes is released first).

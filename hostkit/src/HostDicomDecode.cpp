@@ -20,6 +20,7 @@ namespace hostkit {
 namespace {
 
 const char* const kRle = "1.2.840.10008.1.2.5";
+const char* const kDeflated = "1.2.840.10008.1.2.1.99";
 using Fragments = std::vector<std::pair<const char*, size_t>>;
 
 // Bits above the stored ones may hold overlays or garbage; signed values extend their sign bit.
@@ -280,9 +281,14 @@ int Decode_Encapsulated(const std::vector<uint8_t>& data, const Dicom_File& f, v
   bool planar = f.planar == 1;
   int cls;
   int process = Jpeg_Process(f.syntax);
-  if (f.syntax == kRle) cls = Rle(fragments, f, raw, planar, reason);
-  else if (process >= 50 && process <= 70) cls = Jpeg(fragments, f, raw, colour, planar, reason);
-  else cls = Codec(fragments, Element_Of(data, f.layout), f, raw, colour, planar, reason);
+  std::string said;  // what the JPEG decoder had to say, kept off standard error
+  {
+    Jpeg_Messages listen(&said);
+    if (f.syntax == kRle) cls = Rle(fragments, f, raw, planar, reason);
+    else if (process >= 50 && process <= 70) cls = Jpeg(fragments, f, raw, colour, planar, reason);
+    else cls = Codec(fragments, Element_Of(data, f.layout), f, raw, colour, planar, reason);
+  }
+  if (!said.empty()) *reason = cls ? *reason + " (" + said + ")" : "the JPEG decoder warns: " + said;
   if (cls) return cls;
   // Compressed YBR_FULL_422 comes out of its codec with every pixel's samples.
   if (colour == DICOM_YBR_FULL_422) colour = DICOM_YBR_FULL;
@@ -295,11 +301,24 @@ bool Same_Layout(const Dicom_Layout& a, const Dicom_Layout& b) {
          a.pixel_element == b.pixel_element && a.pixel_bytes == b.pixel_bytes && a.fragments == b.fragments;
 }
 
+// Grey values stored natively as the record keeps them go from the file into the plane as they
+// are: no copy of the file in between.
+bool Straight(const Dicom_File& f) {
+  return !f.layout.encapsulated && f.syntax != kDeflated && f.colour == DICOM_GREY && f.float_bytes != 8 &&
+         f.Source_Bytes() == f.Pixel_Bytes();
+}
+
 }  // namespace
 
 int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason) {
   std::vector<uint8_t>& data = Dicom_Thread_Buffer();
-  Dicom_Layout layout;
+  Dicom_Layout layout = f.layout;
+  if (Straight(f)) {
+    if (int cls = Dicom_Read_Native(f.path.c_str(), &data, &layout, dest, f.Pixel_Bytes(), reason)) return cls;
+    if (!Same_Layout(layout, f.layout)) return Fail(reason, "the file changed while it was read");
+    Normalise(f, dest);
+    return 0;
+  }
   if (int cls = Dicom_Load(f.path.c_str(), &data, &layout, reason)) return cls;
   // The file is checked again: it may have changed since its header was scanned.
   if (!Same_Layout(layout, f.layout)) return Fail(reason, "the file changed while it was read");

@@ -99,6 +99,7 @@ struct Dicom_File {
 int Dicom_Scan(const std::wstring& path, Dicom_File* file, std::string* reason);
 /// Decodes all pixels of a scanned file into dest (Pixel_Bytes() bytes) and brings values whose
 /// stored bits are fewer than their element to the element's range; 0, or 2 with the reason.
+/// After a decoding that succeeded, a reason that is not empty is a warning for the user.
 int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason);
 /// Decodes RLE-compressed pixel data (one fragment per frame) of images of samples samples of
 /// bytes_per_element bytes each into dest, elements little endian and the samples of a frame one
@@ -121,6 +122,20 @@ int Dicom_Jpeg_Check(const std::vector<std::pair<const char*, size_t>>& fragment
 /// size and number of components of at most bits bits; 0, or 2 with the reason.
 int Dicom_J2k_Check(const std::vector<std::pair<const char*, size_t>>& fragments, int frames,
                     int columns, int rows, int components, int bits, std::string* reason);
+/// While it lives, the JPEG decoder's warnings and errors on the calling thread are appended to
+/// *sink (separated by "; ", a few at most) instead of reaching standard error; outside its life
+/// they are dropped.
+class Jpeg_Messages {
+public:
+  explicit Jpeg_Messages(std::string* sink);
+  ~Jpeg_Messages();
+  Jpeg_Messages(const Jpeg_Messages&) = delete;
+  Jpeg_Messages& operator=(const Jpeg_Messages&) = delete;
+
+private:
+  std::string* previous_;
+  int previous_count_;
+};
 /// Silences the toolkit's own messages; the reader reports for it.
 void Dicom_Quiet();
 /// Reports why a file was left out: "Host_Dicom_Read: <file>: <reason>" with class cls.

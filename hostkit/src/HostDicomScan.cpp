@@ -357,7 +357,7 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
   f->path = Host_Wide_To_Char(path.c_str());
   std::vector<uint8_t>& data = Dicom_Thread_Buffer();
   Dicom_Layout& layout = f->layout;
-  if (int cls = Dicom_Load(f->path.c_str(), &data, &layout, reason)) return cls;
+  if (int cls = Dicom_Load_Header(f->path.c_str(), &data, &layout, reason)) return cls;
   if (!layout.has_pixels) {
     *reason = "holds no image (no pixel data)";
     return 2;

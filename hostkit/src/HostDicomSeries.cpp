@@ -194,30 +194,53 @@ void* Plane_Alloc(size_t bytes) {
   return p;
 }
 
-// One frame's destination: a record of the series and the frame's slot in it.
+// One frame's destination: a record of the series and the frame's slot in it, and the range of
+// the stored values it brought (taken while the frame is still in the cache).
 struct Target {
   int record = 0, slot = 0, frame = 0;
+  bool any = false;
+  int lo = 0, hi = 0;
 };
 
-// Decodes every file into its frames' slots on the reader's threads; returns the files that
-// failed with their report class and reason (class -1: memory ran out, already reported).
+// Stored-value range of a record's plane, gathered from its frames' ranges.
+struct Range {
+  bool any = false;
+  int lo = 0, hi = 0;
+
+  void Add(const Target& t) {
+    if (!t.any) return;
+    lo = any ? std::min(lo, t.lo) : t.lo;
+    hi = any ? std::max(hi, t.hi) : t.hi;
+    any = true;
+  }
+};
+
+// Decodes every file into its frames' slots on the reader's threads and reports the decoders'
+// warnings (class 6); returns the files that failed with their report class and reason
+// (class -1: memory ran out, already reported).
 std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
-    const std::vector<const Dicom_File*>& files, const std::vector<std::vector<Target>>& targets,
-    const std::vector<Host_Image_Record*>& records) {
+    const std::vector<const Dicom_File*>& files, std::vector<std::vector<Target>>& targets,
+    const std::vector<Host_Image_Record*>& records, Host_Window owner) {
   std::vector<std::pair<int, std::string>> outcome(files.size());
   auto decode = [&](size_t fi) {
     const Dicom_File& f = *files[fi];
-    const std::vector<Target>& to = targets[fi];
+    std::vector<Target>& to = targets[fi];
     if (to.empty()) return;
     size_t frame_bytes = f.Pixel_Bytes() / size_t(f.frames);
     auto slot_of = [&](const Target& t) {
       return static_cast<uint8_t*>(records[size_t(t.record)]->pixels) + size_t(t.slot) * frame_bytes;
     };
+    auto range_of = [&](Target& t) {
+      const Host_Image_Record* r = records[size_t(t.record)];
+      t.any = Element_Range(r->kind, r->pad_value, slot_of(t), size_t(f.columns) * size_t(f.rows), &t.lo, &t.hi);
+    };
     std::string reason;
     try {
       // A single-frame file goes straight into its slot; others through a buffer of the file.
       if (f.frames == 1) {
-        if (int cls = Dicom_Decode(f, slot_of(to[0]), &reason)) outcome[fi] = {cls, reason};
+        int cls = Dicom_Decode(f, slot_of(to[0]), &reason);
+        if (cls == 0) range_of(to[0]);
+        if (cls || !reason.empty()) outcome[fi] = {cls, reason};
         return;
       }
       std::vector<uint8_t> buffer(f.Pixel_Bytes());
@@ -225,7 +248,11 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
         outcome[fi] = {cls, reason};
         return;
       }
-      for (const Target& t : to) std::memcpy(slot_of(t), buffer.data() + size_t(t.frame) * frame_bytes, frame_bytes);
+      for (Target& t : to) {
+        std::memcpy(slot_of(t), buffer.data() + size_t(t.frame) * frame_bytes, frame_bytes);
+        range_of(t);
+      }
+      if (!reason.empty()) outcome[fi] = {0, reason};
     } catch (const std::bad_alloc&) {
       HOSTKIT_MEMORY_ERROR("new", "decode", f.frames, frame_bytes);
       outcome[fi] = {-1, std::string()};
@@ -233,8 +260,10 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
   };
   Dicom_Parallel(files.size(), decode, [](size_t) {});
   std::vector<std::pair<size_t, std::pair<int, std::string>>> failed;
-  for (size_t fi = 0; fi < files.size(); ++fi)
+  for (size_t fi = 0; fi < files.size(); ++fi) {
     if (outcome[fi].first) failed.emplace_back(fi, outcome[fi]);
+    else if (!outcome[fi].second.empty()) Dicom_Report(owner, 6, files[fi]->wide_path, outcome[fi].second);
+  }
   return failed;
 }
 
@@ -334,13 +363,16 @@ Host_Image_Layout Layout_Of(const Plan& p, const Run& run, const Dicom_File& f, 
   return l;
 }
 
-// Pixels, value mapping and the per-frame table once the record stands.
-bool Finish(Host_Image_Record* r, const Plan& p, const Dicom_File& f) {
+// Pixels, value mapping and the per-frame table once the record stands; range is the stored
+// values' range that the decoding gathered.
+bool Finish(Host_Image_Record* r, const Plan& p, const Dicom_File& f, const Range& range) {
   const Dicom_Frame& first = p.frames[0];
   bool real = !Same_Rescale(p) || (f.unsigned32 && Beyond_Signed(r)) ||
               (r->kind == HOST_PIXEL_FLOAT && (first.slope != 1 || first.intercept != 0));
   if (real && !To_Float(r, p, f)) return false;
-  Host_Image_Range_Update(r);
+  bool integer = r->kind != HOST_PIXEL_FLOAT && r->kind != HOST_PIXEL_RGBA;
+  if (integer) Integer_Range_Store(*r, range.any, range.lo, range.hi);
+  else Host_Image_Range_Update(r);
   Window_Set(r, p.frames[size_t(p.at_slot[0])]);
   Positions_Set(r, p);
   if (!f.has_spacing) r->pixel_dim[0] = r->pixel_dim[1] = HOST_IMAGE_MISSING;
@@ -402,13 +434,16 @@ void Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner,
       for (size_t i = 0; i < q.frames.size(); ++i)
         targets[size_t(q.frames[i].file)].push_back({int(records.size() - 1), q.slot[i], q.frames[i].frame});
     }
-    auto failed = Decode_All(files, targets, planes);
+    auto failed = Decode_All(files, targets, planes, owner);
     if (failed.empty()) {
       Report_Splits(p, runs, files, d, owner);
+      std::vector<Range> ranges(records.size());
+      for (const std::vector<Target>& to : targets)
+        for (const Target& t : to) ranges[size_t(t.record)].Add(t);
       for (size_t k = 0; k < records.size(); ++k) {
         const Plan& q = plans[k];
         const Dicom_File& f = *files[size_t(q.frames[size_t(q.at_slot[0])].file)];
-        if (Finish(records[k].get(), q, f)) built->push_back(records[k].release());
+        if (Finish(records[k].get(), q, f, ranges[k])) built->push_back(records[k].release());
       }
       return;
     }

@@ -64,39 +64,75 @@ void Float_Range(Host_Image_Record& r) {
   r.int_max = any ? hostkit::Float_To_Stored(hi, r.conv_a, r.conv_b) : 0;
 }
 
-// Smallest and largest element of a plane, padding skipped. The block loop has a fixed trip
-// count with no early exit, which the compiler turns into vector minimum and maximum; a plane of
-// nothing but padding leaves lo above hi.
+// Sixteen bytes of T, one machine vector.
 template <class T>
-void Plane_Range(const T* p, size_t n, bool pads, T pad, T& lo, T& hi) {
-  constexpr size_t kBlock = 256;
-  constexpr T kTop = std::numeric_limits<T>::max(), kBottom = std::numeric_limits<T>::lowest();
-  T mn = kTop, mx = kBottom;
+struct Lanes {
+  typedef T type __attribute__((vector_size(16)));
+};
+
+// The lane type whose order the range scan compares in: the vector unit compares 16-bit values
+// as signed only, so unsigned ones are flipped at their top bit into that order and back.
+template <class T>
+struct Order {
+  using Lane = T;
+  static constexpr T kFlip = 0;
+};
+template <>
+struct Order<uint16_t> {
+  using Lane = int16_t;
+  static constexpr uint16_t kFlip = 0x8000;
+};
+
+template <class V, class L>
+V Splat(L value) {
+  V v;
+  for (size_t k = 0; k < sizeof(V) / sizeof(L); ++k) v[k] = value;
+  return v;
+}
+
+// Smallest and largest element of a plane, padding skipped, a vector at a time; padding stands
+// in as values that move neither bound. A plane of nothing but padding leaves lo above hi.
+template <class T, bool kPads>
+void Range_Scan(const T* p, size_t n, T pad, T& lo, T& hi) {
+  using L = typename Order<T>::Lane;
+  using V = typename Lanes<L>::type;
+  constexpr size_t kLanes = sizeof(V) / sizeof(L);
+  constexpr L kTop = std::numeric_limits<L>::max(), kBottom = std::numeric_limits<L>::lowest();
+  const L flip = L(Order<T>::kFlip), pad_l = L(pad ^ Order<T>::kFlip);
+  const V top = Splat<V>(kTop), bottom = Splat<V>(kBottom), pad_v = Splat<V>(pad_l), flip_v = Splat<V>(flip);
+  V mn = top, mx = bottom;
   size_t i = 0;
-  if (!pads) {
-    for (; i + kBlock <= n; i += kBlock)
-      for (size_t k = 0; k < kBlock; ++k) {
-        T v = p[i + k];
-        mn = v < mn ? v : mn;
-        mx = v > mx ? v : mx;
-      }
-  } else {
-    for (; i + kBlock <= n; i += kBlock)
-      for (size_t k = 0; k < kBlock; ++k) {
-        T v = p[i + k];
-        bool skip = v == pad;
-        mn = skip || v >= mn ? mn : v;
-        mx = skip || v <= mx ? mx : v;
-      }
+  for (; i + kLanes <= n; i += kLanes) {
+    V v;
+    std::memcpy(&v, p + i, sizeof v);
+    v ^= flip_v;
+    V low = v, high = v;
+    if (kPads) {
+      low = v == pad_v ? top : v;
+      high = v == pad_v ? bottom : v;
+    }
+    mn = low < mn ? low : mn;
+    mx = high > mx ? high : mx;
+  }
+  L a = kTop, b = kBottom;
+  for (size_t k = 0; k < kLanes; ++k) {
+    a = mn[k] < a ? mn[k] : a;
+    b = mx[k] > b ? mx[k] : b;
   }
   for (; i < n; ++i) {
-    T v = p[i];
-    if (pads && v == pad) continue;
-    mn = v < mn ? v : mn;
-    mx = v > mx ? v : mx;
+    L v = L(p[i] ^ Order<T>::kFlip);
+    if (kPads && v == pad_l) continue;
+    a = v < a ? v : a;
+    b = v > b ? v : b;
   }
-  lo = mn;
-  hi = mx;
+  lo = T(a ^ flip);
+  hi = T(b ^ flip);
+}
+
+template <class T>
+void Plane_Range(const T* p, size_t n, bool pads, T pad, T& lo, T& hi) {
+  if (pads) Range_Scan<T, true>(p, n, pad, lo, hi);
+  else Range_Scan<T, false>(p, n, pad, lo, hi);
 }
 
 // Whether the padding value can occur in a plane of T at all.
@@ -106,10 +142,10 @@ bool Pad_Fits(int32_t pad) {
 }
 
 template <class T>
-bool Typed_Range(const Host_Image_Record& r, int& lo, int& hi) {
-  bool pads = Pads(r.kind) && Pad_Fits<T>(r.pad_value);
+bool Typed_Range(const void* p, size_t n, int kind, int32_t pad, int& lo, int& hi) {
+  bool pads = Pads(kind) && Pad_Fits<T>(pad);
   T mn, mx;
-  Plane_Range(static_cast<const T*>(r.pixels), hostkit::Pixel_Count(r), pads, pads ? T(r.pad_value) : T(0), mn, mx);
+  Plane_Range(static_cast<const T*>(p), n, pads, pads ? T(pad) : T(0), mn, mx);
   if (mn > mx) return false;
   lo = int(mn);
   hi = int(mx);
@@ -118,22 +154,8 @@ bool Typed_Range(const Host_Image_Record& r, int& lo, int& hi) {
 
 void Integer_Range(Host_Image_Record& r) {
   int lo = 0, hi = 0;
-  bool any = false;
-  switch (r.kind) {
-    case HOST_PIXEL_TAG:
-    case HOST_PIXEL_U8: any = Typed_Range<uint8_t>(r, lo, hi); break;
-    case HOST_PIXEL_S8: any = Typed_Range<int8_t>(r, lo, hi); break;
-    case HOST_PIXEL_U16: any = Typed_Range<uint16_t>(r, lo, hi); break;
-    case HOST_PIXEL_S16: any = Typed_Range<int16_t>(r, lo, hi); break;
-    case HOST_PIXEL_S32: any = Typed_Range<int32_t>(r, lo, hi); break;
-  }
-  if (!any) lo = hi = 0;
-  r.int_min = lo;
-  r.int_max = hi;
-  float slope = r.conv_b != 0 ? r.conv_b : 1.0f;
-  float a = float(double(lo) * slope + r.conv_a), b = float(double(hi) * slope + r.conv_a);
-  r.float_min = a < b ? a : b;
-  r.float_max = a < b ? b : a;
+  bool any = hostkit::Element_Range(r.kind, r.pad_value, r.pixels, hostkit::Pixel_Count(r), &lo, &hi);
+  hostkit::Integer_Range_Store(r, any, lo, hi);
 }
 
 template <class Char>
@@ -156,6 +178,32 @@ int Text_Copy(Char** slot, const Char* text, size_t length) {
 bool Dimension_Ok(int v) { return v >= 1 && v <= 65535; }
 
 }  // namespace
+
+namespace hostkit {
+
+bool Element_Range(int kind, int32_t pad_value, const void* pixels, size_t count, int* lo, int* hi) {
+  switch (kind) {
+    case HOST_PIXEL_TAG:
+    case HOST_PIXEL_U8: return Typed_Range<uint8_t>(pixels, count, kind, pad_value, *lo, *hi);
+    case HOST_PIXEL_S8: return Typed_Range<int8_t>(pixels, count, kind, pad_value, *lo, *hi);
+    case HOST_PIXEL_U16: return Typed_Range<uint16_t>(pixels, count, kind, pad_value, *lo, *hi);
+    case HOST_PIXEL_S16: return Typed_Range<int16_t>(pixels, count, kind, pad_value, *lo, *hi);
+    case HOST_PIXEL_S32: return Typed_Range<int32_t>(pixels, count, kind, pad_value, *lo, *hi);
+  }
+  return false;
+}
+
+void Integer_Range_Store(Host_Image_Record& r, bool any, int lo, int hi) {
+  if (!any) lo = hi = 0;
+  r.int_min = lo;
+  r.int_max = hi;
+  float slope = r.conv_b != 0 ? r.conv_b : 1.0f;
+  float a = float(double(lo) * slope + r.conv_a), b = float(double(hi) * slope + r.conv_a);
+  r.float_min = a < b ? a : b;
+  r.float_max = a < b ? b : a;
+}
+
+}  // namespace hostkit
 
 Host_Image_Record::Host_Image_Record() {
   frm_2_org.init();

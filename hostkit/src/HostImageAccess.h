@@ -9,6 +9,13 @@
 
 namespace hostkit {
 
+/// Smallest and largest of count integer elements of the given kind (TAG, U8, S8, U16, S16,
+/// S32), elements equal to pad_value skipped where the kind pads; false when none is left.
+bool Element_Range(int kind, int32_t pad_value, const void* pixels, size_t count, int* lo, int* hi);
+/// Stores the stored-value range of an integer record and its real values through the rescale
+/// (0 ... 0 when any is false).
+void Integer_Range_Store(Host_Image_Record& r, bool any, int lo, int hi);
+
 /// Number of pixels of one plane of the record.
 inline size_t Pixel_Count(const Host_Image_Record& r) {
   return size_t(r.columns) * r.rows * r.slices * r.times;
