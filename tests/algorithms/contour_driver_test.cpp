@@ -144,6 +144,9 @@ TEST_F(Contour_Driver, NothingToDoAndRefusals) {
   EXPECT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 0), 1);  // frame step 0 takes every frame
   EXPECT_FALSE(Two_Groups::Computed(tree.frames[0][0]));
   EXPECT_TRUE(Two_Groups::Computed(tree.frames[1][0]));
+  // Steps beyond the frames find nothing and fail nothing.
+  EXPECT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 60000, 60000, 1), 1);
+  EXPECT_EQ(Fct_Contour_Get_Loops(tree.frames[1][0], 1, nullptr), 0);
   // Steps of 0 and a missing current window are refused.
   EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 0, 1, 1), 0);
   EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 0, 1), 0);
