@@ -5,6 +5,7 @@
 #include "algorithms/Contour_Driver.h"
 
 #include <atomic>
+#include <chrono>
 #include <random>
 #include <thread>
 
@@ -191,21 +192,28 @@ TEST_F(Contour_Driver, OneTwoAndFourWorkersGiveTheSameContours) {
   EXPECT_EQ(Variables().lock_action, 0);
 }
 
-// While a job runs (its workers held at the global critical section) a second one is refused and
-// the interface is locked; once it ended, everything is computed and unlocked.
+// While a job runs (the worker of its first frame held at that frame's lock) a second one is
+// refused, the interface is locked and drawing holds off; once it ended, everything is computed
+// and unlocked.
 TEST_F(Contour_Driver, ARunningJobRefusesASecondOne) {
   Two_Groups tree(3, 0);
   tree.Select(&tree.root);
-  Fct_Critical_In("test");
+  Quarn_2D_Frame* held = tree.frames[0][0];
+  held->Critical_Class_In("test");
   ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 1), 1);  // returns at once
   EXPECT_EQ(Variables().lock_focus, 1);
   EXPECT_EQ(Variables().lock_action, 15);
+  // The worker of the held frame soon waits inside its computation.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!Fct_Contour_Active() && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(Fct_Contour_Active(), 1);
   {
     Host_Report_Capture capture;
     EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 2, 2, 1), 0);
     EXPECT_TRUE(capture.Contains("already have an active thread running!"));
   }
-  Fct_Critical_Out("test");
+  held->Critical_Class_Out("test");
   Contour_Job_Wait();
   for (Quarn_2D_Frame* f : tree.frames[0]) EXPECT_TRUE(Two_Groups::Computed(f));
   EXPECT_EQ(Variables().lock_focus, 0);
