@@ -123,7 +123,15 @@ bool Append(Quarn_2D_Frame*** frames, int* count, Quarn_2D_Frame* frame) {
   return true;
 }
 
-void Locks_Release() {
+// Gives back what a job holds: its frame list (the dispatcher frees and clears it when it ran),
+// the progress (the dispatcher closes it when it ran: closed) and the interface locks.
+void Job_Release(Running_Job* run, bool closed) {
+  if (!closed) {
+    Host_Progress_Close(run->job.progress);
+    if (run->request.count > 1) Fct_Progress_Stop();
+  }
+  std::free(run->request.frames);
+  delete run;
   Set_If_Defined<uint8_t>(g_lock_focus, 0);
   Set_If_Defined<uint16_t>(g_lock_action, 0);
 }
@@ -131,13 +139,7 @@ void Locks_Release() {
 // The job's thread: the dispatcher runs the work of every frame on its workers and, once they
 // all ended, sends the held-back updates, the job's redraw, and closes the progress.
 void Job_Thread(Running_Job* run) {
-  if (!Fct_Dispatch_Other(&run->request)) {  // the dispatch did not start: nothing was closed
-    Host_Progress_Close(run->job.progress);
-    if (run->request.count > 1) Fct_Progress_Stop();
-  }
-  std::free(run->request.frames);  // the dispatcher frees and clears them when it ran
-  Locks_Release();
-  delete run;
+  Job_Release(run, Fct_Dispatch_Other(&run->request) != 0);
   Driver& d = The_Driver();
   {
     std::lock_guard<std::mutex> hold(d.mutex);
@@ -153,11 +155,7 @@ void Job_Thread(Running_Job* run) {
   Host_Popup_Message(Host_Main_Window, L"ERROR!", L"Thread Start failure", body, 0, 0, 0);
   QUARN_REPORT(msg::Invalid, "\xF1\x04" "ERROR:\x02 Unable to start Contour thread");
   Host_Wait_Cursor_Off(Host_Main_Window);
-  Host_Progress_Close(run->job.progress);
-  if (run->request.count > 1) Fct_Progress_Stop();
-  std::free(run->request.frames);
-  delete run;
-  Locks_Release();
+  Job_Release(run, false);
 }
 
 // Starts the job's thread (taking over run); false when it could not start (reported).
