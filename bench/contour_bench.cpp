@@ -1,6 +1,6 @@
 // Contours of every tag of a map of random blobs: the frame's computation against OpenCV's
 // findContours on the same map (with the per-tag masks it needs), measured in turns in one run,
-// and the per-frame work over 64 frames from one and two threads.
+// and the per-frame work over 64 frames through the dispatcher with one and two workers.
 #include <quarn/quarn.h>
 #include <quarn/algorithms/Contour.h>
 
@@ -170,27 +170,25 @@ void BM_Contour_Cost_Ratio(benchmark::State& state) {
 BENCHMARK(BM_Contour_Cost_Ratio)->ArgName("side")->Arg(512)->Arg(2048)->Unit(benchmark::kMicrosecond);
 #endif
 
-// The per-frame work over 64 frames of 512 x 512 from threads each taking every n-th frame, as
-// the dispatcher's workers will; the computation itself is serialised by the global section.
+// The per-frame work over 64 frames of 512 x 512 through the dispatcher, with one and two
+// workers at once; the computation itself is serialised by the global section, the loading of
+// each frame's tags and the rest of the work are not.
 void BM_Contour_Frames_Threads(benchmark::State& state) {
   constexpr int Count = 64;
   Frames setup(512, Count);
-  const int threads = int(state.range(0));
+  *static_cast<uint16_t*>(Host_Var_Get(L"$COMPUTER_THREAD_NB", nullptr, nullptr, nullptr)) = uint16_t(state.range(0));
   quarn::contour::Job job;
   job.flags = Flags;
   for (auto _ : state) {
     for (Quarn_2D_Frame* f : setup.frames) std::memset(f->tag_used, 1, sizeof f->tag_used);
-    std::vector<std::thread> workers;
-    for (int w = 0; w < threads; ++w)
-      workers.emplace_back([&, w] {
-        for (int i = w; i < Count; i += threads) {
-          quarn::contour::Work_Block block;
-          block.frame = setup.frames[size_t(i)];
-          block.context = &job;
-          quarn::contour::Contour_Fct_Thread(&block);
-        }
-      });
-    for (std::thread& t : workers) t.join();
+    Fct_Dispatch_Request request;
+    request.name = "Contour_Fct_Thread";
+    request.count = Count;
+    request.frames = static_cast<Quarn_2D_Frame**>(std::malloc(sizeof(Quarn_2D_Frame*) * Count));
+    std::copy(setup.frames.begin(), setup.frames.end(), request.frames);
+    request.context = &job;
+    request.worker = &quarn::contour::Contour_Fct_Thread;
+    if (!Fct_Dispatch_Other(&request)) std::abort();
   }
   state.counters["frames_per_s"] = benchmark::Counter(double(state.iterations()) * Count, benchmark::Counter::kIsRate);
 }

@@ -1,16 +1,25 @@
 // "contour:" computes the contours of the selected frames and tells, per tag, their loops and
-// points.
+// points; "contour: draw" draws the loops of the first selected frame into an off-screen window
+// and saves the picture.
 #include "Host_Command.h"
 
 #include <quarn/quarn.h>
 
+#include <hostkit/HostPng.h>
+
+#include <GL/gl.h>
+
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr uint32_t Flags = CONTOUR_LOOPS | CONTOUR_EXTEND;
 constexpr long Step_Max = 0xFFFF;
+constexpr long Zoom_Max = 16;
+constexpr long Side_Max = 4096;
+constexpr uint8_t Frame_Space = 6;
 
 int Tag_Count() {
   const auto* nb = static_cast<const uint16_t*>(Host_Var_Get(L"$TAG_NB", nullptr, nullptr, nullptr));
@@ -31,7 +40,90 @@ void Print_Frame(Quarn_2D_Frame* frame) {
   if (!any) Host_Print((L"contour: " + std::wstring(frame->Name_Get()) + L": no tagged area").c_str());
 }
 
+// Model view from patient space to window pixels: back through the frame's own map to its
+// pixels (row vectors: the rows are the images of the frame's axes and origin), then zoomed, so
+// that the vertex at a pixel's centre lands on a window pixel's centre.
+void Frame_Projection(Quarn_2D_Frame* frame, int zoom, int width, int height) {
+  auto org = [frame](float u, float v) {
+    return frame->Frm_2_Org(Point_4D(Frame_Space, u, v, float(frame->z_index), float(frame->t_index)));
+  };
+  const Point_4D o = org(0, 0), a = org(1, 0), b = org(0, 1);
+  const double rows[4][3] = {{a.x - o.x, a.y - o.y, a.z - o.z},
+                             {b.x - o.x, b.y - o.y, b.z - o.z},
+                             {frame->normal.x, frame->normal.y, frame->normal.z},
+                             {o.x, o.y, o.z}};
+  Mat4 to_patient, to_window;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) to_patient[r][c] = c < 3 ? rows[r][c] : r == 3;
+  to_window.init();
+  to_window[0][0] = to_window[1][1] = zoom;
+  to_window[3][0] = to_window[3][1] = 0.5;
+  const Mat4 model = to_patient.inverse() * to_window;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadMatrixd(&model.m[0][0]);
+}
+
+// The loops of every tag of the frame over a black background, saved as PNG.
+int Draw(Quarn_2D_Frame* frame, const std::string& file, int zoom) {
+  const int width = frame->width * zoom, height = frame->height * zoom;
+  if (width > Side_Max || height > Side_Max) {
+    Host_Print(L"contour: the picture would be larger than 4096 pixels a side");
+    return 0;
+  }
+  Host_Window window = Platform_Window_Create(L"quarn-host contour", width, height, nullptr);
+  std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
+  bool ok = window && OpenGL_Context_On(window, OPENGL_CONTEXT_BACK);
+  if (ok) {
+    Frame_Projection(frame, zoom, width, height);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int tag = 1; tag < Tag_Count(); ++tag) Fct_Contour_Draw_Loops(frame, int16_t(tag), 0, 0);
+    OpenGL_Context_Off(window, 0);
+    ok = Platform_GL_Read_Pixels(window, PLATFORM_GL_FRONT, rgba.data(), rgba.size(), nullptr, nullptr) &&
+         Host_Png_Write(file.c_str(), width, height, 4, rgba.data());
+  }
+  OpenGL_Context_Cleanup();
+  if (window) Platform_Window_Destroy(window);
+  if (!ok) {
+    Host_Print((L"contour: cannot draw into " + std::wstring(Host_Char_To_Wide(file.c_str()))).c_str());
+    return 0;
+  }
+  long lit = 0;
+  for (size_t i = 0; i < rgba.size(); i += 4) lit += rgba[i] || rgba[i + 1] || rgba[i + 2];
+  Host_Print((L"contour: drew " + std::wstring(frame->Name_Get()) + L" " + std::to_wstring(width) + L"x" +
+              std::to_wstring(height) + L", " + std::to_wstring(lit) + L" pixel(s) lit")
+                 .c_str());
+  return 1;
+}
+
+long Whole_Number(const wchar_t* word, long low, long high) {
+  const std::wstring text = Host_Expand(word);
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  return !text.empty() && !*end && value >= low && value <= high ? value : -1;
+}
+
+int Draw_Command(int count, wchar_t** args) {
+  const long zoom = count == 3 ? Whole_Number(args[2], 1, Zoom_Max) : 1;
+  if (count < 2 || zoom < 1) {
+    Host_Print(L"contour: draw FILE [ZOOM 1 ... 16]");
+    return 0;
+  }
+  const std::vector<Quarn_2D_Frame*> frames = Host_Window_Get() ? Host_Selected_Frames() : std::vector<Quarn_2D_Frame*>{};
+  if (frames.empty()) {
+    Host_Print(L"contour: no frame selected (select: all)");
+    return 0;
+  }
+  return Draw(frames.front(), Host_Wide_To_Char(Host_Expand(args[1]).c_str()), int(zoom));
+}
+
 int Contour(int* nb_arg, wchar_t*** pt_arg) {
+  if (*nb_arg >= 1 && Host_Expand((*pt_arg)[0]) == L"draw") return Draw_Command(*nb_arg, *pt_arg);
   if (!Script_Arg_Check_Range(L"contour:", *nb_arg, 0, 1)) return 0;
   long step = 1;
   if (*nb_arg == 1) {
@@ -58,6 +150,8 @@ int Contour(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration contour_registration(
-    {L"contour:", Contour, L"contour: [step]   contours of the selected frames: loops and points per tag"});
+    {L"contour:", Contour,
+     L"contour: [step] | draw FILE [ZOOM]   contours of the selected frames (loops and points per tag), or a "
+     L"picture of the first one's loops"});
 
 }  // namespace

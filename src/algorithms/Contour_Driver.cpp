@@ -5,7 +5,6 @@
 #include <quarn/algorithms/Contour.h>
 #include <quarn/classes/Class_Flag.h>
 #include <quarn/classes/Iterator.h>
-#include <quarn/display/Update.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 #include <quarn/host/Progress.h>
 #include <quarn/script/Script_Reader.h>
@@ -15,8 +14,15 @@
 #include "classes/Tree_Trace.h"
 #include "script/Remembered_Variable.h"
 
+#include <hostkit/HostUtil.h>
+#include <hostkit/HostWidgets.h>
+
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 using namespace quarn;
 using namespace quarn::contour;
@@ -29,8 +35,8 @@ constexpr uint8_t Lock_Focus = 1;
 constexpr uint16_t Lock_Action = 15;
 /// Redraw word sent when a job ends.
 constexpr uint64_t Job_Redraw = 0x3FFF0000;
-/// Window selector of every window of the list.
-Quarn_Window* const All_Windows = nullptr;
+/// Stack wished for each worker: the extraction keeps its records on the heap.
+constexpr uint32_t Worker_Stack = 1u << 20;
 
 Remembered_Variable g_window_cur{L"$WINDOW_CUR"};
 Remembered_Variable g_tag_nb{L"$TAG_NB"};
@@ -38,7 +44,32 @@ Remembered_Variable g_lock_focus{L"$INTERFACE_LOCK_FOCUS", true};
 Remembered_Variable g_lock_action{L"$INTERFACE_LOCK_ACTION", true};
 
 std::atomic<int> g_computing{0};  // work items inside their computation
-std::atomic<bool> g_job{false};   // a job was started and has not finished
+
+/// A job and the dispatch request that runs it; owned by the job's thread.
+struct Running_Job {
+  Job job;
+  Fct_Dispatch_Request request;
+};
+
+/// The job started last: its thread, and whether it still runs. Never destroyed, so that a job
+/// still running at exit does not end the process.
+struct Driver {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool running = false;
+  std::thread thread;
+};
+
+Driver& The_Driver() {
+  static Driver* driver = new Driver;
+  return *driver;
+}
+
+bool Job_Running() {
+  Driver& d = The_Driver();
+  std::lock_guard<std::mutex> hold(d.mutex);
+  return d.running;
+}
 
 int Out(int result, const char* why = nullptr) {
   if (why) QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", Label, why);
@@ -92,42 +123,72 @@ bool Append(Quarn_2D_Frame*** frames, int* count, Quarn_2D_Frame* frame) {
   return true;
 }
 
-// Ends a job the way the dispatcher ends its work: the held-back updates go out once, every
-// window repaints, the progress and the interface locks are released.
-void Job_Finish(Job* job, Quarn_2D_Frame** frames, int count) {
-  Fct_Update(UPDATE_DELAY_OFF);
-  Fct_Redraw(Job_Redraw, All_Windows);
-  if (job->progress) Host_Progress_Close(job->progress);
-  if (count > 1) Fct_Progress_Stop();
+// Gives back what a job holds: its frame list (the dispatcher frees and clears it when it ran),
+// the progress (the dispatcher closes it when it ran: closed) and the interface locks.
+void Job_Release(Running_Job* run, bool closed) {
+  if (!closed) {
+    Host_Progress_Close(run->job.progress);
+    if (run->request.count > 1) Fct_Progress_Stop();
+  }
+  std::free(run->request.frames);
+  delete run;
   Set_If_Defined<uint8_t>(g_lock_focus, 0);
   Set_If_Defined<uint16_t>(g_lock_action, 0);
-  std::free(frames);
-  delete job;
-  g_job.store(false);
 }
 
-// Runs the work of every frame and finishes the job; takes over job and frames. The work items
-// run one after another on this thread; handed to the dispatcher, each runs on a worker of its
-// own (Contour_Fct_Thread as the request's work, the job as its context, Job_Redraw as its
-// redraw word) and Job_Finish becomes the request's end.
-void Job_Run(Job* job, Quarn_2D_Frame** frames, int count) {
-  Fct_Update(UPDATE_DELAY_ON);
-  for (int i = 0; i < count && !Host_Progress_Aborted(job->progress); ++i) {
-    Work_Block block;
-    block.frame = frames[i];
-    block.context = job;
-    block.progress = job->progress;
-    Contour_Fct_Thread(&block);
+// The job's thread: the dispatcher runs the work of every frame on its workers and, once they
+// all ended, sends the held-back updates, the job's redraw, and closes the progress.
+void Job_Thread(Running_Job* run) {
+  Job_Release(run, Fct_Dispatch_Other(&run->request) != 0);
+  Driver& d = The_Driver();
+  {
+    std::lock_guard<std::mutex> hold(d.mutex);
+    d.running = false;
   }
-  Job_Finish(job, frames, count);
+  d.ended.notify_all();
+}
+
+[[gnu::cold, gnu::noinline]] void Start_Failed(const std::system_error& e, Running_Job* run) {
+  const wchar_t* why = Host_Errno_Text(e.code().value());
+  wchar_t body[512];
+  Host_Format(body, sizeof body / sizeof *body, L"Unable to start Contour thread\n %ls", why);
+  Host_Popup_Message(Host_Main_Window, L"ERROR!", L"Thread Start failure", body, 0, 0, 0);
+  QUARN_REPORT(msg::Invalid, "\xF1\x04" "ERROR:\x02 Unable to start Contour thread");
+  Host_Wait_Cursor_Off(Host_Main_Window);
+  Job_Release(run, false);
+}
+
+// Starts the job's thread (taking over run); false when it could not start (reported).
+bool Job_Start(Running_Job* run) {
+  Driver& d = The_Driver();
+  std::thread previous;
+  {
+    std::lock_guard<std::mutex> hold(d.mutex);
+    previous = std::move(d.thread);  // ended, or about to
+    d.running = true;
+  }
+  if (previous.joinable()) previous.join();
+  std::thread thread;
+  try {
+    thread = std::thread(Job_Thread, run);
+  } catch (const std::system_error& e) {
+    {
+      std::lock_guard<std::mutex> hold(d.mutex);
+      d.running = false;
+    }
+    Start_Failed(e, run);
+    return false;
+  }
+  std::lock_guard<std::mutex> hold(d.mutex);
+  d.thread = std::move(thread);
+  return true;
 }
 
 }  // namespace
 
 namespace quarn::contour {
 
-unsigned Contour_Fct_Thread(void* block) {
-  auto* work = static_cast<Work_Block*>(block);
+unsigned Contour_Fct_Thread(Fct_Dispatch_Block* work) {
   const auto* job = static_cast<const Job*>(work->context);
   g_computing.fetch_add(1);
   QUARN_REPORT(msg::Module, "-> Compute contour %dx%d for %ls", int(job->step_x), int(job->step_y),
@@ -136,7 +197,19 @@ unsigned Contour_Fct_Thread(void* block) {
   g_computing.fetch_sub(1);
   Fct_Progress_Inc(1);
   Host_Progress_Step(job->progress, 1);
+  Fct_Dispatch_End();
   return 1;
+}
+
+void Contour_Job_Wait() {
+  Driver& d = The_Driver();
+  std::thread thread;
+  {
+    std::unique_lock<std::mutex> hold(d.mutex);
+    d.ended.wait(hold, [&] { return !d.running; });
+    thread = std::move(d.thread);
+  }
+  if (thread.joinable()) thread.join();
 }
 
 int Contour_Frames_Select(Quarn_Window* window, const Job& job, int tag_nb, uint16_t frame_step,
@@ -175,7 +248,7 @@ int Fct_Contour_Active() { return g_computing.load() > 0 ? 1 : 0; }
 int Fct_Contour_Compute(uint32_t flags, uint16_t step_x, uint16_t step_y, uint16_t frame_step) {
   QUARN_REPORT(msg::Module, ">>> in  Fct: %s(%02X,%dx%d,%d)", Label, unsigned(flags), int(step_x), int(step_y),
                int(frame_step));
-  if (g_job.load() || g_computing.load()) {
+  if (Job_Running() || g_computing.load()) {
     QUARN_REPORT(msg::Low_File, "-> %s(): already have an active thread running!", Label);
     return Out(0, "active");
   }
@@ -185,25 +258,39 @@ int Fct_Contour_Compute(uint32_t flags, uint16_t step_x, uint16_t step_y, uint16
     QUARN_REPORT(msg::Invalid, "%s: invalid step %dx%d (steps are 1 or more)", Label, int(step_x), int(step_y));
     return Out(0, "! step");
   }
-  auto* job = new (std::nothrow) Job{flags, step_x, step_y, nullptr};
-  if (!job) return Memory_Error("fct_contour", __LINE__, "new", "Job", 1, sizeof(Job)), Out(0, "! memory");
+  auto* run = new (std::nothrow) Running_Job;
+  if (!run) return Memory_Error("fct_contour", __LINE__, "new", "Job", 1, sizeof(Running_Job)), Out(0, "! memory");
+  run->job = Job{flags, step_x, step_y, nullptr};
   Quarn_2D_Frame** frames = nullptr;
-  const int count = Contour_Frames_Select(*window, *job, Tag_Count(), frame_step, &frames);
+  const int count = Contour_Frames_Select(*window, run->job, Tag_Count(), frame_step, &frames);
   if (count <= 0) {
-    delete job;
+    delete run;
     return Out(count == 0 ? 1 : 0, count == 0 ? "no frame" : "! memory");
   }
-  g_job.store(true);
   Set_If_Defined<uint8_t>(g_lock_focus, Lock_Focus);
   Set_If_Defined<uint16_t>(g_lock_action, Lock_Action);
   const bool scripted = Script_Flag_Get() & SCRIPT_FLAG_EXECUTE;
   if (count > 1) {
     Fct_Progress_Start(count);
     if (!scripted)
-      job->progress = Host_Progress_Open(Host_Main_Window, L"Contour Progress", L"Computing Contour Lines", nullptr, 0);
+      run->job.progress =
+          Host_Progress_Open(Host_Main_Window, L"Contour Progress", L"Computing Contour Lines", nullptr, 0);
   }
   QUARN_REPORT(msg::Notice, "Computing Contour Lines %dx%d for \x01%d\x02 frames", int(step_x), int(step_y), count);
-  Job_Run(job, frames, count);
-  if (scripted) QUARN_REPORT(msg::Module, "-> %s thread finished", Label);
+  Fct_Dispatch_Request& request = run->request;
+  request.name = "Contour_Fct_Thread";
+  request.detail = "contour lines";
+  request.redraw_mask = Job_Redraw;
+  request.count = count;
+  request.frames = frames;
+  request.context = &run->job;
+  request.stack_size = Worker_Stack;
+  request.progress = run->job.progress;
+  request.worker = &Contour_Fct_Thread;
+  if (!Job_Start(run)) return Out(0, "! thread");
+  if (scripted) {
+    Contour_Job_Wait();
+    QUARN_REPORT(msg::Module, "-> %s thread finished", Label);
+  }
   return Out(1);
 }

@@ -4,6 +4,8 @@
 
 #include <quarn/Export.h>
 
+#include <quarn/display/Dispatch.h>
+
 #include <hostkit/HostProgress.h>
 
 #include <cstdint>
@@ -21,18 +23,13 @@ struct Job {
   Host_Progress_Handle progress = nullptr;  ///< Progress window, or null.
 };
 
-/// What each work item receives, field for field the dispatcher's worker block.
-struct Work_Block {
-  Quarn_2D_Frame* frame = nullptr;  ///< The frame to treat.
-  void* context = nullptr;          ///< The Job.
-  void* progress = nullptr;         ///< The job's progress window.
-  void* argument = nullptr;         ///< Not used.
-  uint32_t slot = 0;                ///< The worker's entry in the thread-identity list.
-};
+/// The work of one frame ("Contour_Fct_Thread"), run by a dispatch worker: computes its contours
+/// with the job's steps and flags (the block's context), advances the progress counts and ends
+/// its dispatch slot; returns 1.
+QUARN_API unsigned Contour_Fct_Thread(Fct_Dispatch_Block* block);
 
-/// The work of one frame ("Contour_Fct_Thread"): computes its contours with the job's steps and
-/// flags and advances the progress counts. Any thread may run it, one frame per call; returns 1.
-QUARN_API unsigned Contour_Fct_Thread(void* block);
+/// Waits until the job started last (if any) has ended; returns at once when none runs.
+QUARN_API void Contour_Job_Wait();
 
 /// The frames a computation in window treats: the children at multiples of frame_step of each
 /// selected group (of the class of the first selected frame's parent; only the first group with

@@ -119,7 +119,12 @@ private:
   bool Cell(int col, int row, const int q[4]);
   bool Belongs(int sample, int tag) const;
   int Mask(const int q[4], int t) const;
-  int32_t Node_At(int col, int row);
+  /// The node of a grid point of rows r or r + 1, made when there is none; -1 after a failure.
+  int32_t Node_At(int col, int row) {
+    int32_t& slot = node_map_[row & 1][size_t(col)];
+    return slot ? slot - 1 : New_Node(slot, col, row);
+  }
+  int32_t New_Node(int32_t& slot, int col, int row);
   void Sort_Touched(Pod_Array<int32_t>& cols);
   bool Finalize_Row(int row);
   void Push_Node(Node& node, int col, int row);
@@ -199,15 +204,22 @@ bool Extractor::Belongs(int sample, int tag) const {
   return true;
 }
 
-int32_t Extractor::Node_At(int col, int row) {
-  int32_t& slot = node_map_[row & 1][size_t(col)];
-  if (slot) return slot - 1;
-  const Node node{{No_Segment, No_Segment}, {0, 0}, 0, uint16_t(col * sx_), uint16_t(row * sy_), 0, 0};
-  if (!nodes_.Push(node) || !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
+// The node is filled in place: built aside and copied, its mixed-size fields would be read back
+// before their stores complete.
+int32_t Extractor::New_Node(int32_t& slot, int col, int row) {
+  Node* node = nodes_.Grow();
+  if (!node || !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
     CONTOUR_MEMORY("Liste", nodes_.Size() + 1, sizeof(Node));
     memory_failed_ = true;
     return -1;
   }
+  node->segment[0] = node->segment[1] = No_Segment;
+  node->end[0] = node->end[1] = 0;
+  node->index = 0;
+  node->x = uint16_t(col * sx_);
+  node->y = uint16_t(row * sy_);
+  node->tag = 0;
+  node->first_taken = 0;
   slot = int32_t(nodes_.Size());
   return slot - 1;
 }

@@ -10,29 +10,6 @@
 using namespace quarn;
 using namespace quarn::contour;
 
-namespace {
-
-/// Holds the frame's lock while a reader looks at its store.
-class Store_Reading {
-public:
-  Store_Reading(Quarn_2D_Frame* frame, const char* label) : frame_(frame), label_(label) {
-    frame_->Critical_Class_In(label_);
-  }
-  ~Store_Reading() { frame_->Critical_Class_Out(label_); }
-  Store_Reading(const Store_Reading&) = delete;
-  Store_Reading& operator=(const Store_Reading&) = delete;
-
-private:
-  Quarn_2D_Frame* frame_;
-  const char* label_;
-};
-
-bool Readable(Quarn_2D_Frame* frame, int16_t tag, const char* label) {
-  return QUARN_CHECK(Object_Of(frame), Frame, label) && tag >= 0 && tag < Tag_Values;
-}
-
-}  // namespace
-
 int Fct_Contour_Get_Points(Quarn_2D_Frame* frame, int16_t tag, Point_2D** points) {
   constexpr const char* label = "Fct_Contour_Get_Points";
   if (points) *points = nullptr;

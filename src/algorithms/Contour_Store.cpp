@@ -6,6 +6,7 @@
 #include <quarn/core/Quarn_Buffer.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 
+#include "classes/Tree_Trace.h"
 #include "core/Check.h"
 #include "frames/Frame_Access_Slots.h"
 
@@ -116,6 +117,19 @@ Quarn_Buffer* Tag_Parts_Get(Quarn_2D_Frame* frame, int tag) {
   Quarn_Buffer* store = Store_Get(frame);
   Quarn_Buffer* child = store ? store->Sub_Get(tag) : nullptr;
   return child && child->Sub_Count_Get() == Tag_Parts ? child->Sub_Get(0) : nullptr;
+}
+
+Store_Reading::Store_Reading(Quarn_2D_Frame* frame, const char* label) : frame_(frame), label_(label) {
+  frame_->Critical_Class_In(label_);
+}
+
+Store_Reading::~Store_Reading() { frame_->Critical_Class_Out(label_); }
+
+bool Readable(Quarn_2D_Frame* frame, int16_t tag, const char* label) {
+  if (!QUARN_CHECK(Object_Of(frame), Frame, label)) return false;
+  if (tag >= 0 && tag < Tag_Values) return true;
+  QUARN_REPORT(msg::Invalid, "%s: tag %d is no tag value (0 to %d)", label, int(tag), Tag_Values - 1);
+  return false;
 }
 
 }  // namespace quarn::contour

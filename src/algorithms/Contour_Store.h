@@ -36,6 +36,22 @@ bool Tags_Marked(Quarn_2D_Frame* frame, int tag_nb);
 int Store_Commit(Quarn_2D_Frame* frame, Quarn_Buffer* store, const Store_Key& key, int tag_nb,
                  const uint8_t* wanted, const Tag_Contour* results, bool done);
 
+/// Holds the frame's lock while a reader looks at its store.
+class Store_Reading {
+public:
+  Store_Reading(Quarn_2D_Frame* frame, const char* label);
+  ~Store_Reading();
+  Store_Reading(const Store_Reading&) = delete;
+  Store_Reading& operator=(const Store_Reading&) = delete;
+
+private:
+  Quarn_2D_Frame* frame_;
+  const char* label_;
+};
+
+/// True when frame is a valid frame and tag a tag value (reported otherwise).
+bool Readable(Quarn_2D_Frame* frame, int16_t tag, const char* label);
+
 /// The three parts of a computed tag (count, points, loops), or null; the caller holds the
 /// frame's lock.
 Quarn_Buffer* Tag_Parts_Get(Quarn_2D_Frame* frame, int tag);

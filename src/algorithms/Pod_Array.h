@@ -26,6 +26,11 @@ public:
     data_[size_++] = value;
     return true;
   }
+  /// Appends one element for the caller to fill in place; null when the array could not grow.
+  T* Grow() {
+    if (size_ == capacity_ && !Reserve(capacity_ ? capacity_ * 2 : First_Capacity)) return nullptr;
+    return &data_[size_++];
+  }
   /// Makes room for at least count elements; false when memory runs out.
   bool Reserve(size_t count) {
     if (count <= capacity_) return true;

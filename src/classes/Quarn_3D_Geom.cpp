@@ -7,6 +7,7 @@
 #include "classes/Stool_Indent.h"
 #include "core/Check.h"
 #include "core/Trace.h"
+#include "display/Tag_Colour.h"
 #include "script/Remembered_Variable.h"
 
 #include <hostkit/HostMovie.h>
@@ -23,15 +24,6 @@ constexpr uint32_t Default_Colour = 255u | 255u << 8 | 160u << 16;
 constexpr uint16_t Default_Render_Mode = 2;
 
 Remembered_Variable g_tag_nb{L"$TAG_NB"};
-Remembered_Variable g_tag_red{L"$TAG_RED"};
-Remembered_Variable g_tag_grn{L"$TAG_GRN"};
-Remembered_Variable g_tag_blu{L"$TAG_BLU"};
-
-/// High byte of entry t of a host colour table, 0 without the table.
-uint32_t Tag_Channel(Remembered_Variable& table, int t) {
-  const uint16_t* values = table.Table<uint16_t>();
-  return values ? uint32_t(values[t] >> 8) : 0;
-}
 
 }  // namespace
 
@@ -94,7 +86,7 @@ uint32_t Quarn_3D_Geom::Color_Get() {
   if (tag == 0) return color;
   const uint16_t* tag_nb = g_tag_nb.As<uint16_t>();
   const int t = std::min<int>(tag, tag_nb ? *tag_nb : 0);
-  return Tag_Channel(g_tag_red, t) | Tag_Channel(g_tag_grn, t) << 8 | Tag_Channel(g_tag_blu, t) << 16;
+  return quarn::Tag_Colour_Get(t);
 }
 
 void Quarn_3D_Geom::Color_Set(unsigned char r, unsigned char g, unsigned char b) {

@@ -20,6 +20,9 @@ struct Contour_Variables {
   uint16_t tag_nb = 8;
   uint8_t lock_focus = 0;
   uint16_t lock_action = 0;
+  uint16_t thread_nb = 2;         // workers of a dispatch at once
+  uint32_t* thread_id = nullptr;  // the dispatch's identity list (the variable holds its address)
+  uint32_t timeout = 60;          // seconds a dispatch waits for a worker
 };
 
 inline Contour_Variables& Variables() {
@@ -34,9 +37,12 @@ inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_U
   else if (!std::wcscmp(name, L"$DB_2D_ROOT_PT")) storage = &v.root;
   else if (!std::wcscmp(name, L"$INTERFACE_LOCK_FOCUS")) storage = &v.lock_focus;
   else if (!std::wcscmp(name, L"$INTERFACE_LOCK_ACTION")) storage = &v.lock_action;
+  else if (!std::wcscmp(name, L"$COMPUTER_THREAD_NB")) storage = &v.thread_nb;
+  else if (!std::wcscmp(name, L"$COMPUTER_THREAD_ID")) storage = &v.thread_id;
+  else if (!std::wcscmp(name, L"$COMPUTER_TIMEOUT")) storage = &v.timeout;
   else return layers_test::Lookup(name, count, flags, update);
   if (count) *count = 1;
-  if (flags) *flags = 0;
+  if (flags) *flags = std::wcscmp(name, L"$COMPUTER_THREAD_ID") ? 0 : VARIABLE_POINTER | VARIABLE_ARRAY;
   if (update) *update = nullptr;
   return storage;
 }

@@ -5,15 +5,14 @@
 #include "algorithms/Contour_Driver.h"
 
 #include <atomic>
+#include <chrono>
 #include <random>
 #include <thread>
 
 namespace {
 
 using namespace contour_test;
-using quarn::contour::Contour_Fct_Thread;
-using quarn::contour::Job;
-using quarn::contour::Work_Block;
+using quarn::contour::Contour_Job_Wait;
 
 constexpr int Side = 64;
 
@@ -55,49 +54,6 @@ Snapshot Snapshot_Of(Quarn_2D_Frame* f) {
   return s;
 }
 
-using Contour_Threads = Contour_Test;
-
-TEST_F(Contour_Threads, PerFrameWorkFromOneTwoAndFourThreadsAgrees) {
-  constexpr int Frames = 8;
-  layers_test::Frame_Tree tree(Blob_Slices(Frames));
-  Job job;
-  job.flags = CONTOUR_LOOPS | CONTOUR_EXTEND;
-  auto run = [&](int threads) {
-    for (Quarn_2D_Frame* f : tree.frames) Fct_Contour_Free(f);
-    std::atomic<bool> done{false};
-    std::atomic<long> reads{0};
-    // A reader looks at the frames' contours while they are computed, as drawing would.
-    std::thread reader([&] {
-      while (!done.load())
-        for (Quarn_2D_Frame* f : tree.frames) reads += Fct_Contour_Get_Loops(f, 1, nullptr) >= 0;
-    });
-    std::vector<std::thread> workers;
-    for (int w = 0; w < threads; ++w)
-      workers.emplace_back([&, w] {
-        for (int i = w; i < Frames; i += threads) {
-          Work_Block block;
-          block.frame = tree.frames[size_t(i)];
-          block.context = &job;
-          EXPECT_EQ(Contour_Fct_Thread(&block), 1u);
-        }
-      });
-    for (std::thread& t : workers) t.join();
-    done = true;
-    reader.join();
-    std::vector<Snapshot> all;
-    for (Quarn_2D_Frame* f : tree.frames) all.push_back(Snapshot_Of(f));
-    return all;
-  };
-  const std::vector<Snapshot> one = run(1);
-  long loops = 0;
-  for (const Snapshot& s : one)
-    for (const auto& tag : s) loops += long(tag.size()) - 1;
-  EXPECT_GT(loops, 8 * Frames) << "the maps give many loops to compare";
-  EXPECT_EQ(run(2), one);
-  EXPECT_EQ(run(4), one);
-  EXPECT_EQ(Fct_Contour_Active(), 0);
-}
-
 /// root -> two groups (class A 0x2010) of frames over one record of blob slices.
 struct Two_Groups {
   static constexpr uint16_t Group_Class = 0x2010;
@@ -134,12 +90,19 @@ struct Two_Groups {
   static bool Computed(Quarn_2D_Frame* f) { return Fct_Contour_Get_Points(f, 1, nullptr) > 0; }
 };
 
+/// Starts a computation as the host's interface does and waits for its job to end.
+int Compute(uint32_t flags, uint16_t step_x, uint16_t step_y, uint16_t frame_step) {
+  const int started = Fct_Contour_Compute(flags, step_x, step_y, frame_step);
+  Contour_Job_Wait();
+  return started;
+}
+
 using Contour_Driver = Contour_Test;
 
 TEST_F(Contour_Driver, ComputesEveryFrameStepOfTheSelectedGroups) {
   Two_Groups tree(4, 3);
   tree.Select(&tree.root);
-  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 2), 1);
+  ASSERT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 2), 1);
   const bool expected[2][4] = {{true, false, true, false}, {true, false, true, false}};
   for (int g = 0; g < 2; ++g)
     for (size_t i = 0; i < tree.frames[g].size(); ++i)
@@ -153,11 +116,11 @@ TEST_F(Contour_Driver, ComputesEveryFrameStepOfTheSelectedGroups) {
 TEST_F(Contour_Driver, FramesWhoseContoursAreCurrentAreLeftAlone) {
   Two_Groups tree(3, 0);
   tree.Select(&tree.root);
-  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
+  ASSERT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
   for (Quarn_2D_Frame* f : tree.frames[0]) EXPECT_TRUE(Recomputed(f));
   ASSERT_EQ(layers_test::Write(tree.frames[0][1], 0, 0, 1), 1);  // frame 1 changes
   Host_Report_Capture capture;
-  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
+  ASSERT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 2, 2, 1), 1);
   EXPECT_TRUE(capture.Contains("Computing Contour Lines 2x2 for 1 frames"));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Recomputed(tree.frames[0][size_t(i)]), i == 1) << i;
 }
@@ -166,7 +129,7 @@ TEST_F(Contour_Driver, FirstGroupOnlyWarnsOfTheOthers) {
   Two_Groups tree(2, 2);
   tree.Select(&tree.root);
   Host_Report_Capture capture;
-  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND | CONTOUR_FIRST_GROUP, 1, 1, 1), 1);
+  ASSERT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND | CONTOUR_FIRST_GROUP, 1, 1, 1), 1);
   EXPECT_TRUE(capture.Contains("To many groups!"));
   EXPECT_TRUE(Two_Groups::Computed(tree.frames[0][1]));
   EXPECT_FALSE(Two_Groups::Computed(tree.frames[1][0]));
@@ -179,14 +142,96 @@ TEST_F(Contour_Driver, NothingToDoAndRefusals) {
   EXPECT_FALSE(Two_Groups::Computed(tree.frames[0][0]));
   // Only the second group selected.
   tree.Select(tree.group[1]);
-  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 0), 1);  // frame step 0 takes every frame
+  EXPECT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 0), 1);  // frame step 0 takes every frame
   EXPECT_FALSE(Two_Groups::Computed(tree.frames[0][0]));
   EXPECT_TRUE(Two_Groups::Computed(tree.frames[1][0]));
+  // Steps beyond the frames find nothing and fail nothing.
+  EXPECT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 60000, 60000, 1), 1);
+  EXPECT_EQ(Fct_Contour_Get_Loops(tree.frames[1][0], 1, nullptr), 0);
   // Steps of 0 and a missing current window are refused.
   EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 0, 1, 1), 0);
   EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 0, 1), 0);
   tree_test::Host().window_cur = nullptr;
   EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 1, 1, 1), 0);
+}
+
+// The same contours whatever number of workers the dispatcher may run at once, while a reader
+// looks at the stores the workers fill, as drawing would.
+TEST_F(Contour_Driver, OneTwoAndFourWorkersGiveTheSameContours) {
+  constexpr int Frames = 8;
+  Two_Groups tree(Frames, 0);
+  tree.Select(&tree.root);
+  auto run = [&](int workers) {
+    for (Quarn_2D_Frame* f : tree.frames[0]) Fct_Contour_Free(f);
+    Variables().thread_nb = uint16_t(workers);
+    std::atomic<bool> done{false};
+    std::atomic<long> reads{0};
+    std::thread reader([&] {
+      while (!done.load())
+        for (Quarn_2D_Frame* f : tree.frames[0]) reads += Fct_Contour_Get_Loops(f, 1, nullptr) >= 0;
+    });
+    Host_Report_Capture capture;
+    EXPECT_EQ(Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 1), 1);
+    done = true;
+    reader.join();
+    EXPECT_TRUE(capture.Contains("-> Fct_Dispatch(): nb_thread = " + std::to_string(workers))) << workers;
+    EXPECT_EQ(Variables().thread_id, nullptr) << "the identity list goes with the dispatch";
+    std::vector<Snapshot> all;
+    for (Quarn_2D_Frame* f : tree.frames[0]) all.push_back(Snapshot_Of(f));
+    return all;
+  };
+  const std::vector<Snapshot> one = run(1);
+  long loops = 0;
+  for (const Snapshot& s : one)
+    for (const auto& tag : s) loops += long(tag.size()) - 1;
+  EXPECT_GT(loops, 8 * Frames) << "the maps give many loops to compare";
+  EXPECT_EQ(run(2), one);
+  EXPECT_EQ(run(4), one);
+  EXPECT_EQ(Fct_Contour_Active(), 0);
+  EXPECT_EQ(Variables().lock_focus, 0);
+  EXPECT_EQ(Variables().lock_action, 0);
+}
+
+// While a job runs (the worker of its first frame held at that frame's lock) a second one is
+// refused, the interface is locked and drawing holds off; once it ended, everything is computed
+// and unlocked.
+TEST_F(Contour_Driver, ARunningJobRefusesASecondOne) {
+  Two_Groups tree(3, 0);
+  tree.Select(&tree.root);
+  Quarn_2D_Frame* held = tree.frames[0][0];
+  held->Critical_Class_In("test");
+  ASSERT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 1), 1);  // returns at once
+  EXPECT_EQ(Variables().lock_focus, 1);
+  EXPECT_EQ(Variables().lock_action, 15);
+  // The worker of the held frame soon waits inside its computation.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!Fct_Contour_Active() && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(Fct_Contour_Active(), 1);
+  {
+    Host_Report_Capture capture;
+    EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS, 2, 2, 1), 0);
+    EXPECT_TRUE(capture.Contains("already have an active thread running!"));
+  }
+  held->Critical_Class_Out("test");
+  Contour_Job_Wait();
+  for (Quarn_2D_Frame* f : tree.frames[0]) EXPECT_TRUE(Two_Groups::Computed(f));
+  EXPECT_EQ(Variables().lock_focus, 0);
+  EXPECT_EQ(Variables().lock_action, 0);
+  EXPECT_EQ(Compute(CONTOUR_LOOPS, 2, 2, 1), 1) << "the next job starts";
+}
+
+// A script's computation waits for its job: the contours are there when the call returns.
+TEST_F(Contour_Driver, AScriptWaitsForItsJob) {
+  Two_Groups tree(2, 0);
+  tree.Select(&tree.root);
+  const unsigned short flags = Script_Flag_Get();
+  Script_Flag_Set(flags | SCRIPT_FLAG_EXECUTE);
+  Host_Report_Capture capture;
+  EXPECT_EQ(Fct_Contour_Compute(CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1, 1), 1);
+  Script_Flag_Set(flags);
+  EXPECT_TRUE(capture.Contains("-> Fct_Contour_Compute thread finished"));
+  for (Quarn_2D_Frame* f : tree.frames[0]) EXPECT_TRUE(Two_Groups::Computed(f));
 }
 
 }  // namespace

@@ -249,6 +249,26 @@ TEST_F(Contour_Input, AFrameWithoutPixelDataReadsNoTags) {
   EXPECT_EQ(Fct_Contour_Get_Points(f, 1, nullptr), 0);
 }
 
+// A record without a tag plane: the frame's tag layer is empty (all 0), so there is nothing to
+// find; once the host gives the record its tags, the next computation finds them.
+TEST_F(Contour_Input, ARecordWithoutTagPlaneHasAnEmptyTagLayer) {
+  Tag_Map m(8, 6);
+  m.Fill(2, 1, 5, 4, 3);
+  Frame_Tree tree(Record_Of(m));
+  Host_Image_Record* record = tree.Record();
+  uint8_t* plane = record->tags;
+  record->tags = nullptr;
+  EXPECT_EQ(Fct_Contour_Create(tree.Frame(), Loops_Extend, 1, 1), 1);
+  for (int t = 0; t < 8; ++t) EXPECT_EQ(Fct_Contour_Get_Points(tree.Frame(), int16_t(t), nullptr), 0) << t;
+  EXPECT_EQ(Fct_Contour_Get_Loops(tree.Frame(), 3, nullptr), 0);
+  record->tags = plane;
+  tree.Frame()->Region_Update_Set(nullptr);
+  ASSERT_NE(tree.Frame()->Work_TAG_Load(), nullptr);
+  EXPECT_EQ(Fct_Contour_Create(tree.Frame(), Loops_Extend, 1, 1), 1);
+  EXPECT_EQ(Fct_Contour_Get_Loops(tree.Frame(), 3, nullptr), 1);
+  EXPECT_EQ(Fct_Contour_Get_Points(tree.Frame(), 3, nullptr), 12);
+}
+
 using Contour_Reuse = Contour_Test;
 
 TEST_F(Contour_Reuse, SameParametersAndNoTagChangeKeepTheContours) {

@@ -1,4 +1,5 @@
-* The sample module tags the bone of a phantom series; its contours are counted per tag.
+* The sample module tags the bone of a phantom series; its contours are counted per tag and the
+* first frame's loops drawn.
 $series = "$HOST_TEMP""/ct"
 phantom: $series 2 64 CT
 read: $series
@@ -9,3 +10,4 @@ select: all
 threshold: 600 800 2
 contour: 1
 contour: 4
+contour: draw "$HOST_TEMP""/contours.png" 4

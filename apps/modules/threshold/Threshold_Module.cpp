@@ -4,8 +4,11 @@
 
 #include <quarn/quarn.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -16,53 +19,48 @@ struct Threshold {
   int tag = 1;
 };
 
-/// Field for field the dispatcher's worker block.
-struct Work_Block {
-  Quarn_2D_Frame* frame = nullptr;
-  void* context = nullptr;
-  void* progress = nullptr;
-  void* argument = nullptr;
-  uint32_t slot = 0;
-};
-
 void Print(const std::wstring& line) { Host_Report(Host_Main_Window, quarn::msg::Notice, L"%ls", line.c_str()); }
 
-// The work of one frame: every pixel in the range takes the tag through the frame's tag write,
-// so that tag locks, undo recording and the contour marks all apply.
-unsigned Threshold_Frame(void* block) {
-  auto* work = static_cast<Work_Block*>(block);
-  const auto* t = static_cast<const Threshold*>(work->context);
-  Quarn_2D_Frame* frame = work->frame;
+// The work of one frame, on a dispatch worker: every pixel in the range takes the tag through
+// the frame's tag write, so that tag locks, the worker's undo recording and the contour marks all
+// apply.
+unsigned Threshold_Frame(Fct_Dispatch_Block* block) {
+  const auto* t = static_cast<const Threshold*>(block->context);
+  Quarn_2D_Frame* frame = block->frame;
   int32_t** grey = frame->Work_GLI_Get();
-  if (!grey || !frame->fct_write_tag) return 1;
   const float z = frame->z_index, time = frame->t_index;
-  for (int y = 0; y < frame->height; ++y)
+  for (int y = 0; grey && frame->fct_write_tag && y < frame->height; ++y)
     for (int x = 0; x < frame->width; ++x) {
       const int32_t v = grey[y][x];
       if (v == GLI_NONE || v == GLI_PAD || v == GLI_MISSING) continue;
       const float value = Fct_GLI_2_Float(frame, v);
-      if (value >= t->low && value <= t->high)
-        frame->fct_write_tag(frame, frame->image, Vec4(float(x), float(y), z, time), t->tag);
+      if (value < t->low || value > t->high) continue;
+      if (frame->fct_write_tag(frame, frame->image, Vec4(float(x), float(y), z, time), t->tag) < 0)
+        y = frame->height;  // the write was refused for good: leave the frame
     }
+  Fct_Dispatch_End();
   return 1;
 }
 
-// Runs the work over the frames one after another and marks what changed, as the dispatcher's
-// tag entry does once all its workers ended; handed to the dispatcher, this becomes a request to
-// Fct_Dispatch_TAG with Threshold_Frame as its work.
-void Run_Per_Frame(std::vector<Quarn_2D_Frame*>& frames, Threshold& threshold) {
-  Fct_Update(UPDATE_DELAY_ON);
-  for (Quarn_2D_Frame* frame : frames) {
-    Work_Block block;
-    block.frame = frame;
-    block.context = &threshold;
-    Threshold_Frame(&block);
-  }
-  Fct_Update(UPDATE_DELAY_OFF);
-  for (Quarn_2D_Frame* frame : frames) {
-    Fct_Update(UPDATE_DATA_TAG | UPDATE_DISPLAY_TAG, nullptr, frame);
-    Fct_Redraw(8, nullptr, frame);
-  }
+// One worker per frame through the dispatcher's tag entry, which records every tag written and
+// saves the whole run as one undo command; the host starts the entry on a thread of its own.
+bool Run_Per_Frame(const std::vector<Quarn_2D_Frame*>& frames, Threshold& threshold) {
+  for (Quarn_2D_Frame* f : frames)
+    if (f->image) Host_Image_Tags_Alloc(f->image);
+  Fct_Dispatch_Request request;
+  request.name = "threshold";
+  request.detail = "selected frames";
+  request.count = int(frames.size());
+  request.frames = static_cast<Quarn_2D_Frame**>(std::malloc(frames.size() * sizeof(Quarn_2D_Frame*)));
+  if (!request.frames) return false;
+  std::copy(frames.begin(), frames.end(), request.frames);
+  request.context = &threshold;
+  request.worker = &Threshold_Frame;
+  unsigned result = 0;
+  std::thread dispatch([&] { result = Fct_Dispatch_TAG(&request); });
+  dispatch.join();
+  if (!result) std::free(request.frames);  // freed by the entry when it ran
+  return result != 0;
 }
 
 std::vector<Quarn_2D_Frame*> Selected_Frames() {
@@ -96,7 +94,10 @@ int Run(int* nb_arg, wchar_t*** pt_arg) {
     return 0;
   }
   Threshold threshold{float(low), float(high), int(tag)};
-  Run_Per_Frame(frames, threshold);
+  if (!Run_Per_Frame(frames, threshold)) {
+    Print(L"threshold: the frames could not be dispatched");
+    return 0;
+  }
   Print(L"threshold: " + std::to_wstring(frames.size()) + L" frame(s) tagged " + std::to_wstring(int(tag)));
   return 1;
 }
