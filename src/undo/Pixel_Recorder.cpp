@@ -74,7 +74,8 @@ int Pixel_Recorder::Start() {
   }
   if (kind_.on_start) kind_.on_start();
   int count = 0;
-  thread_nb_ = Thread_Id_List(&count) ? std::max(count, 1) : 1;
+  listed_ = Thread_Id_List(&count) != nullptr;
+  thread_nb_ = listed_ ? std::max(count, 1) : 1;
   lists_ = new (std::nothrow) Thread_List[size_t(thread_nb_) + 1];
   if (!lists_) {
     QUARN_MEMORY_ERROR("new", kind_.var_nb, thread_nb_ + 1, sizeof(Thread_List));
@@ -91,7 +92,7 @@ int Pixel_Recorder::Start() {
 Thread_List* Pixel_Recorder::Find_List(Thread_Cache& cache) {
   const uint64_t generation = generation_.load(std::memory_order_relaxed);
   Thread_List* list = &lists_[thread_nb_];
-  if (thread_nb_ > 1) {
+  if (listed_) {
     int count = 0;
     const uint32_t* ids = Thread_Id_List(&count);
     const int at = Thread_Id_Find(ids, std::min(count, thread_nb_), Thread_Id_Self());
@@ -298,9 +299,9 @@ void Pixel_Recorder::Revert() {
 }
 
 // A worker still listed when the recording ends outlived its dispatch's time-out: it may be
-// storing into its list right now.
+// storing into its list right now (also when the dispatch ran one worker at a time).
 bool Pixel_Recorder::Live(int index) const {
-  if (thread_nb_ < 2 || index >= thread_nb_) return false;
+  if (!listed_ || index >= thread_nb_) return false;
   int count = 0;
   uint32_t* ids = Thread_Id_List(&count);
   return ids && index < count && std::atomic_ref<uint32_t>(ids[index]).load(std::memory_order_relaxed);
@@ -332,6 +333,7 @@ void Pixel_Recorder::Release_Lists() {
   }
   lists_ = nullptr;
   thread_nb_ = 0;
+  listed_ = false;
 }
 
 void Thread_Exit(uint32_t thread_id) {

@@ -198,4 +198,68 @@ TEST_F(Undo_Dispatch, AWorkerPastTheTimeOutKeepsWhatItRecordedInTime) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
 }
 
+// Regression: a worker past the time-out whose first record call of the recording came while the
+// recording stopped looked for its list without the undo lock, as the stop released the lists
+// (a race the thread checker reports; a crash when it lost).
+TEST_F(Undo_Dispatch, ALateWorkersFirstRecordDoesNotRaceTheStop) {
+  Frame_Set set(8, 8, 2);
+  Workers(2);
+  static Host_Report_Capture* capture = nullptr;
+  static std::atomic<bool> late_done{false};
+  late_done = false;
+  Host_Report_Capture seen;
+  capture = &seen;
+  Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
+    Quarn_2D_Frame* f = b->frame;
+    if (f->z_index != 0) return Paint_Worker(b);
+    // Computes past the time-out, then writes as soon as the dispatch gives up on it.
+    while (!capture->Contains("Fct_Dispatch: Thread[0] timeout")) std::this_thread::yield();
+    for (int y = 0; y < f->height; ++y)
+      for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
+    Fct_Dispatch_End();
+    late_done = true;
+    return 0;
+  });
+  r.timeout = 1;
+  ASSERT_EQ(Fct_Dispatch_TAG(&r), 1u);
+  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(Count(set, Painted), 2 * 8 * 8);
+  // Whatever of the late frame made it into the command goes back with the other frame.
+  ASSERT_EQ(Undo_Undo_Command(), UNDO_KIND_TAG);
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(set.Tag(1, x, 7), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
+  capture = nullptr;
+}
+
+// Regression: when the dispatch ran one worker at a time, the list of a worker past the time-out
+// was freed at the stop as if no worker could still be storing into it.
+TEST_F(Undo_Dispatch, TheOnlyWorkerPastTheTimeOutKeepsItsListUntilItEnds) {
+  constexpr int Side = 16;
+  Frame_Set set(Side, Side, 1);
+  Workers(1);
+  static std::binary_semaphore release{0};
+  static std::atomic<bool> late_done{false};
+  late_done = false;
+  Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
+    Quarn_2D_Frame* f = b->frame;
+    for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, 0), Painted);
+    release.acquire();
+    for (int y = 1; y < f->height; ++y)
+      for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
+    Fct_Dispatch_End();
+    late_done = true;
+    return 0;
+  });
+  r.timeout = 1;
+  Host_Report_Capture capture;
+  ASSERT_EQ(Fct_Dispatch_TAG(&r), 1u);
+  EXPECT_TRUE(capture.Contains("-> Undo_Pixel_TAG: 1 late thread(s), their lists are kept until they end"));
+  EXPECT_EQ(Undo_Memory(), Side * 16);  // the first row, recorded in time
+  release.release();
+  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(Undo_Undo_Command(), UNDO_KIND_TAG);
+  EXPECT_EQ(Count(set, Painted), Side * Side - Side);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
+}
+
 }  // namespace
