@@ -206,10 +206,25 @@ bool Pixel_Recorder::New_Chunk(Thread_List* list) {
   return true;
 }
 
-// Every further record call of the operation answers 0; the edits go back at the stop.
+// Every further record call of the operation answers 0. With no other thread storing, the edits
+// go back now: a caller may take the abort for the end of its operation and never stop, and what
+// the entries point to may be gone by the next start. A dispatch's workers may still be storing,
+// so theirs go back at the stop.
 void Pixel_Recorder::Abort(const char* why) {
   state_.store(Record_Aborted, std::memory_order_release);
+  if (Alone()) {
+    Revert();
+    for (int i = 0; i <= thread_nb_; ++i) Release_Chunks(lists_[i]);
+  }
   QUARN_REPORT(msg::Invalid, "%s", why);
+}
+
+// True when no thread but the caller can be storing without the lock: no dispatch lists the
+// threads, and the one list filled without the lock is the caller's or nobody's.
+bool Pixel_Recorder::Alone() const {
+  if (listed_ || !lists_) return false;
+  const std::thread::id owner = lists_[0].owner.load(std::memory_order_relaxed);
+  return owner == std::thread::id() || owner == std::this_thread::get_id();
 }
 
 // The operation goes on without undo: the caller's chunks go now, the others' at the stop (their

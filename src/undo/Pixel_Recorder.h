@@ -116,6 +116,7 @@ private:
   int Overflow(Thread_List* list);
   bool New_Chunk(Thread_List* list);
   void Abort(const char* why);
+  bool Alone() const;
   void Drop(Thread_List* own);
   void* Gather(uint64_t total);
   void Revert();
