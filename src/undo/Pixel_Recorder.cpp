@@ -301,7 +301,10 @@ void* Pixel_Recorder::Gather(uint64_t total) {
 
 // Applies the aborted operation's entries as an undo, straight from the chunks.
 void Pixel_Recorder::Revert() {
-  if (!lists_) return;
+  uint64_t total = 0;
+  for (int i = 0; lists_ && i <= thread_nb_; ++i) total += lists_[i].count.load(std::memory_order_acquire);
+  // Nothing left to give back (an abort gave it back already): the tag marks stay as they are.
+  if (!total) return;
   QUARN_REPORT(Trace, "-> Undo_Pixel_Stop_%s: giving back the aborted operation's edits", kind_.name);
   Apply_State state;
   kind_.apply_begin(state);
