@@ -74,7 +74,8 @@ int Pixel_Recorder::Start() {
   }
   if (kind_.on_start) kind_.on_start();
   int count = 0;
-  thread_nb_ = Thread_Id_List(&count) ? std::max(count, 1) : 1;
+  listed_ = Thread_Id_List(&count) != nullptr;
+  thread_nb_ = listed_ ? std::max(count, 1) : 1;
   lists_ = new (std::nothrow) Thread_List[size_t(thread_nb_) + 1];
   if (!lists_) {
     QUARN_MEMORY_ERROR("new", kind_.var_nb, thread_nb_ + 1, sizeof(Thread_List));
@@ -91,7 +92,7 @@ int Pixel_Recorder::Start() {
 Thread_List* Pixel_Recorder::Find_List(Thread_Cache& cache) {
   const uint64_t generation = generation_.load(std::memory_order_relaxed);
   Thread_List* list = &lists_[thread_nb_];
-  if (thread_nb_ > 1) {
+  if (listed_) {
     int count = 0;
     const uint32_t* ids = Thread_Id_List(&count);
     const int at = Thread_Id_Find(ids, std::min(count, thread_nb_), Thread_Id_Self());
@@ -205,10 +206,25 @@ bool Pixel_Recorder::New_Chunk(Thread_List* list) {
   return true;
 }
 
-// Every further record call of the operation answers 0; the edits go back at the stop.
+// Every further record call of the operation answers 0. With no other thread storing, the edits
+// go back now: a caller may take the abort for the end of its operation and never stop, and what
+// the entries point to may be gone by the next start. A dispatch's workers may still be storing,
+// so theirs go back at the stop.
 void Pixel_Recorder::Abort(const char* why) {
   state_.store(Record_Aborted, std::memory_order_release);
+  if (Alone()) {
+    Revert();
+    for (int i = 0; i <= thread_nb_; ++i) Release_Chunks(lists_[i]);
+  }
   QUARN_REPORT(msg::Invalid, "%s", why);
+}
+
+// True when no thread but the caller can be storing without the lock: no dispatch lists the
+// threads, and the one list filled without the lock is the caller's or nobody's.
+bool Pixel_Recorder::Alone() const {
+  if (listed_ || !lists_) return false;
+  const std::thread::id owner = lists_[0].owner.load(std::memory_order_relaxed);
+  return owner == std::thread::id() || owner == std::this_thread::get_id();
 }
 
 // The operation goes on without undo: the caller's chunks go now, the others' at the stop (their
@@ -285,7 +301,10 @@ void* Pixel_Recorder::Gather(uint64_t total) {
 
 // Applies the aborted operation's entries as an undo, straight from the chunks.
 void Pixel_Recorder::Revert() {
-  if (!lists_) return;
+  uint64_t total = 0;
+  for (int i = 0; lists_ && i <= thread_nb_; ++i) total += lists_[i].count.load(std::memory_order_acquire);
+  // Nothing left to give back (an abort gave it back already): the tag marks stay as they are.
+  if (!total) return;
   QUARN_REPORT(Trace, "-> Undo_Pixel_Stop_%s: giving back the aborted operation's edits", kind_.name);
   Apply_State state;
   kind_.apply_begin(state);
@@ -298,9 +317,9 @@ void Pixel_Recorder::Revert() {
 }
 
 // A worker still listed when the recording ends outlived its dispatch's time-out: it may be
-// storing into its list right now.
+// storing into its list right now (also when the dispatch ran one worker at a time).
 bool Pixel_Recorder::Live(int index) const {
-  if (thread_nb_ < 2 || index >= thread_nb_) return false;
+  if (!listed_ || index >= thread_nb_) return false;
   int count = 0;
   uint32_t* ids = Thread_Id_List(&count);
   return ids && index < count && std::atomic_ref<uint32_t>(ids[index]).load(std::memory_order_relaxed);
@@ -332,6 +351,7 @@ void Pixel_Recorder::Release_Lists() {
   }
   lists_ = nullptr;
   thread_nb_ = 0;
+  listed_ = false;
 }
 
 void Thread_Exit(uint32_t thread_id) {

@@ -97,18 +97,11 @@ public:
   }
 
 private:
-  /// Append for a thread new to this recording or whose allowance is spent.
+  /// Append for a thread new to this recording or whose allowance is spent: under the undo lock,
+  /// since a worker past its dispatch's time-out may make its first call while the recording
+  /// stops and its lists go.
   template <class Entry, class Fill>
   [[gnu::noinline]] int Append_Cold(Thread_Cache& cache, Fill fill) {
-    Thread_List* list = cache.generation == generation_.load(std::memory_order_relaxed)
-                            ? cache.list
-                            : Find_List(cache);
-    const uint32_t n = list->count.load(std::memory_order_relaxed);
-    if (n < list->mark.load(std::memory_order_relaxed)) {
-      fill(&static_cast<Entry*>(list->chunk)[n % UNDO_CHUNK_ENTRIES]);
-      list->count.store(n + 1, std::memory_order_release);
-      return 1;
-    }
     Entry entry;
     fill(&entry);
     return Append_Slow(cache, &entry);
@@ -123,6 +116,7 @@ private:
   int Overflow(Thread_List* list);
   bool New_Chunk(Thread_List* list);
   void Abort(const char* why);
+  bool Alone() const;
   void Drop(Thread_List* own);
   void* Gather(uint64_t total);
   void Revert();
@@ -135,6 +129,7 @@ private:
   std::atomic<uint64_t> generation_{0};
   Thread_List* lists_ = nullptr;  // thread_nb_ lists of their own, then the shared one
   int thread_nb_ = 0;
+  bool listed_ = false;  // a dispatch's identity list gives the threads their lists
 };
 
 /// Called on a dispatch worker's thread after its routine returned: frees what a recording kept

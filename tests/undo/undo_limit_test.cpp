@@ -93,6 +93,23 @@ TEST_F(Undo_Limit, AbortGivesEveryEditBackWhenTheRecordingStops) {
   std::free(Undo_Pixel_Stop_TAG());
 }
 
+// Regression: an aborted recording gave its edits back only when it stopped, or at the next start;
+// a caller that took the abort for the end of its operation found them still there.
+TEST_F(Undo_Limit, AnAbortOnTheOnlyRecordingThreadGivesTheEditsBackAtOnce) {
+  Undo_Pixel_Start_TAG();
+  Host_Popup_Answer_Push(Button_Abort);
+  EXPECT_EQ(Paint(Stored_At_1Mb + 100), Stored_At_1Mb);
+  EXPECT_TRUE(All(0));
+  // The marks name what the give-back replaced (5) and wrote (0), and the stop keeps them.
+  EXPECT_EQ(Marks()[5], 0x01);
+  EXPECT_EQ(Marks()[0], 0x02);
+  pixels_[0] = 9;  // a later edit, not recorded: the stop must not give the old tag back again
+  EXPECT_EQ(Undo_Pixel_Stop_TAG(), nullptr);
+  EXPECT_EQ(pixels_[0], 9);
+  EXPECT_EQ(Marks()[5], 0x01);
+  EXPECT_EQ(Marks()[0], 0x02);
+}
+
 // Without a raised limit the operation goes on without undo, and the whole ring is emptied.
 TEST_F(Undo_Limit, ContinuingOrFlushingDropsTheUndoAndEmptiesTheRing) {
   struct Case {
