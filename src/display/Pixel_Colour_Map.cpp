@@ -83,12 +83,15 @@ bool Colour_Mapping::Prepare(uint8_t pixel_type, float slope, float intercept, f
   last = 0;
   if (!(type & Type_Colour)) {
     uint32_t* const* table = Map_Table.Table<uint32_t*>();
-    if (!table || size == 0 || !table[Value_Of<uint16_t>(Map_Cur)]) {
+    const uint16_t current = Value_Of<uint16_t>(Map_Cur);
+    // A host that says how many maps it has gets its current index checked against that count.
+    const int maps = Map_Table.Count();
+    if (!table || size == 0 || (maps > 0 && current >= maps) || !table[current]) {
       QUARN_REPORT(msg::Invalid, "Fct_GLI_2_Color: no colour map (map %d of $COLORMAP_GLI_PT, %d entries)",
                    int(Value_Of<uint16_t>(Map_Cur)), int(size));
       return false;
     }
-    map = table[Value_Of<uint16_t>(Map_Cur)];
+    map = table[current];
     last = int(size) - 1;
   }
   fill = Value_Of<uint32_t>(Map_Fill);

@@ -21,9 +21,11 @@ public:
     void* storage = storage_.load(std::memory_order_acquire);
     if (storage) return storage;
     uint16_t flags = 0;
-    storage = Fct_Variable_Get(name_, nullptr, &flags, nullptr, written_ ? 0 : 1);
+    int count = 0;
+    storage = Fct_Variable_Get(name_, &count, &flags, nullptr, written_ ? 0 : 1);
     if (storage) {
       flags_.store(flags, std::memory_order_relaxed);
+      count_.store(count, std::memory_order_relaxed);
       storage_.store(storage, std::memory_order_release);
     }
     return storage;
@@ -51,11 +53,19 @@ public:
     return static_cast<T*>(Fct_Variable_Elements(storage, flags_.load(std::memory_order_relaxed)));
   }
 
+  /// The element count the host gave for the variable (0 when it gave none or has no such
+  /// variable); a table read must stay below it.
+  int Count() {
+    Get();
+    return count_.load(std::memory_order_relaxed);
+  }
+
 private:
   const wchar_t* name_;
   bool written_;
   std::atomic<void*> storage_{nullptr};
   std::atomic<uint16_t> flags_{0};
+  std::atomic<int> count_{0};
 };
 
 }  // namespace quarn

@@ -145,6 +145,20 @@ TEST_F(PixelColourMap, TheHostsCurrentMapIsUsed) {
   }
 }
 
+// Regression: a current-map index past the host's table was read from beyond its end.
+TEST_F(PixelColourMap, ACurrentMapPastTheHostsTableIsRefused) {
+  int maps = 0;
+  ASSERT_NE(Host_Var_Get(L"$COLORMAP_GLI_PT", &maps, nullptr, nullptr), nullptr);
+  ASSERT_GT(maps, 0);
+  for (int cur : {maps, maps + 1, 65535}) {
+    *Var<uint16_t>(L"$COLORMAP_GLI_CUR") = uint16_t(cur);
+    EXPECT_EQ(Fct_GLI_2_Color(U16, 1, 0, 0, 255), 0u) << cur;
+    EXPECT_EQ(Fct_GLI_2_Color(7), 0u) << cur;
+  }
+  *Var<uint16_t>(L"$COLORMAP_GLI_CUR") = uint16_t(maps - 1);
+  EXPECT_EQ(Fct_GLI_2_Color(U16, 1, 0, 0, 255), 1u);
+}
+
 // Dispatch workers convert several frames at once, each with its own window: a mapping prepared
 // on one thread must not change what another thread maps.
 TEST_F(PixelColourMap, ThreadsKeepTheirOwnMapping) {
