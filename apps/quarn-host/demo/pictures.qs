@@ -4,6 +4,8 @@ $series = "$HOST_TEMP""/ct"
 phantom: $series 6 64 CT
 read: $series
 db: generate 2
+* Selected frames are drawn in all colour channels, the others in red only.
+select: all
 window: size 640 400
 window: mode all
 render: "quarn-demo-tree.png"
