@@ -317,13 +317,12 @@ int Clamp_Int(double v) {
   return int(std::lround(v));
 }
 
-// The recorded window is in real units over its full width; the record keeps stored units and
-// half the width.
+// The recorded window is in real units over its full width; the record keeps real units, as the
+// frames' display range and colour mapping read them, and half the width.
 void Window_Set(Host_Image_Record* r, const Dicom_Frame& fr) {
   if (fr.window_w <= 0 || r->kind == HOST_PIXEL_RGBA) return;
-  double slope = r->conv_b != 0 ? r->conv_b : 1.0;
-  r->window_c = Clamp_Int((fr.window_c - r->conv_a) / slope);
-  r->window_w = Clamp_Int(fr.window_w / 2 / std::fabs(slope));
+  r->window_c = Clamp_Int(fr.window_c);
+  r->window_w = Clamp_Int(fr.window_w / 2);
 }
 
 // Slice spacing of a record: its run's step, else what the file recorded.

@@ -542,11 +542,11 @@ TEST_F(HostDicom, SplitWarningNamesTheFilesAndSpacings) {
 // ---- values and header ---------------------------------------------------------------------------
 
 TEST_F(HostDicom, ValueMappingWindowAndPaddingFollowTheModality) {
-  // Window centre and half width in stored units.
+  // Window centre and half width in real units (after the rescale), as the frames read them.
   struct Case { const char* name; uint16_t modality; int bits; float slope, intercept;
                 int window_c, window_w, pad; };
   const Case cases[] = {
-      {"CT: HU = stored - 1024, window 40/400 HU", HOST_MODALITY_CT, 16, 1, -1024, 1064, 200, -2000},
+      {"CT: HU = stored - 1024, window 40/400 HU", HOST_MODALITY_CT, 16, 1, -1024, 40, 200, -2000},
       {"MR 16-bit, values above the signed range", HOST_MODALITY_MR, 16, 1, 0, 20000, 20000, HOST_IMAGE_NO_PAD},
       {"MR 8-bit", HOST_MODALITY_MR, 8, 1, 0, 128, 128, HOST_IMAGE_NO_PAD},
   };

@@ -70,7 +70,7 @@ struct HOSTKIT_API Host_Image_Record {
   int32_t pad_value = HOST_IMAGE_NO_PAD;  ///< Stored value that marks padding (kinds 4, 5, 8, 9).
   float float_min = 0, float_max = 0;     ///< Real value range, padding excluded.
   int32_t int_min = 0, int_max = 0;       ///< Stored integer range, padding excluded.
-  int32_t window_c = 0;                   ///< Display window centre (stored units).
+  int32_t window_c = 0;                   ///< Display window centre (real units, after the rescale).
   int32_t window_w = 0;                   ///< Display half width: the range is c - w ... c + w.
 
   // Geometry.
