@@ -11,6 +11,9 @@
 
 namespace {
 
+// The fill code (0x7FFFFFFE) and the invalid code (0x7FFFFFFF) of the working grey layer.
+constexpr int32_t kNoGreyLevel = 0x7FFFFFFE;
+
 /// What a fill's workers share: the tag and the grey level pixels must lie above.
 struct Fill {
   int tag;
@@ -32,7 +35,8 @@ unsigned Fill_Frame(Fct_Dispatch_Block* block) {
   int32_t** grey = f->Work_GLI_Get();
   for (int y = 0; grey && y < f->height; ++y)
     for (int x = 0; x < f->width; ++x) {
-      if (grey[y][x] <= fill->above) continue;
+      // Padding and pixels without a value hold the fill and invalid codes, not grey levels.
+      if (grey[y][x] <= fill->above || grey[y][x] >= kNoGreyLevel) continue;
       const Vec4 p(float(x), float(y), float(f->z_index), float(f->t_index));
       if (f->fct_write_tag(f, f->image, p, fill->tag) < 0) y = f->height;  // aborted: stop
     }

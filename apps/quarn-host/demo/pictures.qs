@@ -9,7 +9,7 @@ select: all
 window: size 640 400
 window: mode all
 render: "quarn-demo-tree.png"
-tag: fill 3 200
+tag: fill 3 1300
 tag: count 3
 window: mode one
 window: size 320 320
