@@ -7,9 +7,6 @@ namespace quarn {
 
 /// Fills the access-chain slots of the frame: grey read, tag read and tag write.
 void Frame_Access_Slots_Install(Quarn_2D_Frame* frame);
-/// Puts the built-in display builders in slot 0 of fct_gli_disp and fct_tag_disp, and the
-/// frame's highlight and base drawing in the draw slots.
-void Frame_Display_Slots_Install(Quarn_2D_Frame* frame);
 /// Fills fct_grad and fct_fft of a file frame.
 void Frame_Compute_Slots_Install(Quarn_2D_Frame* frame);
 /// Fills fct_grad and the four device-volume slots of a volume cut.

@@ -74,7 +74,6 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, int
   Identity_Set("Frame");
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
-  quarn::Frame_Display_Slots_Install(this);
   quarn::Frame_Disp_Slots_Install(this);
   quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Compute_Slots_Install(this);
@@ -119,7 +118,6 @@ Quarn_2D_Frame::Quarn_2D_Frame(Quarn_2D* parent, Quarn_2D_File* file_record, uns
   Identity_Set("Frame CUDA");
   Parent_Set_Pt(parent);
   quarn::Frame_Access_Slots_Install(this);
-  quarn::Frame_Display_Slots_Install(this);
   quarn::Frame_Disp_Slots_Install(this);
   quarn::Frame_Draw_Slots_Install(this);
   quarn::Frame_Volume_Slots_Install(this);
