@@ -16,6 +16,11 @@ std::vector<Host_Command>& Table() {
   return table;
 }
 
+// Statements run inside a statement (a script file read by "script: run", a macro's body) are
+// the outer statement's work: only the outermost one goes into the session's script.
+int g_depth = 0;
+bool g_skip = false;
+
 const Host_Command* Find(const wchar_t* prefix) {
   for (const Host_Command& c : Table())
     if (std::wcscmp(c.prefix, prefix) == 0) return &c;
@@ -42,9 +47,34 @@ int Host_Dispatch(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_arg) {
                 L"\xF1\x04" L"ERROR:\x02 unknown module \"\x01%ls\x02\" (type \"help\")", prefix);
     return 0;
   }
+  // The text is composed before the handler runs, which may rewrite its argument list.
+  const bool record = g_depth == 0 && command->recorded;
+  const std::wstring text = record ? Host_Statement_Text(prefix, *nb_arg, *pt_arg) : std::wstring();
+  if (g_depth == 0) g_skip = false;
+  ++g_depth;
   const int result = command->run(nb_arg, pt_arg);
+  --g_depth;
   Host_Update_Pass();
+  // A refused statement changed nothing (bad input leaves everything as it was): replaying it
+  // would only fail again.
+  if (record && result && !g_skip) Host_Session_Record(text);
   return result;
+}
+
+void Host_Record_Skip() {
+  if (g_depth == 1) g_skip = true;
+}
+
+std::wstring Host_Statement_Text(const wchar_t* prefix, int nb_arg, wchar_t** pt_arg) {
+  std::wstring text = prefix;
+  for (int i = 0; i < nb_arg; ++i) {
+    const wchar_t* word = pt_arg[i] ? pt_arg[i] : L"";
+    const std::wstring value = std::wcschr(word, L'$') ? Host_Expand(word) : std::wstring(word);
+    const bool quote = value.empty() || value.find_first_of(L" \t;#") != std::wstring::npos;
+    text += L' ';
+    text += quote && (value.empty() || value.front() != L'"') ? L'"' + value + L'"' : value;
+  }
+  return text;
 }
 
 void Host_Help() {

@@ -4,12 +4,26 @@
 
 #include <quarn/modules/Module_Functions.h>
 
+class Quarn_Window;
+class Quarn_2D_Frame;
+
 /// A module's answer to the host.
 struct Host_Module_Export {
   Module_Functions* functions;                  ///< Registration record (name, group text).
   const wchar_t* prefix;                        ///< Statement prefix it serves, as "threshold:".
   int (*run)(int* nb_arg, wchar_t*** pt_arg);   ///< The statement's handler.
   const wchar_t* usage;                         ///< One help line.
+};
+
+/// What a pointer event is to a tool.
+enum class Host_Pointer_Kind : int { Move = 0, Press = 1, Drag = 2, Release = 3 };
+
+/// A tool module's pointer handler, reached through its registration record's `user` entry once
+/// the module is active: the host's window procedure offers every routed pointer event to the
+/// active tools, with the window pixel and the frame under the pointer (null over none).
+struct Host_Tool {
+  /// Takes the event; 1 when it acted, 0 when it did not.
+  int (*pointer)(Host_Pointer_Kind kind, Quarn_Window* window, Quarn_2D_Frame* frame, int x, int y);
 };
 
 /// The entry every module exports.
