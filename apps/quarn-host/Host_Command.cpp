@@ -69,8 +69,11 @@ std::wstring Host_Statement_Text(const wchar_t* prefix, int nb_arg, wchar_t** pt
   std::wstring text = prefix;
   for (int i = 0; i < nb_arg; ++i) {
     const wchar_t* word = pt_arg[i] ? pt_arg[i] : L"";
+    // Words that hold operators of the script language are quoted, as a user writes paths.
     const std::wstring value = std::wcschr(word, L'$') ? Host_Expand(word) : std::wstring(word);
-    const bool quote = value.empty() || value.find_first_of(L" \t;#") != std::wstring::npos;
+    // A minus inside a word is one too ("a-b.png"); a leading one is a negative number's sign.
+    const bool quote = value.empty() || value.find_first_of(L" \t;#/*+()=<>!&|,") != std::wstring::npos ||
+                       value.find(L'-', 1) != std::wstring::npos;
     text += L' ';
     text += quote && (value.empty() || value.front() != L'"') ? L'"' + value + L'"' : value;
   }

@@ -88,6 +88,10 @@ int Run(int* nb_arg, wchar_t*** pt_arg) {
     Print(L"threshold: low high [tag] take numbers, the tag a whole number from 1 to 255");
     return 0;
   }
+  if (low > high) {
+    Print(L"threshold: the low value lies above the high one; nothing tagged");
+    return 0;
+  }
   std::vector<Quarn_2D_Frame*> frames = Selected_Frames();
   if (frames.empty()) {
     Print(L"threshold: no frame selected");
