@@ -1,5 +1,6 @@
 // The module table and the dispatcher that the library calls for every statement.
 #include "Host_Command.h"
+#include "Host_Module.h"
 #include "Host_Session.h"
 
 #include <quarn/quarn.h>
@@ -92,16 +93,4 @@ void Host_Print(const wchar_t* text) {
   std::fflush(stdout);
 }
 
-std::wstring Host_Expand(const wchar_t* word) {
-  int count = 0;
-  wchar_t** values = Variable_Replacement(word, &count);
-  if (!values) return word ? word : L"";
-  std::wstring out;
-  for (int i = 0; i < count; ++i) {
-    if (i) out += L' ';
-    if (values[i]) out += values[i];
-    std::free(values[i]);
-  }
-  std::free(values);
-  return out;
-}
+std::wstring Host_Expand(const wchar_t* word) { return Host_Module_Expand(word); }

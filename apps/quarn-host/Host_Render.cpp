@@ -62,7 +62,8 @@ void Current_Frame(Quarn_Window* window, Quarn_2D* root) {
 void Layout(Quarn_Window* window, Quarn_2D* root) {
   Current_Frame(window, root);
   Database_2D_Resize(window);
-  root->Visibility_Set(window, 1);
+  // A one-frame window shows its current frame alone, whatever the tree list left expanded.
+  Database_2D_Visibility_Set(window);
 }
 
 void Passes(Quarn_Window* window) {

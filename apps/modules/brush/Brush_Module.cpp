@@ -116,7 +116,7 @@ int Set(const std::wstring& what, const wchar_t* word) {
 
 int Run(int* nb_arg, wchar_t*** pt_arg) {
   if (!Script_Arg_Check_Range(L"brush:", *nb_arg, 1, 2)) return 0;
-  const std::wstring what = (*pt_arg)[0] ? (*pt_arg)[0] : L"";
+  const std::wstring what = Host_Module_Expand((*pt_arg)[0]);
   if (*nb_arg == 1 && what == L"show") return Show(), 1;
   if (*nb_arg == 1 && what == L"off") {
     if (g_stroke.Active()) Print(Stroke_Line(g_stroke.End()));
@@ -125,7 +125,8 @@ int Run(int* nb_arg, wchar_t*** pt_arg) {
     return 1;
   }
   if (*nb_arg != 2) return Refuse(Usage);
-  return Set(what, (*pt_arg)[1]);
+  const std::wstring value = Host_Module_Expand((*pt_arg)[1]);
+  return Set(what, value.c_str());
 }
 
 const Host_Module_Export g_export{&g_functions, L"brush:", &Run, Usage};
