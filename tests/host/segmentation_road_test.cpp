@@ -147,6 +147,35 @@ TEST_F(Segmentation_Road, LockedTagsAreNeverOverwritten) {
   }
 }
 
+// One press and release paints a disc: the pixels whose centres lie within the radius, about
+// pi r^2 of them (the boundary pixels make up the difference, at most about the circumference).
+TEST_F(Segmentation_Road, APressPaintsADiscOfTheRadius) {
+  struct Row {
+    int tag;       // each disc has a tag of its own, to be counted apart
+    double radius;
+    int x, y;      // window pixel of the press, discs far enough apart not to overlap
+  };
+  const Row rows[] = {
+      {10, 0.5, 30, 30},    // the smallest brush: the pixel under the pointer alone, or a few
+      {11, 1, 60, 30},      // a plus sign's worth
+      {12, 4, 120, 40},     // a small disc
+      {13, 12.5, 120, 160}, // a large one, wholly inside the frame
+  };
+  std::string script = Prologue;
+  for (const Row& row : rows)
+    script += "brush: tag " + std::to_string(row.tag) + "\nbrush: radius " + std::to_string(row.radius) + "\n" +
+              Stroke(row.x, row.y, row.x, row.y) + "tag: count " + std::to_string(row.tag) + "\n";
+  const Host_Run run = Host(script);
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::vector<long> counts = Counts(run.output);
+  ASSERT_EQ(counts.size(), std::size(rows)) << run.output;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    const double r = rows[i].radius, area = 3.14159265 * r * r;
+    EXPECT_GE(counts[i], 1) << r;
+    EXPECT_NEAR(double(counts[i]), area, 2 * 3.14159265 * r + 1) << r;
+  }
+}
+
 // A fast diagonal drag reported as one segment paints the same pixels as the same line drawn
 // in many small steps: the samples are joined, and nothing of the path is left out.
 TEST_F(Segmentation_Road, FastDiagonalDragLeavesNoGaps) {
@@ -194,9 +223,10 @@ TEST_F(Segmentation_Road, BadInputChangesNothing) {
       {"pointer: press 250 250", "brush: the pointer is over no frame; nothing painted"},
       {"pointer: press -40 9000", "brush: the pointer is over no frame; nothing painted"},
       // brush settings out of range or unknown
-      {"brush: radius 0", "the radius is a number of frame pixels above 0 and at most 256, not \"0\""},
-      {"brush: radius 1e9", "at most 256, not \"1e9\""},
-      {"brush: radius -3", "above 0 and at most 256"},
+      {"brush: radius 0", "the radius is a number of frame pixels from 0.5 to 256, not \"0\""},
+      {"brush: radius 0.4", "from 0.5 to 256, not \"0.4\""},
+      {"brush: radius 1e9", "from 0.5 to 256, not \"1e9\""},
+      {"brush: radius -3", "from 0.5 to 256, not \"-3\""},
       {"brush: tag 0", "the tag is a whole number from 1 to 255, not \"0\""},
       {"brush: tag 256", "from 1 to 255, not \"256\""},
       {"brush: tag 2.5", "from 1 to 255, not \"2.5\""},

@@ -98,8 +98,8 @@ int Set(const std::wstring& what, const wchar_t* word) {
                     (word ? word : L"") + L"\" (erase on paints tag 0)");
     g_settings.tag = int(v);
   } else if (what == L"radius") {
-    if (!Number(word, &v) || v <= 0 || v > Brush_Radius_Max)
-      return Refuse(L"the radius is a number of frame pixels above 0 and at most " + Text(Brush_Radius_Max) +
+    if (!Number(word, &v) || v < Brush_Radius_Min || v > Brush_Radius_Max)
+      return Refuse(L"the radius is a number of frame pixels from " + Text(Brush_Radius_Min) + L" to " + Text(Brush_Radius_Max) +
                     L", not \"" + (word ? word : L"") + L"\"");
     g_settings.radius = float(v);
   } else if (what == L"erase") {

@@ -42,7 +42,7 @@ bool Brush_Stroke::Begin(Quarn_Window* window, Quarn_2D_Frame* frame, Point_2D p
   window_ = window;
   frame_ = frame;
   settings_ = settings;
-  settings_.radius = std::clamp(settings_.radius, 0.5f, Brush_Radius_Max);
+  settings_.radius = std::clamp(settings_.radius, Brush_Radius_Min, Brush_Radius_Max);
   covered_ = Region_2D(6);
   changed_ = 0;
   aborted_ = false;

@@ -8,13 +8,15 @@
 class Quarn_2D_Frame;
 class Quarn_Window;
 
+/// Smallest brush radius, in frame pixels: a disc that still holds the pixel under the pointer.
+inline constexpr float Brush_Radius_Min = 0.5f;
 /// Largest brush radius, in frame pixels.
 inline constexpr float Brush_Radius_Max = 256.0f;
 
 /// What the brush paints with.
 struct Brush_Settings {
   int tag = 1;          ///< Tag painted (1 ... 255); erasing writes 0 instead.
-  float radius = 3.0f;  ///< Disc radius in frame pixels, above 0 and at most Brush_Radius_Max.
+  float radius = 3.0f;  ///< Disc radius in frame pixels, Brush_Radius_Min ... Brush_Radius_Max.
   bool erase = false;   ///< Erase mode: the stroke gives its pixels tag 0 back.
 };
 
