@@ -212,6 +212,48 @@ TEST_F(Segmentation_Road, SavedSessionReplaysToTheSameTags) {
     EXPECT_EQ(text.find(left_out), std::string::npos) << left_out << "\n" << text;
 }
 
+// What the session's script holds for what was typed: each performed statement once, as text
+// that performs it again (loops unrolled, macros expanded, variables replaced, words that hold
+// operators quoted), and nothing of what only printed or was refused.
+TEST_F(Segmentation_Road, SessionScriptHoldsEachPerformedStatementAsText) {
+  struct Row {
+    const char* typed;  // the statements as the user typed them
+    const char* saved;  // the lines the saved script holds for them, in order ("" for none)
+  };
+  const Row rows[] = {
+      {"window: pan -4 4", "window: pan -4 4\n"},                          // a sign stays bare
+      {"$d = 7\nwindow: pan $d 1", "window: pan 7 1\n"},                    // a variable replaced
+      {"for $i in ( 5 6 )\ntag: lock $i on", "tag: lock 5 on\ntag: lock 6 on\n"},  // a loop unrolled
+      {"@off = tag: lock 5 off\n@off", "tag: lock 5 off\n"},               // a macro expanded
+      {"$p = \"sub\"\"/xy.png\"\nwindow: size 90 80\nrender: $p",  // a path, quoted
+       "window: size 90 80\nrender: \"sub/xy.png\"\n"},
+      {"render: \"a-b.png\"", "render: \"a-b.png\"\n"},                  // a minus inside a word
+      {"echo: only printed\ntag: count 5\nundo: list\nvar: list", ""},   // listings
+      {"tag: lock 900 on\nnope: x\nwindow: zoom 0", ""},                   // refused statements
+  };
+  fs::create_directories(folder_ / "sub");
+  std::string script = std::string(Prologue) + "script: save \"before.qs\"\n";
+  for (const Row& row : rows) script += std::string(row.typed) + "\n";
+  script += "script: save \"after.qs\"\n";
+  const Host_Run run = Host(script);
+  auto read = [&](const char* name) {
+    std::ifstream in(folder_ / name);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string before = read("before.qs"), after = read("after.qs");
+  ASSERT_EQ(after.compare(0, before.size(), before), 0) << after;
+  std::string added = after.substr(before.size());
+  for (const Row& row : rows) {
+    const size_t at = added.find(row.saved);
+    ASSERT_EQ(at, 0u) << row.typed << "\n--- saved:\n" << added;
+    added.erase(0, std::string(row.saved).size());
+  }
+  EXPECT_EQ(added, "");
+  // The saved script runs again without a failing statement.
+  const Host_Run replay = Host(std::string("script: run \"after.qs\"\n"), "replay.qs");
+  EXPECT_EQ(replay.status, 0) << replay.output;
+}
+
 // Bad input: a clear message, and the tags and the undo ring stay as they were.
 TEST_F(Segmentation_Road, BadInputChangesNothing) {
   struct Row {
