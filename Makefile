@@ -36,6 +36,7 @@ demo: build
 	$(BUILD)/examples/example_foundation_demo
 	$(BUILD)/apps/quarn-host run apps/quarn-host/demo/demo.qs
 	mkdir -p $(BUILD)/demo && cd $(BUILD)/demo && ../apps/quarn-host run $(CURDIR)/apps/quarn-host/demo/pictures.qs
+	apps/quarn-host/demo/road.sh $(BUILD)/apps/quarn-host $(BUILD)/demo
 
 bench: build
 	for b in $(BUILD)/bench/*_bench; do $$b --benchmark_min_time=0.2; done

@@ -86,6 +86,7 @@ int Db(int* nb_arg, wchar_t*** pt_arg) {
   if (!Script_Arg_Check_Range(L"db:", *nb_arg, 1, 2)) return 0;
   const std::wstring what = Host_Expand((*pt_arg)[0]);
   if (what == L"generate") return Generate(*nb_arg > 1 ? Levels_Of(Host_Expand((*pt_arg)[1])) : Max_Levels);
+  if (what == L"dump" || what == L"frames") Host_Record_Skip();  // listings change nothing
   if (what == L"dump") {
     Database_2D_Stool(quarn::msg::Notice);
     return 1;

@@ -13,6 +13,6 @@ int Echo(int* nb_arg, wchar_t*** pt_arg) {
   return 1;
 }
 
-const Host_Command_Registration registration({L"echo:", Echo, L"echo: words...          prints the words, variables expanded"});
+const Host_Command_Registration registration({L"echo:", Echo, L"echo: words...          prints the words, variables expanded", false});
 
 }  // namespace

@@ -54,6 +54,6 @@ int Header(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration registration(
-    {L"header:", Header, L"header: [ascii|db] [frame]  prints the header blocks of the frame (first by name)"});
+    {L"header:", Header, L"header: [ascii|db] [frame]  prints the header blocks of the frame (first by name)", false});
 
 }  // namespace

@@ -7,6 +7,6 @@ namespace {
 
 int Macro(int* nb_arg, wchar_t*** pt_arg) { return W_Script_Macro_Script_Read(*nb_arg, *pt_arg); }
 
-const Host_Command_Registration registration({L"macro:", Macro, L"macro: list | print @name   lists or prints macros"});
+const Host_Command_Registration registration({L"macro:", Macro, L"macro: list | print @name   lists or prints macros", false});
 
 }  // namespace

@@ -47,6 +47,6 @@ int Pick(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration registration(
-    {L"pick:", Pick, L"pick: x0 y0 z0 x1 y1 z1   the nearest hit of the line on the current surface"});
+    {L"pick:", Pick, L"pick: x0 y0 z0 x1 y1 z1   the nearest hit of the line on the current surface", false});
 
 }  // namespace

@@ -12,12 +12,13 @@ int Script(int* nb_arg, wchar_t*** pt_arg) {
   const wchar_t* what = (*pt_arg)[0] ? (*pt_arg)[0] : L"";
   const std::wstring file = Host_Expand((*pt_arg)[1]);
   if (std::wcscmp(what, L"run") == 0) return Script_Read_File(file.c_str());
-  if (std::wcscmp(what, L"save") == 0) return Script_Save_File(file.c_str());
+  // Saving the session is not part of it.
+  if (std::wcscmp(what, L"save") == 0) return Host_Record_Skip(), Script_Save_File(file.c_str());
   Script_Arg_Error(1, "run or save");
   return 0;
 }
 
 const Host_Command_Registration registration(
-    {L"script:", Script, L"script: run FILE | save FILE   reads a script, or saves the typed lines"});
+    {L"script:", Script, L"script: run FILE | save FILE   reads a script, or saves the session as a script"});
 
 }  // namespace

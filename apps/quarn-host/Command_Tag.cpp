@@ -85,25 +85,63 @@ int Count(int tag) {
   return 1;
 }
 
+// FNV-1a over every frame's tags in tree order: two sessions that tagged alike print the same.
+int Sum() {
+  constexpr uint32_t Fnv_Offset = 2166136261u, Fnv_Prime = 16777619u;
+  uint32_t hash = Fnv_Offset;
+  long pixels = 0;
+  for (Quarn_2D_Frame* f : All_Frames())
+    for (int y = 0; y < f->height; ++y)
+      for (int x = 0; x < f->width; ++x, ++pixels) {
+        const int tag = f->fct_read_tag(f, f->image, Vec4(float(x), float(y), float(f->z_index), float(f->t_index)));
+        hash = (hash ^ uint32_t(tag & 0xFF)) * Fnv_Prime;
+      }
+  wchar_t line[96];
+  std::swprintf(line, 96, L"tag: checksum %08x over %ld pixel(s)", hash, pixels);
+  Host_Print(line);
+  return 1;
+}
+
+// The host's lock table: a locked tag is neither painted over nor painted.
+int Lock(int tag, const std::wstring& state) {
+  uint16_t flags = 0;
+  int count = 0;
+  void* storage = Host_Var_Get(L"$TAG_LOCK", &count, &flags, nullptr);
+  auto* table = static_cast<uint8_t*>(Fct_Variable_Elements(storage, flags));
+  if (!table || tag >= count) {
+    Host_Print(L"tag: the host has no lock for that tag");
+    return 0;
+  }
+  if (state != L"on" && state != L"off") {
+    Script_Arg_Error(3, "on or off");
+    return 0;
+  }
+  table[tag] = state == L"on";
+  Host_Print((L"tag: " + std::to_wstring(tag) + (state == L"on" ? L" locked" : L" unlocked")).c_str());
+  return 1;
+}
+
 int Tag(int* nb_arg, wchar_t*** pt_arg) {
-  if (!Script_Arg_Check_Range(L"tag: fill TAG [ABOVE] | count TAG", *nb_arg, 2, 3)) return 0;
-  const std::wstring what = (*pt_arg)[0] ? (*pt_arg)[0] : L"";
+  const std::wstring what = *nb_arg > 0 && (*pt_arg)[0] ? (*pt_arg)[0] : L"";
+  if (what == L"sum") return Script_Arg_Check(L"tag: sum", *nb_arg, 1) && (Host_Record_Skip(), Sum());
+  if (!Script_Arg_Check_Range(L"tag: fill TAG [ABOVE] | count TAG | lock TAG on|off | sum", *nb_arg, 2, 3)) return 0;
   Fill fill{0, INT32_MIN};
   if (!Number(Host_Expand((*pt_arg)[1]).c_str(), &fill.tag) || fill.tag < 0 || fill.tag > 255) {
     Script_Arg_Error(2, "a tag from 0 to 255");
     return 0;
   }
-  if (*nb_arg == 3 && !Number(Host_Expand((*pt_arg)[2]).c_str(), &fill.above)) {
+  if (*nb_arg == 3 && what != L"lock" && !Number(Host_Expand((*pt_arg)[2]).c_str(), &fill.above)) {
     Script_Arg_Error(3, "a grey level");
     return 0;
   }
   if (what == L"fill") return Fill_All(fill);
-  if (what == L"count" && *nb_arg == 2) return Count(fill.tag);
-  Script_Arg_Error(1, "fill TAG [ABOVE] or count TAG");
+  if (what == L"count" && *nb_arg == 2) return Host_Record_Skip(), Count(fill.tag);
+  if (what == L"lock" && *nb_arg == 3) return Lock(fill.tag, Host_Expand((*pt_arg)[2]));
+  Script_Arg_Error(1, "fill TAG [ABOVE], count TAG or lock TAG on|off");
   return 0;
 }
 
 const Host_Command_Registration registration(
-    {L"tag:", Tag, L"tag: fill TAG [ABOVE] | count TAG   tags every frame's pixels (above a grey level), or counts them"});
+    {L"tag:", Tag, L"tag: fill TAG [ABOVE] | count TAG | lock TAG on|off | sum   tags every frame's pixels (above a grey level), counts them, locks a tag, or prints a checksum of all tags"});
 
 }  // namespace

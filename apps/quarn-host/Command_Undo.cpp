@@ -41,7 +41,7 @@ int Step(bool undo) {
 int Undo(int* nb_arg, wchar_t*** pt_arg) {
   if (!Script_Arg_Check_Range(L"undo: [list]", *nb_arg, 0, 1)) return 0;
   if (*nb_arg == 0) return Step(true);
-  if (std::wcscmp((*pt_arg)[0] ? (*pt_arg)[0] : L"", L"list") == 0) return List();
+  if (std::wcscmp((*pt_arg)[0] ? (*pt_arg)[0] : L"", L"list") == 0) return Host_Record_Skip(), List();
   Script_Arg_Error(1, "list or nothing");
   return 0;
 }

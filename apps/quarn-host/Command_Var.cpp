@@ -57,6 +57,6 @@ int Var(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration registration(
-    {L"var:", Var, L"var: list | show $a... | host | clear   prints or clears variables"});
+    {L"var:", Var, L"var: list | show $a... | host | clear   prints or clears variables", false});
 
 }  // namespace

@@ -103,6 +103,6 @@ int Volume(int* nb_arg, wchar_t*** pt_arg) {
 }
 
 const Host_Command_Registration registration(
-    {L"volume:", Volume, L"volume: test              tests the selected frames' groups for regular volumes"});
+    {L"volume:", Volume, L"volume: test              tests the selected frames' groups for regular volumes", false});
 
 }  // namespace

@@ -12,6 +12,9 @@ struct Host_Command {
   const wchar_t* prefix;  ///< Lower-case module word ending in ":".
   int (*run)(int* nb_arg, wchar_t*** pt_arg);  ///< The handler; its result is the statement's.
   const wchar_t* usage;   ///< One help line.
+  /// False for a module that only reads or prints (echo:, var:, help...): its statements are left
+  /// out of the session's script.
+  bool recorded = true;
 };
 
 /// Adds a module to the table at start-up; each module's file holds one such object, so that a
@@ -23,6 +26,13 @@ public:
 
 /// The library's dispatch entry: runs the module named by prefix; 0 for an unknown module.
 int Host_Dispatch(const wchar_t* prefix, int* nb_arg, wchar_t*** pt_arg);
+/// Called by a handler whose statement changed nothing worth replaying (a listing, a count):
+/// the session's script leaves the statement out.
+void Host_Record_Skip();
+/// The statement as the text that performs it again: the prefix and every argument with its "$"
+/// references expanded, quoted where it holds blanks.
+std::wstring Host_Statement_Text(const wchar_t* prefix, int nb_arg, wchar_t** pt_arg);
+
 /// The library's help entry: prints every module's usage.
 void Host_Help();
 

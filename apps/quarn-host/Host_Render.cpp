@@ -28,6 +28,8 @@ Host_Window Drawable(Quarn_Window* window) {
     g_height = window->height;
   }
   window->hwnd = g_drawable;
+  // The window procedure finds the record behind the platform window here.
+  Platform_Window_User_Set(g_drawable, window);
   return g_drawable;
 }
 
@@ -60,9 +62,8 @@ void Current_Frame(Quarn_Window* window, Quarn_2D* root) {
 void Layout(Quarn_Window* window, Quarn_2D* root) {
   Current_Frame(window, root);
   Database_2D_Resize(window);
-  root->Visibility_Set(window, 1);
-  root->Redraw_Set_On(0x30, window, ~0ull);
-  Redraw_Everything(root);
+  // A one-frame window shows its current frame alone, whatever the tree list left expanded.
+  Database_2D_Visibility_Set(window);
 }
 
 void Passes(Quarn_Window* window) {
@@ -80,7 +81,7 @@ void Passes(Quarn_Window* window) {
 
 }  // namespace
 
-bool Host_Render(Quarn_Window* window, std::vector<uint8_t>* rgba, int* width, int* height) {
+Host_Window Host_Layout(Quarn_Window* window) {
   if (!window->width || !window->height) {
     window->width = Host_Window_Default_Width;
     window->height = Host_Window_Default_Height;
@@ -89,6 +90,17 @@ bool Host_Render(Quarn_Window* window, std::vector<uint8_t>* rgba, int* width, i
   Host_Update_Pass();
   auto** root = Var<Quarn_2D*>(L"$DB_2D_ROOT_PT");
   if (root && *root) Layout(window, *root);
+  return drawable;
+}
+
+bool Host_Render(Quarn_Window* window, std::vector<uint8_t>* rgba, int* width, int* height) {
+  Host_Window drawable = Host_Layout(window);
+  if (!drawable) return false;
+  // The picture shows the whole window, whatever parts were asked for since the last one.
+  if (auto** root = Var<Quarn_2D*>(L"$DB_2D_ROOT_PT"); root && *root) {
+    (*root)->Redraw_Set_On(0x30, window, ~0ull);
+    Redraw_Everything(*root);
+  }
   if (!OpenGL_Context_On(drawable, OPENGL_CONTEXT_BACK)) return false;
   Passes(window);
   OpenGL_Context_Off(drawable, 0);

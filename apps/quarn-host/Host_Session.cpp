@@ -33,7 +33,7 @@ FILE* Open_For_Writing(const wchar_t* name) {
   return file;
 }
 
-// The script a session saves is the lines it typed, so that reading it replays them.
+// The script a session saves is the statements it performed, so that reading it replays them.
 int Save_History(const wchar_t* name) {
   FILE* file = Open_For_Writing(name);
   if (!file) return 0;
@@ -123,9 +123,6 @@ void Host_Update_Pass() {
   (*root)->Update_A_Set_Off(0x30, reinterpret_cast<void*>(uintptr_t(8)), ~0ull);
 }
 
-int Host_Session_Line(const std::wstring& line) {
-  // Saving the session must not save the command that saves it.
-  const int result = Script_Read_Input(line.c_str());
-  if (line.find(L"script:") == std::wstring::npos) g_history.push_back(line);
-  return result;
-}
+void Host_Session_Record(const std::wstring& statement) { g_history.push_back(statement); }
+
+int Host_Session_Line(const std::wstring& line) { return Script_Read_Input(line.c_str()); }

@@ -10,5 +10,7 @@ void Host_Session_End();
 /// The host's update pass after a statement: the frames drop the layers that the library marked
 /// for rebuilding since the last pass.
 void Host_Update_Pass();
-/// Runs one typed line and keeps it for saving; returns the line's result.
+/// Appends a statement that the session performed to the script it saves.
+void Host_Session_Record(const std::wstring& statement);
+/// Runs one typed line; returns the line's result.
 int Host_Session_Line(const std::wstring& line);

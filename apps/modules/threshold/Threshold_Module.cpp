@@ -83,9 +83,15 @@ bool Number(const wchar_t* text, double* out) {
 int Run(int* nb_arg, wchar_t*** pt_arg) {
   if (!Script_Arg_Check_Range(L"threshold:", *nb_arg, 2, 3)) return 0;
   double low = 0, high = 0, tag = 1;
-  if (!Number((*pt_arg)[0], &low) || !Number((*pt_arg)[1], &high) ||
-      (*nb_arg == 3 && !Number((*pt_arg)[2], &tag)) || tag < 1 || tag > 255 || tag != int(tag)) {
+  std::wstring words[3];
+  for (int i = 0; i < *nb_arg; ++i) words[i] = Host_Module_Expand((*pt_arg)[i]);
+  if (!Number(words[0].c_str(), &low) || !Number(words[1].c_str(), &high) ||
+      (*nb_arg == 3 && !Number(words[2].c_str(), &tag)) || tag < 1 || tag > 255 || tag != int(tag)) {
     Print(L"threshold: low high [tag] take numbers, the tag a whole number from 1 to 255");
+    return 0;
+  }
+  if (low > high) {
+    Print(L"threshold: the low value lies above the high one; nothing tagged");
     return 0;
   }
   std::vector<Quarn_2D_Frame*> frames = Selected_Frames();
