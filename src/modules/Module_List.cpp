@@ -30,9 +30,10 @@ bool Same_Group(const wchar_t* a, const wchar_t* b) { return ::wcscasecmp(a ? a 
 /// What a group text says: the group name (in the caller's buffer) and the order number.
 struct Group_Text {
   wchar_t buffer[MODULE_GROUP_TEXT_MAX + 1] = {};
-  const wchar_t* name = buffer;
+  size_t name_at = 0;  // an offset, not a pointer: the record is returned by value
   uint16_t order = 0;
   bool listed = true;
+  const wchar_t* name() const { return buffer + name_at; }
 };
 
 // A text without a blank, read with skip_prefix, is taken whole: it has no prefix to drop.
@@ -52,7 +53,7 @@ Group_Text Parse(const Module_Functions* module, bool skip_prefix) {
   if (colon) *colon = L'\0', number = colon + 1;
   const long order = std::wcstol(number, nullptr, 10);
   g.order = uint16_t(order < 0 ? 0 : order > UINT16_MAX ? UINT16_MAX : order);
-  g.name = name;
+  g.name_at = size_t(name - g.buffer);
   return g;
 }
 
@@ -120,8 +121,8 @@ int Fct_Module_List_Load(uint8_t skip_prefix, uint32_t nb_module, Module_Functio
     if (!text.listed) continue;
     int id = -1;
     for (int g = 0; g < *nb_group && id < 0; ++g)
-      if (Same_Group((*group_name)[g], text.name)) id = g;
-    if (id < 0) id = Group_Add(text.name, nb_group, group_count, group_name, group_module);
+      if (Same_Group((*group_name)[g], text.name())) id = g;
+    if (id < 0) id = Group_Add(text.name(), nb_group, group_count, group_name, group_module);
     if (id < 0 || !Module_Add(id, module, text.order, *group_count, *group_module)) return 0;
   }
   QUARN_REPORT(Trace_Class, "<<< out Fct: Fct_Module_List_Load()");

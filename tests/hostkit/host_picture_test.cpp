@@ -39,7 +39,7 @@ Bytes Samples(const Host_Icon_Image* image) {
 std::string Temp_File(const std::string& name, const Bytes& bytes) {
   const std::string path = (std::filesystem::temp_directory_path() / ("quarn_picture_" + name)).string();
   FILE* f = std::fopen(path.c_str(), "wb");
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   return path;
 }

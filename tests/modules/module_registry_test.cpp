@@ -75,6 +75,16 @@ TEST(Module_List, GroupsByNameAndSortsByOrderNumber) {
   EXPECT_EQ(l.Items(1), (Names{L"b1", L"b2"}));
 }
 
+// Regression: the parsed group text is returned by value, and its name pointed into the buffer of
+// the copy that had gone out of scope (the address checker caught it through the host's module:
+// load). The name is now an offset into whichever copy holds the text.
+TEST(Module_List, GroupNameIsReadFromTheReturnedTextNotItsDeadCopy) {
+  Lists l;
+  ASSERT_EQ(l.Load({{L"t", L"Segmentation:1"}, {L"p", L"Tools Painting:2"}}, 1), 2);
+  EXPECT_EQ(l.Group_Name(0), L"Segmentation");
+  EXPECT_EQ(l.Group_Name(1), L"Painting");
+}
+
 TEST(Module_List, GroupTextsAreReadAsTheHostWritesThem) {
   const struct {
     const wchar_t* what;
