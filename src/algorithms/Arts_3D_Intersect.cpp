@@ -57,6 +57,7 @@ struct Query {
   Host_Movie_Record& m;
   Point_3D a, d;
   uint32_t stamp;
+  quarn::Hit_Line line{a, d};
 
   /// Tests the listed triangles through their mailboxes, a block at a time: the block's records
   /// are asked for first, then the nodes of those not yet tested in this query, so that the
@@ -92,13 +93,13 @@ private:
       if (unsigned(poly.index[k]) < unsigned(m.node_count)) Prefetch(&m.nodes[poly.index[k]].pos, 3 * sizeof(float));
   }
 
-  void Test_One(int p, Best& best, float cutoff) const {
+  [[gnu::always_inline]] void Test_One(int p, Best& best, float cutoff) const {
     Host_Movie_Polygon& poly = m.polys[p];
     if (poly.stamp != stamp) {
       Point_3D h = a;  // a line parallel to the plane leaves the point unset
       // A polygon whose plane lies beyond the best hit cannot win this query any more: it is
       // marked as no hit without the point test.
-      poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h, std::min(cutoff, best.Found() ? best.t : HUGE_VALF));
+      poly.hit_t = quarn::Polygon_Hit(m, poly, line, &h, std::min(cutoff, best.Found() ? best.t : HUGE_VALF));
       poly.hit[0] = h.x, poly.hit[1] = h.y, poly.hit[2] = h.z;
       poly.stamp = stamp;
     }

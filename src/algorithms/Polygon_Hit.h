@@ -76,23 +76,37 @@ inline bool Polygon_Contains(const Host_Movie_Record& m, const Host_Movie_Polygo
   return polygon_hit::Nodes_Valid(m, p) && polygon_hit::Contains_Valid(m, p, x, y, z);
 }
 
-/// Parameter t where the line a + t v meets the polygon, or GEMS_NO_HIT (also for a polygon that
-/// is not a triangle or quadrilateral or names a node outside the surface, and for a line
-/// parallel to its plane); out, when given, receives a + t v whenever the plane is met. A plane
-/// met beyond the parameter `beyond` answers GEMS_NO_HIT without the point test: callers that
-/// already hold a nearer hit need not know whether the polygon is met.
+/// A line a + t v with its coordinates also widened to double, once for the many polygons a
+/// query tests.
+struct Hit_Line {
+  Point_3D a, v;
+  double ad[3], vd[3];
+  Hit_Line(const Point_3D& from, const Point_3D& along)
+      : a(from), v(along), ad{from.x, from.y, from.z}, vd{along.x, along.y, along.z} {}
+};
+
+/// Parameter t where the line meets the polygon, or GEMS_NO_HIT (also for a polygon that is not
+/// a triangle or quadrilateral or names a node outside the surface, and for a line parallel to
+/// its plane); out, when given, receives a + t v whenever the plane is met. A plane met beyond
+/// the parameter `beyond` answers GEMS_NO_HIT without the point test: callers that already hold
+/// a nearer hit need not know whether the polygon is met.
 [[gnu::always_inline]] inline float Polygon_Hit(const Host_Movie_Record& m, const Host_Movie_Polygon& p,
-                                                const Point_3D& a, const Point_3D& v, Point_3D* out,
-                                                float beyond = HUGE_VALF) {
+                                                const Hit_Line& l, Point_3D* out, float beyond = HUGE_VALF) {
   if (!polygon_hit::Nodes_Valid(m, p)) return GEMS_NO_HIT;
-  const double den = double(v.x) * p.normal[0] + double(v.y) * p.normal[1] + double(v.z) * p.normal[2];
+  const double den = l.vd[0] * p.normal[0] + l.vd[1] * p.normal[1] + l.vd[2] * p.normal[2];
   if (!(std::fabs(den) >= GEMS_PARALLEL)) return GEMS_NO_HIT;  // parallel, or NaN
-  const double an = double(a.x) * p.normal[0] + double(a.y) * p.normal[1] + double(a.z) * p.normal[2];
+  const double an = l.ad[0] * p.normal[0] + l.ad[1] * p.normal[1] + l.ad[2] * p.normal[2];
   const float t = float((-double(p.d) - an) / den);
-  const float x = a.x + t * v.x, y = a.y + t * v.y, z = a.z + t * v.z;
-  if (out) out->Set(a.code, x, y, z);
+  const float x = l.a.x + t * l.v.x, y = l.a.y + t * l.v.y, z = l.a.z + t * l.v.z;
+  if (out) out->Set(l.a.code, x, y, z);
   if (t > beyond) return GEMS_NO_HIT;
   return polygon_hit::Contains_Valid(m, p, x, y, z) ? t : GEMS_NO_HIT;
+}
+
+/// The same for a line given by its start a and vector v.
+inline float Polygon_Hit(const Host_Movie_Record& m, const Host_Movie_Polygon& p, const Point_3D& a,
+                         const Point_3D& v, Point_3D* out, float beyond = HUGE_VALF) {
+  return Polygon_Hit(m, p, Hit_Line(a, v), out, beyond);
 }
 
 }  // namespace quarn
