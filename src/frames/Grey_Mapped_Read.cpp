@@ -402,24 +402,70 @@ private:
     auto exact = [&](int k, long long& ia, long long& ib) {
       ia = Exact_Index(lanes[size_t(a)], k), ib = Exact_Index(lanes[size_t(b)], k);
     };
-    for (int k = 0; k < width_; ++k, at_a += da, at_b += db) {
-      long long ia = at_a >> Fraction_Bits, ib = at_b >> Fraction_Bits;  // arithmetic: the floor
-      if ((Fraction(at_a) >= limit_a) | (Fraction(at_b) >= limit_b)) [[unlikely]]
-        exact(k, ia, ib);
-      if ((unsigned(ia) < na) & (unsigned(ib) < nb)) [[likely]] {
-        out[k] = Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + sa * ia + sb * ib));
-        continue;
-      }
-      // Between -1 and 0 truncation gives 0 where the floor gives -1: computed exactly.
-      if ((ia == -1) | (ib == -1)) {
-        exact(k, ia, ib);
-        if ((unsigned(ia) < na) & (unsigned(ib) < nb)) {
-          out[k] = Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + sa * ia + sb * ib));
+    auto read = [&](long long ia, long long ib) {
+      return Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + sa * ia + sb * ib));
+    };
+    // Columns near the record's border: any of them may fall off it.
+    auto border = [&](int first, int end) {
+      long long ta = at_a + first * da, tb = at_b + first * db;
+      for (int k = first; k < end; ++k, ta += da, tb += db) {
+        long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;  // arithmetic: the floor
+        if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
+          exact(k, ia, ib);
+        if ((unsigned(ia) < na) & (unsigned(ib) < nb)) [[likely]] {
+          out[k] = read(ia, ib);
           continue;
         }
+        // Between -1 and 0 truncation gives 0 where the floor gives -1: computed exactly.
+        if ((ia == -1) | (ib == -1)) {
+          exact(k, ia, ib);
+          if ((unsigned(ia) < na) & (unsigned(ib) < nb)) {
+            out[k] = read(ia, ib);
+            continue;
+          }
+        }
+        out[k] = GLI_NONE;
       }
-      out[k] = GLI_NONE;
+    };
+    // Columns whose coordinates, margins included, lie well inside the record.
+    int first = 0, end = width_;
+    Interior(at_a, da, f[a].margin, na, first, end);
+    Interior(at_b, db, f[b].margin, nb, first, end);
+    if (first >= end) return border(0, width_);
+    border(0, first);
+    long long ta = at_a + first * da, tb = at_b + first * db;
+    for (int k = first; k < end; ++k, ta += da, tb += db) {
+      long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;
+      if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
+        exact(k, ia, ib);
+      out[k] = read(ia, ib);
     }
+    border(end, width_);
+  }
+
+  // Narrows [first, end) to the columns k at which the lowered coordinate at + k * step and the
+  // same plus twice the margin both lie in [0, n) (a straight line: they form one run).
+  static void Interior(long long at, long long step, long long margin, unsigned n, int& first, int& end) {
+    using Wide = __int128;
+    const Wide top = (Wide(n) << Fraction_Bits) - 1 - 2 * Wide(margin);  // largest lowered value
+    auto floor_div = [](Wide num, Wide den) {  // den > 0
+      return num >= 0 ? num / den : -((-num + den - 1) / den);
+    };
+    Wide low, high;  // the run of k, both ends included
+    if (step == 0) {
+      if (at >= 0 && at <= top) return;
+      first = end;
+      return;
+    }
+    if (step > 0) {
+      low = -floor_div(Wide(at), step);      // ceil(-at / step)
+      high = floor_div(top - at, step);
+    } else {
+      low = -floor_div(top - at, -step);     // ceil((top - at) / step)
+      high = floor_div(Wide(at), -step);
+    }
+    if (low > first) first = low > end ? end : int(low);
+    if (high + 1 < end) end = high + 1 < first ? first : int(high + 1);
   }
 
   static unsigned long long Fraction(long long at) { return (unsigned long long)(at) & 0xFFFFFFFFull; }
