@@ -27,8 +27,24 @@ constexpr uint32_t Trace_Class = 0x80000003;  // low-level traces of computation
 std::mutex g_planner;
 // The plans made so far; read by every transform, written once per problem.
 std::shared_mutex g_table_lock;
-std::map<FFT_Problem, fftw_plan> g_plans;
 bool g_wisdom_read = false;
+
+// The plans live until the kit is unloaded (at the end of the process); then they and the
+// planner's own tables go back to FFTW, so that nothing is left behind for leak checkers.
+struct Plan_Table {
+  std::map<FFT_Problem, fftw_plan> plans;
+  Plan_Table() = default;
+  Plan_Table(const Plan_Table&) = delete;
+  Plan_Table& operator=(const Plan_Table&) = delete;
+  ~Plan_Table() {
+    std::lock_guard<std::mutex> planning(g_planner);
+    for (auto& [problem, plan] : plans) fftw_destroy_plan(plan);
+    plans.clear();
+    fftw_cleanup();
+  }
+};
+Plan_Table g_table;
+auto& g_plans = g_table.plans;
 
 std::string Wisdom_Path() {
   std::string path = Host_Wide_To_Char(Host_Cache_Dir);  // copied before the next conversion

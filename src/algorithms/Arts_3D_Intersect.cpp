@@ -57,27 +57,53 @@ struct Query {
   Host_Movie_Record& m;
   Point_3D a, d;
   uint32_t stamp;
+  quarn::Hit_Line line{a, d};
 
-  /// Tests the listed triangles through their mailboxes. Their records are asked for all at
-  /// once first, so that the memory fetches of a cell overlap instead of queueing.
+  /// Tests the listed triangles through their mailboxes, a block at a time: the block's records
+  /// are asked for first, then the nodes of those not yet tested in this query, so that the
+  /// memory fetches of a block overlap instead of queueing one behind the other.
   /// cutoff is the nearest hit of any candidate set: a triangle beyond it cannot win.
   void Test(const int32_t* list, int count, Best& best, float cutoff) const {
-    for (int i = 0; i < count; ++i)
-      if (list[i] >= 0 && list[i] < m.poly_count) __builtin_prefetch(&m.polys[list[i]]);
-    for (int i = 0; i < count; ++i) {
-      const int p = list[i];
-      if (p < 0 || p >= m.poly_count) continue;
-      Host_Movie_Polygon& poly = m.polys[p];
-      if (poly.stamp != stamp) {
-        Point_3D h = a;  // a line parallel to the plane leaves the point unset
-        // A polygon whose plane lies beyond the best hit cannot win this query any more: it is
-        // marked as no hit without the point test.
-        poly.hit_t = quarn::Polygon_Hit(m, poly, a, d, &h, std::min(cutoff, best.Found() ? best.t : HUGE_VALF));
-        poly.hit[0] = h.x, poly.hit[1] = h.y, poly.hit[2] = h.z;
-        poly.stamp = stamp;
-      }
-      best.Offer(poly.hit_t, p, poly, a.code);
+    for (int first = 0; first < count; first += Block) {
+      const int end = std::min(count, first + Block);
+      for (int i = first; i < end; ++i)
+        if (Listed(list[i])) Prefetch(&m.polys[list[i]], sizeof(Host_Movie_Polygon));
+      for (int i = first; i < end; ++i)
+        if (Listed(list[i])) Prefetch_Nodes(m.polys[list[i]]);
+      for (int i = first; i < end; ++i)
+        if (Listed(list[i])) Test_One(list[i], best, cutoff);
     }
+  }
+
+private:
+  /// Triangles per block of Test: enough fetches in flight to cover the memory's latency.
+  static constexpr int Block = 16;
+
+  bool Listed(int p) const { return p >= 0 && p < m.poly_count; }
+
+  static void Prefetch(const void* at, size_t bytes) {
+    __builtin_prefetch(at);
+    __builtin_prefetch(static_cast<const char*>(at) + bytes - 1);
+  }
+
+  /// Asks for the positions of a triangle's nodes, unless the mailbox already holds its answer.
+  void Prefetch_Nodes(const Host_Movie_Polygon& poly) const {
+    if (poly.stamp == stamp) return;
+    for (int k = 0; k < 3; ++k)
+      if (unsigned(poly.index[k]) < unsigned(m.node_count)) Prefetch(&m.nodes[poly.index[k]].pos, 3 * sizeof(float));
+  }
+
+  [[gnu::always_inline]] void Test_One(int p, Best& best, float cutoff) const {
+    Host_Movie_Polygon& poly = m.polys[p];
+    if (poly.stamp != stamp) {
+      Point_3D h = a;  // a line parallel to the plane leaves the point unset
+      // A polygon whose plane lies beyond the best hit cannot win this query any more: it is
+      // marked as no hit without the point test.
+      poly.hit_t = quarn::Polygon_Hit(m, poly, line, &h, std::min(cutoff, best.Found() ? best.t : HUGE_VALF));
+      poly.hit[0] = h.x, poly.hit[1] = h.y, poly.hit[2] = h.z;
+      poly.stamp = stamp;
+    }
+    best.Offer(poly.hit_t, p, poly, a.code);
   }
 };
 

@@ -87,12 +87,12 @@ float GEMS_3D_Intersect_Line_Geom(const Point_3D& a, const Point_3D& b, Quarn_3D
   if (!QUARN_CHECK(geom, Geom_3D, "GEMS_3D_Intersect_Line_Geom")) return GEMS_NO_HIT;
   const Host_Movie_Record* m = geom->movie;
   if (!m || !GEMS_3D_Intersect_Line_Box(a, b, m)) return GEMS_NO_HIT;
-  const Point_3D v = Difference(b, a);
+  const quarn::Hit_Line line(a, Difference(b, a));
   float best = Best_Start;
   int best_index = -1;
   Point_3D best_point, hit;
   for (int i = 0; i < m->poly_count; ++i) {
-    const float t = quarn::Polygon_Hit(*m, m->polys[i], a, v, &hit);
+    const float t = quarn::Polygon_Hit(*m, m->polys[i], line, &hit);
     if (t > 0 && t < best) best = t, best_index = i, best_point = hit;
   }
   if (best > No_Hit_Above) return GEMS_NO_HIT;

@@ -18,6 +18,10 @@
 namespace {
 
 constexpr const char* Label = "Fct_Tag_Enable";
+/// Iterator filter of the census: none. Every frame of the tree counts, whatever its selected,
+/// shown or current flags; the current window passed beside it only names where flag tests would
+/// look.
+constexpr unsigned char Every_Frame = 0;
 
 // A table of bytes among the host variables: its elements and their number (0 when unknown).
 struct Byte_Table {
@@ -73,7 +77,7 @@ int Fct_Tag_Enable(unsigned short minimum) {
   {
     quarn::Iterator_Scope frames(Label, nullptr);
     void* window = reinterpret_cast<void*>(quarn::Selector_Current);
-    while (Quarn_2D* found = Iterator_Class_2D(frames.id, quarn::Class_A_Frame, window, 0))
+    while (Quarn_2D* found = Iterator_Class_2D(frames.id, quarn::Class_A_Frame, window, Every_Frame))
       if (Quarn_2D_Frame* frame = quarn::Frame_If(found)) Frame_Count(frame, counts.get(), tags - 1);
   }
   int enabled = 0;

@@ -29,6 +29,13 @@ enum class Lane_Kind : uint8_t {
   Constant,  ///< the same at every column
   Lattice,   ///< start + column * step, every value exact on a grid of 2^-grain
   General,   ///< anything else: one value per column
+  Affine,    ///< the last matrix's sum of constant and lattice terms, computed when read
+};
+
+// One term of an Affine lane: a Constant or Lattice coordinate times its weight.
+struct Term {
+  bool lattice = false;
+  double start = 0, step = 0, weight = 0;
 };
 
 struct Lane {
@@ -39,7 +46,22 @@ struct Lane {
   double bound = 0;     // Constant, Lattice: largest magnitude along the row
   const float* values = nullptr;  // General
   bool finite = true;   // General: no value is infinite or not a number
+  Term terms[3];        // Affine: the terms in the transform's order
+  int term_count = 0;   // Affine
+  double last = 0;      // Affine: the matrix's translation
 };
+
+// Value of an Affine lane at column k with the transform's own operations (as Evaluate makes
+// it): each coordinate (a float) times its weight in double, summed in order, rounded to float.
+float Affine_At(const Lane& l, int k) {
+  double sum = 0;
+  for (int i = 0; i < l.term_count; ++i) {
+    const Term& t = l.terms[i];
+    const double term = t.lattice ? double(float(t.start + double(k) * t.step)) * t.weight : double(float(t.start)) * t.weight;
+    sum = i == 0 ? term : sum + term;
+  }
+  return float(sum + l.last);
+}
 
 // Smallest g >= 0 such that v * 2^g is whole; -1 when there is none up to Finest_Grain.
 int Grain_Of(double v) {
@@ -135,7 +157,7 @@ public:
       const float at_first[3] = {first.x, first.y, first.z};
       std::array<Lane, 3> next;
       for (int j = 0; j < 3; ++j)
-        next[size_t(j)] = Combine(lanes, m, grains_[k], j, at_first[j], Row(side * 3 + j));
+        next[size_t(j)] = Combine(lanes, m, grains_[k], j, at_first[j], Row(side * 3 + j), k + 1 == matrices_.size());
       lanes = next;
       side ^= 1;
     }
@@ -159,8 +181,9 @@ private:
   }
 
   // Coordinate j after matrix m, from the coordinates before it.
+  // The last matrix's general sums are left to the reader, which needs only their indices.
   Lane Combine(const std::array<Lane, 3>& in, const Mat4& m, const Grains& grains, int j, float at_first,
-               float* out) {
+               float* out, bool last) {
     bool varying = false, general = false;
     for (int i = 0; i < 3; ++i) {
       const Lane& l = in[size_t(i)];
@@ -172,7 +195,23 @@ private:
     if (!varying) return Constant_Lane(at_first);
     Lane stepped;
     if (!general && Exact_Step(in, m, grains, j, at_first, stepped)) return stepped;
+    if (!general && last) return Affine(in, m, j);
     return Evaluate(in, m, j, out);
+  }
+
+  // The terms Evaluate would sum, kept for the reader.
+  static Lane Affine(const std::array<Lane, 3>& in, const Mat4& m, int j) {
+    Lane l;
+    l.kind = Lane_Kind::Affine;
+    l.last = m.m[3][j];
+    for (int i = 0; i < 3; ++i) {
+      const Lane& c = in[size_t(i)];
+      if (m.m[i][j] == 0 && std::isfinite(c.start)) continue;
+      l.terms[l.term_count++] = {c.kind == Lane_Kind::Lattice, c.start, c.step, m.m[i][j]};
+      l.bound += c.bound * std::fabs(m.m[i][j]);
+    }
+    l.bound += std::fabs(l.last);
+    return l;
   }
 
   // Every term on a grid that a float holds along the whole row: the chain's arithmetic is then
@@ -255,6 +294,7 @@ public:
   void Read(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
     if (time < 0 || time >= p_.extent[3]) return std::fill(out, out + width_, GLI_NONE);
     if (Contiguous(lanes, time, out)) return;
+    if (Stepped(lanes, time, out)) return;
     const int* __restrict ix = Indices(lanes[0], 0);
     const int* __restrict iy = Indices(lanes[1], 1);
     const int* __restrict iz = Indices(lanes[2], 2);
@@ -276,6 +316,196 @@ public:
   }
 
 private:
+  // Oblique views: record indices stepped along the row in fixed point. A column whose
+  // coordinate comes within the stepping's error bound of a pixel edge is computed exactly; all
+  // others truncate to the index the transform's own arithmetic gives.
+  bool Stepped(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
+    Fixed f[3];
+    bool any_affine = false;
+    for (int a = 0; a < 3; ++a) {
+      if (!Fixed_Of(lanes[size_t(a)], f[a])) return false;
+      any_affine |= lanes[size_t(a)].kind == Lane_Kind::Affine;
+    }
+    if (!any_affine) return false;
+    return With_Element_Kind(r_->kind, [&]<int Kind, class T>() { Stepped_Row<Kind, T>(lanes, f, time, out); });
+  }
+
+  // A coordinate along the row as (value + Bias) * 2^Fraction_Bits, stepped per column, with the
+  // largest distance from the transform's own value that the stepping can have.
+  struct Fixed {
+    long long at = 0, step = 0, margin = 0;
+  };
+  static constexpr int Fraction_Bits = 32;
+  static constexpr double One = 4294967296.0;  // 2^Fraction_Bits
+  // Coordinates are kept within +-2^20 (else the row is mapped exactly), and biased to be positive.
+  static constexpr double Stepped_Limit = 1048576.0;
+  static constexpr long long Bias = 1ll << 21;
+  static constexpr int Longest_Stepped_Row = 1 << 16;
+
+  bool Fixed_Of(const Lane& l, Fixed& f) const {
+    if (width_ > Longest_Stepped_Row || !(l.bound <= Stepped_Limit)) return false;
+    if (l.kind == Lane_Kind::Constant) {
+      // Its truncated value, exactly; off the record the whole row is.
+      f.at = (Trunc_Index(float(l.start)) + Bias) << Fraction_Bits;
+      return true;
+    }
+    if (l.kind == Lane_Kind::Lattice) {
+      // Values on a grid of 2^-32 or coarser, below 2^20, are exact in fixed point (52 bits).
+      if (l.grain > Fraction_Bits) return false;
+      f.at = std::llround(l.start * One) + (Bias << Fraction_Bits);
+      f.step = std::llround(l.step * One);
+      return true;
+    }
+    if (l.kind != Lane_Kind::Affine) return false;
+    // The exact sum is start + k * step; the transform's double operations stay within a few
+    // units of 2^-53 of the magnitudes summed, its float rounding within 2^-24 of the value, and
+    // the fixed-point start and step within 2^-32 each (the step's error grows with k).
+    double start = l.last, step = 0;
+    for (int i = 0; i < l.term_count; ++i) {
+      const Term& t = l.terms[i];
+      start += (t.lattice ? t.start : double(float(t.start))) * t.weight;
+      if (t.lattice) step += t.step * t.weight;
+    }
+    const double error = l.bound * 0x1p-23 + double(width_) * 0x1p-31 + 0x1p-30;
+    f.at = std::llround(start * One) + (Bias << Fraction_Bits);
+    f.step = std::llround(step * One);
+    f.margin = (long long)(std::ceil(error * One)) + 2;
+    return true;
+  }
+
+  template <int Kind, class T>
+  void Stepped_Row(const std::array<Lane, 3>& lanes, const Fixed (&f)[3], int time, int32_t* __restrict out) {
+    // Which coordinate stays put: the loop steps the other two (or all three, slower).
+    for (int still = 2; still >= 0; --still)
+      if (f[still].step == 0 && f[still].margin == 0)
+        return Stepped_Plane<Kind, T>(lanes, f, still, time, out);
+    Stepped_Volume<Kind, T>(lanes, f, time, out);
+  }
+
+  // Two coordinates stepping, the third (`still`) the same at every column: the usual oblique
+  // view within a slice, or a turned reslice. Each stepping coordinate is kept lowered by its
+  // margin, so that its floor is the index whenever no pixel edge lies within twice the margin
+  // above it, which its fraction tells.
+  template <int Kind, class T>
+  void Stepped_Plane(const std::array<Lane, 3>& lanes, const Fixed (&f)[3], int still, int time,
+                     int32_t* __restrict out) {
+    const int a = still == 0 ? 1 : 0, b = still == 2 ? 1 : 2;
+    const long long fixed_index = (f[still].at >> Fraction_Bits) - Bias;
+    if (fixed_index < 0 || fixed_index >= p_.extent[still]) return std::fill(out, out + width_, GLI_NONE);
+    const uint8_t* base = p_.base + p_.stride[3] * time + p_.stride[still] * fixed_index;
+    const unsigned na = unsigned(p_.extent[a]), nb = unsigned(p_.extent[b]);
+    const long long sa = p_.stride[a], sb = p_.stride[b], da = f[a].step, db = f[b].step;
+    const unsigned long long limit_a = Edge_Limit(f[a]), limit_b = Edge_Limit(f[b]);
+    const int32_t pad = r_->pad_value;
+    constexpr long long Biased = Bias << Fraction_Bits;
+    long long at_a = f[a].at - f[a].margin - Biased, at_b = f[b].at - f[b].margin - Biased;
+    auto exact = [&](int k, long long& ia, long long& ib) {
+      ia = Exact_Index(lanes[size_t(a)], k), ib = Exact_Index(lanes[size_t(b)], k);
+    };
+    auto read = [&](long long ia, long long ib) {
+      return Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + sa * ia + sb * ib));
+    };
+    // Columns near the record's border: any of them may fall off it.
+    auto border = [&](int first, int end) {
+      long long ta = at_a + first * da, tb = at_b + first * db;
+      for (int k = first; k < end; ++k, ta += da, tb += db) {
+        long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;  // arithmetic: the floor
+        if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
+          exact(k, ia, ib);
+        if ((unsigned(ia) < na) & (unsigned(ib) < nb)) [[likely]] {
+          out[k] = read(ia, ib);
+          continue;
+        }
+        // Between -1 and 0 truncation gives 0 where the floor gives -1: computed exactly.
+        if ((ia == -1) | (ib == -1)) {
+          exact(k, ia, ib);
+          if ((unsigned(ia) < na) & (unsigned(ib) < nb)) {
+            out[k] = read(ia, ib);
+            continue;
+          }
+        }
+        out[k] = GLI_NONE;
+      }
+    };
+    // Columns whose coordinates, margins included, lie well inside the record.
+    int first = 0, end = width_;
+    Interior(at_a, da, f[a].margin, na, first, end);
+    Interior(at_b, db, f[b].margin, nb, first, end);
+    if (first >= end) return border(0, width_);
+    border(0, first);
+    long long ta = at_a + first * da, tb = at_b + first * db;
+    for (int k = first; k < end; ++k, ta += da, tb += db) {
+      long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;
+      if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
+        exact(k, ia, ib);
+      out[k] = read(ia, ib);
+    }
+    border(end, width_);
+  }
+
+  // Narrows [first, end) to the columns k at which the lowered coordinate at + k * step and the
+  // same plus twice the margin both lie in [0, n) (a straight line: they form one run).
+  static void Interior(long long at, long long step, long long margin, unsigned n, int& first, int& end) {
+    using Wide = __int128;
+    const Wide top = (Wide(n) << Fraction_Bits) - 1 - 2 * Wide(margin);  // largest lowered value
+    auto floor_div = [](Wide num, Wide den) {  // den > 0
+      return num >= 0 ? num / den : -((-num + den - 1) / den);
+    };
+    Wide low, high;  // the run of k, both ends included
+    if (step == 0) {
+      if (at >= 0 && at <= top) return;
+      first = end;
+      return;
+    }
+    if (step > 0) {
+      low = -floor_div(Wide(at), step);      // ceil(-at / step)
+      high = floor_div(top - at, step);
+    } else {
+      low = -floor_div(top - at, -step);     // ceil((top - at) / step)
+      high = floor_div(Wide(at), -step);
+    }
+    if (low > first) first = low > end ? end : int(low);
+    if (high + 1 < end) end = high + 1 < first ? first : int(high + 1);
+  }
+
+  static unsigned long long Fraction(long long at) { return (unsigned long long)(at) & 0xFFFFFFFFull; }
+  // A lowered coordinate whose fraction reaches this has a pixel edge within twice its margin.
+  static unsigned long long Edge_Limit(const Fixed& f) { return (1ull << Fraction_Bits) - 2 * (unsigned long long)(f.margin); }
+
+  template <int Kind, class T>
+  void Stepped_Volume(const std::array<Lane, 3>& lanes, const Fixed (&f)[3], int time, int32_t* __restrict out) {
+    const uint8_t* base = p_.base + p_.stride[3] * time;
+    const int32_t pad = r_->pad_value;
+    long long at[3] = {f[0].at, f[1].at, f[2].at};
+    for (int k = 0; k < width_; ++k) {
+      long long index[3];
+      bool sure = true;
+#pragma GCC unroll 3
+      for (int a = 0; a < 3; ++a) {
+        const long long low = (at[a] - f[a].margin) >> Fraction_Bits, high = (at[a] + f[a].margin) >> Fraction_Bits;
+        sure &= (low == high) & (low != Bias - 1);
+        index[a] = low - Bias;
+        at[a] += f[a].step;
+      }
+      if (!sure) [[unlikely]]
+        for (int a = 0; a < 3; ++a) index[a] = Exact_Index(lanes[size_t(a)], k);
+      const bool inside = (unsigned(index[0]) < unsigned(p_.extent[0])) & (unsigned(index[1]) < unsigned(p_.extent[1])) &
+                          (unsigned(index[2]) < unsigned(p_.extent[2]));
+      out[k] = inside ? Grey_Classify_Of<Kind, T>(pad, Stored<Kind, T>(base + p_.stride[0] * index[0] +
+                                                                       p_.stride[1] * index[1] + p_.stride[2] * index[2]))
+                      : GLI_NONE;
+    }
+  }
+
+  static int Exact_Index(const Lane& l, int k) {
+    switch (l.kind) {
+      case Lane_Kind::Constant: return Trunc_Index(float(l.start));
+      case Lane_Kind::Lattice: return Trunc_Index(float(l.start + double(k) * l.step));
+      case Lane_Kind::Affine: return Trunc_Index(Affine_At(l, k));
+      default: return Trunc_Index(l.values[k]);
+    }
+  }
+
   // The usual views keep whole record rows: column steps of one along a fixed row and slice.
   bool Contiguous(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
     const Lane &lx = lanes[0], &ly = lanes[1], &lz = lanes[2];
@@ -305,6 +535,8 @@ private:
     } else if (l.kind == Lane_Kind::Lattice) {
       const double start = l.start, step = l.step;
       For_Blocks(width_, [&](int k) { out[k] = Trunc_Index(float(start + double(k) * step)); });
+    } else if (l.kind == Lane_Kind::Affine) {
+      for (int k = 0; k < width_; ++k) out[k] = Trunc_Index(Affine_At(l, k));
     } else {
       const float* __restrict v = l.values;
       For_Blocks(width_, [&](int k) { out[k] = Trunc_Index(v[k]); });

@@ -308,6 +308,20 @@ TEST_F(Volume_Test, CensusEnablesTagsCountedOftenEnough) {
   }
 }
 
+TEST_F(Volume_Test, CensusCountsEveryFrameWhateverItsFlagsInTheCurrentWindow) {
+  // The census walks the frames without a filter: a frame that is neither selected, shown nor on
+  // the current path in any window still counts. Tag 2 occurs only in such a frame.
+  Quarn_2D_Frame* shown = Insert(Add_File(L"/s/c1.dcm", {Tagged(3, 2, {1, 1, 1, 1, 1, 1})}));
+  Quarn_2D_Frame* hidden = Insert(Add_File(L"/s/c2.dcm", {Tagged(3, 2, {2, 2, 0, 0, 0, 0})}));
+  shown->Work_TAG_Get();
+  hidden->Work_TAG_Get();
+  hidden->Flag_Set_Off(0x10, nullptr, 0x700);
+  ASSERT_EQ(hidden->Flag_Get_Bit(0x10, nullptr, 0x700), 0u);
+  EXPECT_EQ(Fct_Tag_Enable(2), 2);
+  EXPECT_EQ(Census().enable[1], 1);
+  EXPECT_EQ(Census().enable[2], 1);
+}
+
 TEST_F(Volume_Test, CensusWithFewTagsOrNoTable) {
   Census().tag_nb = 1;
   Census().enable[0] = 5;

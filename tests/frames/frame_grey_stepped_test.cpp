@@ -1,0 +1,101 @@
+// Oblique views loaded row by row with stepped record indices must hold exactly what the chain
+// reads pixel by pixel: frames wide and tall enough for long rows, every element kind, turns,
+// zooms, weights that put many columns right at pixel edges, coordinates just below 0, reslices,
+// and coordinates too large to step.
+#include "frames/Frame_Layers_Host.h"
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+using namespace layers_test;
+
+constexpr int W = 131, H = 97, S = 3;
+
+template <class T>
+Host_Image_Record* Kind_Record(int kind, T first, T spread, int32_t pad) {
+  std::vector<T> v(size_t(W) * H * S);
+  for (size_t i = 0; i < v.size(); ++i) v[i] = T(first + T((i * 2654435761u) % uint32_t(spread)));
+  v[size_t(W) * H + 5 * W + 7] = T(pad);  // one padding element in the frame's slice
+  Host_Image_Layout layout;
+  layout.pad_value = pad;
+  return Record(W, H, S, kind, v, &layout);
+}
+
+struct Kind_Case {
+  const char* what;
+  Host_Image_Record* (*make)();
+};
+
+const Kind_Case Kinds[] = {
+    {"U8", [] { return Kind_Record<uint8_t>(HOST_PIXEL_U8, 0, 250, 7); }},
+    {"S8", [] { return Kind_Record<int8_t>(HOST_PIXEL_S8, -100, 120, -5); }},
+    {"U16", [] { return Kind_Record<uint16_t>(HOST_PIXEL_U16, 0, 60000, 999); }},
+    {"S16", [] { return Kind_Record<int16_t>(HOST_PIXEL_S16, -1000, 4000, -1000); }},
+    {"S32", [] { return Kind_Record<int32_t>(HOST_PIXEL_S32, -70000, 140000, -7); }},
+    {"float", [] { return Kind_Record<float>(HOST_PIXEL_FLOAT, -3.5f, 900, 0); }},
+    {"colour", [] { return Kind_Record<uint32_t>(HOST_PIXEL_RGBA, 0x00102030, 0x00FFFFFF, 0); }},
+};
+
+Mat4 Rows(std::initializer_list<std::initializer_list<double>> rows) {
+  Mat4 m;
+  m.init();
+  int i = 0;
+  for (const auto& row : rows) {
+    int j = 0;
+    for (double v : row) m.m[i][j++] = v;
+    ++i;
+  }
+  return m;
+}
+
+// Turn by angle about the slice normal around (cx, cy), scaled by zoom.
+Mat4 Turned(double angle, double zoom = 1, double cx = (W - 1) / 2.0, double cy = (H - 1) / 2.0) {
+  const double c = zoom * std::cos(angle), s = zoom * std::sin(angle);
+  return Rows({{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {cx - c * cx + s * cy, cy - s * cx - c * cy, 0, 1}});
+}
+
+struct View_Case {
+  const char* what;
+  Mat4 m;
+};
+
+const View_Case Views[] = {
+    {"turned 30 degrees", Turned(M_PI / 6)},
+    {"turned -17 degrees", Turned(-17 * M_PI / 180)},
+    {"turned almost a right angle", Turned(89.9 * M_PI / 180)},
+    {"zoomed by a third and turned", Turned(0.2, 1.0 / 3)},
+    // Column k maps to k * (1 - 1e-7): within rounding of a pixel edge at nearly every column.
+    {"a hair under whole columns", Rows({{1 - 1e-7, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0.1, 0, 1}})},
+    // k * (1 - 1e-9) is below k, but rounds to k as a float: the index is k.
+    {"rounding up to whole columns", Rows({{1 - 1e-9, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0.1, 0, 1}})},
+    // Turned about the frame's corner and pulled half a pixel out: coordinates between -1 and
+    // 0, which truncate to 0, along the first column and row.
+    {"turned about the corner, just off it", Turned(0.01, 1, 0, 0) * Rows({{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {-0.7, -0.4, 0, 1}})},
+    // Rows run through the slices, tilted: the slice index steps along each row.
+    {"tilted reslice", Rows({{0.99, 0, 0.02, 0}, {0, 0, 1, 0}, {0.1, 1, 0, 0}, {0.3, 0, 0.2, 1}})},
+    {"turned far off the record", Turned(0.5, 1, 3e6, 0)},
+};
+
+using Grey_Stepped = Layers_Test;
+
+TEST_F(Grey_Stepped, LongObliqueRowsHoldWhatTheChainReads) {
+  for (const Kind_Case& k : Kinds)
+    for (const View_Case& v : Views) {
+      Frame_Tree tree(k.make());
+      tree.group->mat_child_to_parent = new Mat4(v.m);
+      Quarn_2D_Frame* f = tree.Frame(1);
+      const std::vector<int> expect = Chain_Reads(f);
+      ASSERT_NE(f->Work_GLI_Load(), nullptr) << k.what << " / " << v.what;
+      const std::vector<int> got = Layer_Cells(f);
+      ASSERT_EQ(got.size(), expect.size());
+      int wrong = 0, first = -1;
+      for (size_t i = 0; i < got.size(); ++i)
+        if (got[i] != expect[i] && wrong++ == 0) first = int(i);
+      EXPECT_EQ(wrong, 0) << k.what << " / " << v.what << ": first at column " << first % W << " row " << first / W
+                          << ", " << got[size_t(std::max(first, 0))] << " instead of " << expect[size_t(std::max(first, 0))];
+    }
+}
+
+}  // namespace
