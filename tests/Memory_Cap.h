@@ -79,6 +79,8 @@ inline int In_Child(const std::function<int()>& check) {
     // Blocks of 32 KB and more get their own mapping, so a capped block fails on its own while
     // the small blocks of the reports still find heap space.
     mallopt(M_MMAP_THRESHOLD, int(Own_Mapping_Bytes));
+    // The heap grows by what a small block needs only, which a small headroom can give.
+    mallopt(M_TOP_PAD, 0);
     const int code = check();
     std::fflush(nullptr);
     _exit(code);
