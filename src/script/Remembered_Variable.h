@@ -1,4 +1,5 @@
-// Remembered_Variable: a host variable's storage address, looked up once and kept for the run.
+// Remembered_Variable: a host variable's storage address, looked up once and kept while the host's
+// lookup stays the same.
 #pragma once
 
 #include <quarn/script/Host_Variable.h>
@@ -9,7 +10,8 @@ namespace quarn {
 
 /// The storage of one host variable. The lookup is repeated only while the host does not know
 /// the name, so a host that defines its variables late is still found; once found, the address
-/// is kept, as the host keeps its variables for the whole run.
+/// is kept, as the host keeps its variables for the whole run, until the host installs another
+/// lookup (another variable table): then the name is looked up again in the new table.
 class Remembered_Variable {
 public:
   /// A variable that is only read (read-only variables are accepted).
@@ -18,17 +20,10 @@ public:
 
   /// The storage address, or null while the host has no such variable.
   void* Get() {
+    const Host_Var_Lookup lookup = Fct_Main_Var_Get;
     void* storage = storage_.load(std::memory_order_acquire);
-    if (storage) return storage;
-    uint16_t flags = 0;
-    int count = 0;
-    storage = Fct_Variable_Get(name_, &count, &flags, nullptr, written_ ? 0 : 1);
-    if (storage) {
-      flags_.store(flags, std::memory_order_relaxed);
-      count_.store(count, std::memory_order_relaxed);
-      storage_.store(storage, std::memory_order_release);
-    }
-    return storage;
+    if (storage && lookup_.load(std::memory_order_relaxed) == lookup) return storage;
+    return Look_Up(lookup);
   }
 
   /// The storage as a T, or null.
@@ -61,8 +56,21 @@ public:
   }
 
 private:
+  // Out of line of the hot path: the first read, and the first after the host changed its lookup.
+  [[gnu::noinline]] void* Look_Up(Host_Var_Lookup lookup) {
+    uint16_t flags = 0;
+    int count = 0;
+    void* storage = Fct_Variable_Get(name_, &count, &flags, nullptr, written_ ? 0 : 1);
+    flags_.store(storage ? flags : 0, std::memory_order_relaxed);
+    count_.store(storage ? count : 0, std::memory_order_relaxed);
+    lookup_.store(lookup, std::memory_order_relaxed);
+    storage_.store(storage, std::memory_order_release);
+    return storage;
+  }
+
   const wchar_t* name_;
   bool written_;
+  std::atomic<Host_Var_Lookup> lookup_{nullptr};  // the lookup storage_ came from
   std::atomic<void*> storage_{nullptr};
   std::atomic<uint16_t> flags_{0};
   std::atomic<int> count_{0};

@@ -34,6 +34,12 @@ protected:
     Host_Var_Default_Install();
     Fct_Main_Var_Get = &Lookup;
   }
+  void TearDown() override {
+    // The test's trees are gone: later tests of the process must not find them as roots.
+    for (const wchar_t* root : {L"$DB_1D_ROOT_PT", L"$DB_2D_ROOT_PT", L"$DB_3D_ROOT_PT"})
+      *Var<void*>(root) = nullptr;
+    Tree_Test::TearDown();
+  }
 };
 
 /// The names of objects joined by blanks.

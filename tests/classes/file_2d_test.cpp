@@ -1,4 +1,4 @@
-// Tests of the 2D file record: sequence numbers, the multi-frame bit, matching and ownership.
+// Tests of the 2D file record: the multi-frame bit and the module blocks it owns.
 #include <quarn/quarn.h>
 
 #include <gtest/gtest.h>
@@ -13,15 +13,6 @@ void** Records(std::initializer_list<std::pair<int, int>> shapes) {
   int i = 0;
   for (auto [slices, times] : shapes) list[i++] = Host_Image_Create(4, 3, slices, times, HOST_PIXEL_U16, nullptr);
   return reinterpret_cast<void**>(list);
-}
-
-TEST(File_2D, SequenceNumbersFollowConstruction) {
-  const uint16_t first = Quarn_2D_File::Counter_Get();
-  Quarn_2D_File a(L"/data/a.dcm", Records({{1, 1}}));
-  Quarn_2D_File b(L"/data/b.dcm", Records({{1, 1}}));
-  EXPECT_EQ(a.Class_B_Get(), first);
-  EXPECT_EQ(b.Class_B_Get(), uint16_t(first + 1));
-  EXPECT_EQ(a.Class_Magic_Get(), 0xABBB);
 }
 
 TEST(File_2D, MultiFrameBitCountsSlicesTimesOverRecords) {
@@ -43,30 +34,11 @@ TEST(File_2D, MultiFrameBitCountsSlicesTimesOverRecords) {
   }
 }
 
-TEST(File_2D, NameIsBaseNameAndMatchComparesThePath) {
-  Quarn_2D_File f(L"/scans/head/ct_01.dcm", Records({{1, 1}}));
-  EXPECT_STREQ(f.Name_Get(), L"ct_01");
-  EXPECT_STREQ(f.Path_Get(), L"/scans/head/ct_01.dcm");
-  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dcm"), 0);
-  EXPECT_EQ(f.Match(L"ct_01"), -1);               // '/' sorts before 'c'
-  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dc"), 1);  // a prefix is smaller
-  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dcm\x8000"), -1);  // code units compare unsigned
-}
-
 TEST(File_2D, ModuleBlocksAreReleasedWithTheFile) {
   auto* f = new Quarn_2D_File(L"/x/z.dcm", Records({{2, 1}, {1, 1}}));
   f->block_a[0] = std::malloc(32);
   f->block_b[1] = std::malloc(16);
   delete f;  // the leak checker of the sanitizer build catches a block left behind
-}
-
-TEST(File_2D, MatchReportsAnInvalidRecord) {
-  Host_Report_Capture capture;
-  Quarn_2D_File f(L"/x/w.dcm", Records({}));
-  f.Class_Magic_Set(0x1234);
-  f.Match(L"/x/w.dcm");
-  EXPECT_TRUE(capture.Contains("Invalid 2D file structure in Quarn_2D_File::Match"));
-  f.Class_Magic_Set(0xABBB);
 }
 
 }  // namespace

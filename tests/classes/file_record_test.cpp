@@ -41,24 +41,40 @@ private:
 TEST(FileRecord, EachKindCountsItsOwnSequence) {
   Quarn_1D_File a(L"a.dat", nullptr);
   Quarn_3D_File x(L"x.stl", 0, nullptr);
+  const uint16_t first_2d = Quarn_2D_File::Counter_Get();
   Quarn_2D_File image(L"/scans/i.dcm", nullptr);
   Quarn_1D_File b(L"b.dat", nullptr);
   Quarn_3D_File y(L"y.stl", 0, nullptr);
+  Quarn_2D_File image_2(L"/scans/j.dcm", nullptr);
   Quarn_1D_File c(L"c.dat", nullptr);
   EXPECT_EQ(uint16_t(b.Class_B_Get() - a.Class_B_Get()), 1);  // the others took none of them
   EXPECT_EQ(uint16_t(c.Class_B_Get() - b.Class_B_Get()), 1);
   EXPECT_EQ(uint16_t(y.Class_B_Get() - x.Class_B_Get()), 1);
+  EXPECT_EQ(image.Class_B_Get(), first_2d);
+  EXPECT_EQ(image_2.Class_B_Get(), uint16_t(first_2d + 1));
+  EXPECT_EQ(image.Class_Magic_Get(), 0xABBB);
   EXPECT_EQ(Quarn_1D_File::Counter_Get(), uint16_t(c.Class_B_Get() + 1));
   EXPECT_EQ(Quarn_3D_File::Counter_Get(), uint16_t(y.Class_B_Get() + 1));
 }
 
 TEST(FileRecord, NameIsTheBaseNameOfThePath) {
   // Folder and extension dropped; a dot in the folder is no extension.
-  for (const auto& [path, name] :
-       {std::pair{L"C:\\scans\\Liver.stl", L"Liver"}, {L"/data/run.2/spectrum.dat", L"spectrum"}}) {
+  for (const auto& [path, name] : {std::pair{L"C:\\scans\\Liver.stl", L"Liver"},
+                                   {L"/data/run.2/spectrum.dat", L"spectrum"}, {L"/scans/head/ct_01.dcm", L"ct_01"}}) {
     EXPECT_STREQ(Quarn_1D_File(path, nullptr).Name_Get(), name) << path;
     EXPECT_STREQ(Quarn_3D_File(path, 0, nullptr).Name_Get(), name) << path;
+    EXPECT_STREQ(Quarn_2D_File(path, nullptr).Name_Get(), name) << path;
   }
+}
+
+// An image file's key is its whole path, compared by unsigned code units as well.
+TEST(FileRecord, ImageFileMatchComparesThePath) {
+  Quarn_2D_File f(L"/scans/head/ct_01.dcm", nullptr);
+  EXPECT_STREQ(f.Path_Get(), L"/scans/head/ct_01.dcm");
+  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dcm"), 0);
+  EXPECT_EQ(f.Match(L"ct_01"), -1);               // '/' sorts before 'c'
+  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dc"), 1);  // a prefix is smaller
+  EXPECT_EQ(f.Match(L"/scans/head/ct_01.dcm\x8000"), -1);
 }
 
 TEST(FileRecord, MatchComparesTheNameByUnsignedCodeUnits) {
@@ -105,6 +121,11 @@ TEST(FileRecord, MatchReportsAMissingOrForeignRecord) {
   EXPECT_EQ(file.Match(L"Liver"), 0);  // reported, then compared all the same
   EXPECT_TRUE(cap.Contains("Invalid 3D file structure in Quarn_3D_File::Match"));
   file.Class_Magic_Set(0xABBC);
+  Quarn_2D_File image(L"/x/w.dcm", nullptr);
+  image.Class_Magic_Set(0x1234);
+  image.Match(L"/x/w.dcm");
+  EXPECT_TRUE(cap.Contains("Invalid 2D file structure in Quarn_2D_File::Match"));
+  image.Class_Magic_Set(0xABBB);
 }
 
 // ---- 1D files ------------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// A host for the layer tests: the tag locks, the device flag and the histogram limit as host
-// variables, and a 2D tree root -> group -> frames over one image record.
+// A host for the layer tests: the tag locks, the device flag, the histogram limit and the colour
+// component as host variables, and a 2D tree root -> group -> frames over one image record.
 #pragma once
 
 #include "classes/Tree_Host.h"
@@ -20,6 +20,7 @@ struct Layer_Variables {
   uint8_t tag_lock[256] = {};
   uint64_t cuda_flag = 0;
   uint16_t bins_max = 4096;
+  uint8_t colour_component = 0;
 };
 
 inline Layer_Variables& Variables() {
@@ -34,6 +35,7 @@ inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_U
   if (!std::wcscmp(name, L"$TAG_LOCK")) storage = v.tag_lock, n = 256;
   else if (!std::wcscmp(name, L"$CUDA_FLAG")) storage = &v.cuda_flag;
   else if (!std::wcscmp(name, L"$GLI_HISTO_BINS_MAX")) storage = &v.bins_max;
+  else if (!std::wcscmp(name, L"$GLI_COLOR_COMPONENT")) storage = &v.colour_component;
   else return tree_test::Lookup(name, count, flags, update);
   if (count) *count = n;
   if (flags) *flags = 0;

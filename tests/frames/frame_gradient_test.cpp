@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <cwchar>
 #include <functional>
 #include <thread>
 
@@ -15,24 +14,7 @@ namespace {
 
 using namespace layers_test;
 
-uint8_t g_colour_component = 0;
-
-void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
-  if (std::wcscmp(name, L"$GLI_COLOR_COMPONENT")) return layers_test::Lookup(name, count, flags, update);
-  if (count) *count = 1;
-  if (flags) *flags = 0;
-  if (update) *update = nullptr;
-  return &g_colour_component;
-}
-
-class Frame_Gradient : public Layers_Test {
-protected:
-  void SetUp() override {
-    Layers_Test::SetUp();
-    Fct_Main_Var_Get = &Lookup;
-    g_colour_component = 0;
-  }
-};
+using Frame_Gradient = Layers_Test;
 
 Vec4 At(Quarn_2D_Frame* f, float x, float y) { return Vec4(x, y, float(f->z_index), float(f->t_index)); }
 int Filtered(Quarn_2D_Frame* f, float x, float y) {
@@ -224,7 +206,7 @@ TEST_F(Frame_Gradient, ColourFramesSmoothTheChosenComponent) {
       {4, int(0.587 * 200 + 0.299 * 10 + 0.114 * 60) & 255},  // luminance
   };
   for (const auto& c : cases) {
-    g_colour_component = c.component;
+    Variables().colour_component = c.component;
     Frame_Tree tree(Record(4, 4, 1, HOST_PIXEL_RGBA, std::vector<uint32_t>(16, pixel)));
     EXPECT_EQ(Filtered(tree.Frame(), 1, 2), c.expect) << int(c.component);
   }

@@ -98,7 +98,8 @@ TEST_F(HostPopup, QueryWithoutButtonsAnswersMinusOneAndKeepsTheScript) {
 }
 
 TEST_F(HostPopup, HandlerAnswersFirstAndANegativeAnswerFallsBackToTheScript) {
-  static std::atomic<int> reply{2};
+  static std::atomic<int> reply;
+  reply = 2;  // also when the test runs again in the same process
   Host_Popup_Handler_Set([](Host_Window, const Host_Popup_Entry& e) { return e.query ? reply.load() : 0; });
   Host_Popup_Answer_Push(1);
   EXPECT_EQ(Ask(kThree), 2);

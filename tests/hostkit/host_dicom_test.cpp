@@ -42,7 +42,16 @@ protected:
 
   fs::path Sub(const std::string& name) const { return dir_ / name; }
 
+  /// A folder of its own with the phantom written into it (files: the count it must give, -1 any).
+  fs::path Written(const Host_Phantom_Options& o, int files = -1) {
+    const fs::path folder = Sub("p" + std::to_string(written_++));
+    const int got = Host_Dicom_Write_Phantom(Wide(folder).c_str(), &o);
+    EXPECT_TRUE(files < 0 ? got > 0 : got == files) << got;
+    return folder;
+  }
+
   fs::path dir_;
+  int written_ = 0;
 };
 
 // The list a reader returns, released with the test.
@@ -183,7 +192,6 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
       {"CT files, deflated", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_S16},
       {"MR 16-bit enhanced, deflated", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_U16},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(20, 16, 5);
@@ -194,9 +202,7 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
     o.times = c.times;
     o.scramble = c.scramble;
     Jpeg2000_Size(o);
-    fs::path folder = Sub("case" + std::to_string(n++));
-    int files = c.layout == HOST_PHANTOM_FILES ? o.slices * o.times : 1;
-    ASSERT_EQ(Write(folder, o), files);
+    const fs::path folder = Written(o, c.layout == HOST_PHANTOM_FILES ? o.slices * o.times : 1);
     Host_Report_Capture cap;
     Series s(folder);
     ASSERT_EQ(s.count, 1);
@@ -261,7 +267,6 @@ TEST_F(HostDicom, ColourPixelsReadAsRgbaInEveryEncoding) {
       {"palette, RLE", HOST_PHANTOM_PALETTE, HOST_PHANTOM_RLE, 0, HOST_PHANTOM_FILES, 0, 0},
       {"palette, JPEG 2000", HOST_PHANTOM_PALETTE, HOST_PHANTOM_JPEG_2000, 0, HOST_PHANTOM_FILES, 0, 0},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(24, 16, 3);
@@ -270,8 +275,7 @@ TEST_F(HostDicom, ColourPixelsReadAsRgbaInEveryEncoding) {
     o.planar = c.planar;
     o.layout = c.layout;
     Jpeg2000_Size(o);
-    fs::path folder = Sub("c" + std::to_string(n++));
-    ASSERT_GT(Write(folder, o), 0);
+    const fs::path folder = Written(o);
     Host_Report_Capture cap;
     Series s(folder);
     ASSERT_EQ(s.count, 1) << (cap.Count() ? cap.Texts()[0] : "");
@@ -299,15 +303,13 @@ TEST_F(HostDicom, WidePixelsKeepTheirRealValues) {
       {"float pixel data, enhanced", HOST_PHANTOM_FLOAT, HOST_PHANTOM_IMPLICIT, HOST_PHANTOM_MULTI_FRAME, HOST_PIXEL_FLOAT, 0},
       {"dose grid", HOST_PHANTOM_DOSE, HOST_PHANTOM_EXPLICIT, HOST_PHANTOM_EVEN_FRAMES, HOST_PIXEL_S32, 1e-9},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(10, 8, 4);
     o.pixels = c.pixels;
     o.encoding = c.encoding;
     o.layout = c.layout;
-    fs::path folder = Sub("w" + std::to_string(n++));
-    ASSERT_GT(Write(folder, o), 0);
+    const fs::path folder = Written(o);
     Host_Report_Capture cap;
     Series s(folder);
     ASSERT_EQ(s.count, 1) << (cap.Count() ? cap.Texts()[0] : "");
@@ -437,7 +439,6 @@ TEST_F(HostDicom, GeometryPlacesEveryPixelWhereTheFileSaysInEachOrientation) {
       {"oblique files", V(c30, s30 * c20, s30 * s20), V(-s30, c30 * c20, c30 * s20), HOST_PHANTOM_FILES, HOST_ORIENT_OBLIQUE},
       {"oblique enhanced", V(c30, s30 * c20, s30 * s20), V(-s30, c30 * c20, c30 * s20), HOST_PHANTOM_MULTI_FRAME, HOST_ORIENT_OBLIQUE},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(9, 7, 4);
@@ -445,8 +446,7 @@ TEST_F(HostDicom, GeometryPlacesEveryPixelWhereTheFileSaysInEachOrientation) {
     o.dir_col = c.col;
     o.layout = c.layout;
     o.position.set(-31.5f, 12.25f, 104.0f, 0.0f);
-    fs::path folder = Sub("g" + std::to_string(n++));
-    ASSERT_GT(Write(folder, o), 0);
+    const fs::path folder = Written(o);
     Series s(folder);
     ASSERT_EQ(s.count, 1);
     const Host_Image_Record* r = s[0];
@@ -490,14 +490,12 @@ TEST_F(HostDicom, UnevenSlicesSplitIntoEvenlySpacedRecords) {
       {"a fine run, then a coarse one", {0, 1, 2, 3, 6, 9, 12}, {{0, 1, 2, 3}, {4, 5, 6}}, {1, 3}},
       {"rounding in the files does not split", {0, 0.624f, 1.251f, 1.874f, 2.5f}, {{0, 1, 2, 3, 4}}, {0.625f}},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(8, 6, int(c.offsets.size()));
     o.slice_offsets = c.offsets.data();
     o.scramble = true;
-    fs::path folder = Sub("u" + std::to_string(n++));
-    ASSERT_EQ(Write(folder, o), o.slices);
+    const fs::path folder = Written(o, o.slices);
     Host_Report_Capture cap;
     Series s(folder);
     ASSERT_EQ(s.count, int(c.records.size()));
@@ -550,14 +548,12 @@ TEST_F(HostDicom, ValueMappingWindowAndPaddingFollowTheModality) {
       {"MR 16-bit, values above the signed range", HOST_MODALITY_MR, 16, 1, 0, 20000, 20000, HOST_IMAGE_NO_PAD},
       {"MR 8-bit", HOST_MODALITY_MR, 8, 1, 0, 128, 128, HOST_IMAGE_NO_PAD},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(24, 20, 4);
     o.modality = c.modality;
     o.bits = c.bits;
-    fs::path folder = Sub("v" + std::to_string(n++));
-    ASSERT_EQ(Write(folder, o), 4);
+    const fs::path folder = Written(o, 4);
     Series s(folder);
     ASSERT_EQ(s.count, 1);
     const Host_Image_Record* r = s[0];
@@ -618,14 +614,12 @@ TEST_F(HostDicom, PerSliceRescaleGivesRealValues) {
 TEST_F(HostDicom, HeaderValuesReachTheRecord) {
   struct Case { const char* name; uint16_t modality; int slices; };
   const Case cases[] = {{"CT series", HOST_MODALITY_CT, 3}, {"MR single slice", HOST_MODALITY_MR, 1}};
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(8, 8, c.slices);
     o.modality = c.modality;
     o.description = "Head & neck";
-    fs::path folder = Sub("h" + std::to_string(n++));
-    ASSERT_GT(Write(folder, o), 0);
+    const fs::path folder = Written(o);
     Series s(folder);
     ASSERT_EQ(s.count, 1);
     const Host_Image_Record* r = s[0];
@@ -762,14 +756,12 @@ TEST_F(HostDicom, CompressedStreamsThatDisagreeWithTheImageAreRefused) {
       {"JPEG-LS frame header", HOST_PHANTOM_JPEG_LS, {0xFF, 0xF7}, 8, "the frame size differs from the image"},
       {"JPEG 2000 image size", HOST_PHANTOM_JPEG_2000, {0xFF, 0x4F, 0xFF, 0x51}, 11, "the image size differs from the image"},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(12, 10, 1);
     o.encoding = c.encoding;
     Jpeg2000_Size(o);
-    fs::path folder = Sub("s" + std::to_string(n++));
-    ASSERT_EQ(Write(folder, o), 1);
+    const fs::path folder = Written(o, 1);
     fs::path file = folder / "IM_0000.dcm";
     std::vector<char> b = Bytes_Of(file);
     auto at = std::search(b.begin(), b.end(), c.marker.begin(), c.marker.end(),
@@ -1006,15 +998,13 @@ TEST_F(HostDicom, JpegDecoderMessagesGoToTheReportNotToStandardError) {
       {"lossless, 0x55", HOST_PHANTOM_JPEG_LOSSLESS, 60, 0x55, 0, 2,
        "the JPEG pixel data cannot be decoded (Corrupt JPEG data: premature end of data segment)"},
   };
-  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Host_Phantom_Options o = Small(32, 32, 1);
     o.modality = HOST_MODALITY_MR;
     o.bits = 8;
     o.encoding = c.encoding;
-    fs::path folder = Sub("j" + std::to_string(n++));
-    ASSERT_EQ(Write(folder, o), 1);
+    const fs::path folder = Written(o, 1);
     fs::path file = folder / "IM_0000.dcm";
     std::vector<char> bytes = Bytes_Of(file);
     const char eoi[2] = {char(0xFF), char(0xD9)};

@@ -31,9 +31,8 @@ inline Host_Image_Record* Record(const char* patient, const char* series, int sl
 class Database_Host : public ::testing::Test {
 public:
   void SetUp() override {
-    static bool installed = false;  // the library keeps the addresses of the first install
-    if (!installed) Host_Var_Default_Install();
-    installed = true;
+    // Installed once and kept across tests, unless another test emptied the table meanwhile.
+    if (!Var<void*>(L"$WINDOW_PT")) Host_Var_Default_Install();
     Fct_Main_Var_Get = Host_Var_Get;
     Host_Main_Window = Platform_Window_Create(L"main", 100, 100, nullptr);
     void** list = *Var<void**>(L"$WINDOW_PT");

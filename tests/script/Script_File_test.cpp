@@ -93,21 +93,22 @@ TEST_F(ScriptReadFile, MissingFileIsReported) {
                                       "\tNo such file or directory"}));
 }
 
-TEST_F(ScriptReadFile, EmptyFileSucceeds) {
-  EXPECT_EQ(Script_Read_File(Write("empty.qs", "").wstring().c_str()), 1);
-}
-
-TEST_F(ScriptReadFile, BlankLineCountsAsAFailedLine) {
-  Host_Report_Capture capture;
-  EXPECT_EQ(Script_Read_File(Write("blank.qs", "echo: a\n\necho: b\n").wstring().c_str()), 0);
-  EXPECT_EQ(Events(capture), (std::vector<std::string>{"> echo: a", "> echo: b"}));
-}
-
-TEST_F(ScriptReadFile, Utf8WithMarkAndWindowsLineEnds) {
-  Host_Report_Capture capture;
-  const std::string text = "\xEF\xBB\xBF" "echo: \xC3\xA9t\xC3\xA9\r\necho: 100%\r\n";
-  EXPECT_EQ(Script_Read_File(Write("utf8.qs", text).wstring().c_str()), 1);
-  EXPECT_EQ(Events(capture), (std::vector<std::string>{"> echo: \xC3\xA9t\xC3\xA9", "> echo: 100 %"}));
+TEST_F(ScriptReadFile, ContentsGiveTheirResultAndDispatches) {
+  struct Case { const char* what; std::string bytes; int result; std::vector<std::string> events; };
+  const Case cases[] = {
+      {"empty file: success", "", 1, {}},
+      {"a blank line counts as a failed line", "echo: a\n\necho: b\n", 0, {"> echo: a", "> echo: b"}},
+      {"UTF-8 with its mark and Windows line ends",
+       "\xEF\xBB\xBF" "echo: \xC3\xA9t\xC3\xA9\r\necho: 100%\r\n", 1,
+       {"> echo: \xC3\xA9t\xC3\xA9", "> echo: 100 %"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    Host_Report_Capture capture;
+    const fs::path file = Write("contents_" + std::to_string(n++) + ".qs", c.bytes);
+    EXPECT_EQ(Script_Read_File(file.wstring().c_str()), c.result) << c.what;
+    EXPECT_EQ(Events(capture), c.events) << c.what;
+  }
 }
 
 TEST_F(ScriptReadFile, OverlongLineIsRefusedWholeAndTheRestRuns) {

@@ -2,6 +2,8 @@
 // direct values of every type, lock markers and lookups from several threads.
 #include <quarn/quarn.h>
 
+#include "script/Remembered_Variable.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -242,3 +244,31 @@ TEST_F(HostVariableAccess, LookupsFromFourThreadsAreSerialised) {
 }
 
 }  // namespace
+
+// A second lookup with storage of its own, as a host that installs another variable table.
+int g_other_value = 0;
+void* Other_Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update*) {
+  if (std::wstring(name) != L"$UNDO_NB") return nullptr;
+  if (count) *count = 1;
+  if (flags) *flags = VARIABLE_INT;
+  return &g_other_value;
+}
+
+// Regression: a remembered address outlived the table it came from, so after the host installed
+// another lookup the library kept reading (and writing) the old table's storage.
+TEST_F(HostVariableAccess, RememberedVariableRegressionFollowsANewLookup) {
+  int first = 7;
+  Host_Var_Define(L"$UNDO_NB", VARIABLE_INT, 1, &first);
+  quarn::Remembered_Variable remembered{L"$UNDO_NB"};
+  EXPECT_EQ(remembered.Value<int>(), 7);
+  first = 8;  // the address is kept: a later value is seen without a new lookup
+  EXPECT_EQ(remembered.Value<int>(), 8);
+  Fct_Main_Var_Get = Other_Lookup;
+  g_other_value = 42;
+  EXPECT_EQ(remembered.As<int>(), &g_other_value);
+  Fct_Main_Var_Get = nullptr;  // no host: nothing, not the last table's storage
+  EXPECT_EQ(remembered.Get(), nullptr);
+  EXPECT_EQ(remembered.Count(), 0);
+  Fct_Main_Var_Get = Host_Var_Get;
+  EXPECT_EQ(remembered.As<int>(), &first);
+}

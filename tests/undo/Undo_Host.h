@@ -99,6 +99,10 @@ public:
     Undo_Reset();
   }
   void TearDown() override {
+    // An aborted recording refuses edits until the next start: start and stop once, so that the
+    // edits of later tests in this process are not refused.
+    if (Undo_Pixel_Start_TAG()) std::free(Undo_Pixel_Stop_TAG());
+    if (Undo_Pixel_Start_GLI()) std::free(Undo_Pixel_Stop_GLI());
     *Var<int>(L"$WINDOW_NB") = 0;
     (*Var<void**>(L"$WINDOW_PT"))[0] = nullptr;
     Undo_Cleanup();
