@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <semaphore>
 #include <thread>
@@ -29,7 +30,9 @@ struct Probe {
   uint8_t tag = 0;             // nonzero: paint the frame with it
   bool chatty = false;         // send an update per painted pixel
   bool end = true;             // call Fct_Dispatch_End
-  bool staggered = false;      // frame i works i + 1 times as long, so that workers end in turn
+  bool gated = false;          // each worker waits until the test lets it end
+  std::condition_variable changed;
+  int released = 0;            // gated workers allowed to end, in start order
   Clock::time_point first{}, last{};
 
   int Index(Quarn_2D_Frame* f) const { return int(std::find(frames.begin(), frames.end(), f) - frames.begin()); }
@@ -51,8 +54,15 @@ unsigned Probe_Worker(Fct_Dispatch_Block* b) {
     p->slots.push_back(b->slot);
     p->most = std::max(p->most, ++p->running);
     if (p->first == Clock::time_point{}) p->first = Clock::now();
+    p->changed.notify_all();
   }
-  std::this_thread::sleep_for(p->staggered ? p->work * (p->Index(b->frame) + 1) : p->work);
+  if (p->gated) {
+    std::unique_lock<std::mutex> hold(p->mutex);
+    const size_t place = size_t(std::find(p->starts.begin(), p->starts.end(), p->Index(b->frame)) - p->starts.begin());
+    p->changed.wait(hold, [&] { return size_t(p->released) > place; });
+  } else {
+    std::this_thread::sleep_for(p->work);
+  }
   if (p->tag) Paint(b->frame, uint8_t(p->tag + p->Index(b->frame)), p->chatty);
   {
     std::lock_guard<std::mutex> hold(p->mutex);
@@ -100,10 +110,24 @@ TEST_F(Dispatch, LaunchOrderFollowsTheStrideAndTheWorkersAreBounded) {
     Workers(c.workers);
     Probe probe;
     probe.frames = set.frames;
-    probe.staggered = true;
+    probe.gated = true;
     Fct_Dispatch_Request r = Request(set.frames, &probe, c.stride);
     Host_Report_Capture capture;
-    EXPECT_EQ(Fct_Dispatch_Other(&r), 1u) << c.what;
+    // The workers end one at a time, each only after the one launched for the slot before it has
+    // started, so the start order is the launch order however slowly threads come up.
+    unsigned result = 0;
+    std::thread dispatch([&] { result = Fct_Dispatch_Other(&r); });
+    {
+      std::unique_lock<std::mutex> hold(probe.mutex);
+      for (int k = 0; k < c.frames; ++k) {
+        const size_t wanted = size_t(std::min(c.frames, c.bound + k));
+        probe.changed.wait(hold, [&] { return probe.starts.size() >= wanted; });
+        ++probe.released;
+        probe.changed.notify_all();
+      }
+    }
+    dispatch.join();
+    EXPECT_EQ(result, 1u) << c.what;
     EXPECT_EQ(r.frames, nullptr) << c.what;  // freed by the entry point
     EXPECT_TRUE(capture.Contains("-> Fct_Dispatch(): nb_thread = " + std::to_string(c.bound))) << c.what;
     // The first workers start together, in any order; each later one when one of them ended.
