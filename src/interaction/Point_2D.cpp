@@ -72,25 +72,15 @@ Nearest Find(uint16_t mask, Quarn_2D_Frame* frame, bool only_here) {
 int Fct_Point_2D_Create(uint16_t type, Quarn_2D_Frame* frame, int id, Point_2D at, float size, const char* name,
                         uint32_t colour) {
   QUARN_REPORT(points::Trace, ">>> in  Util: Fct_Point_2D_Create(flag:%d, frame:%ls)", int(type), Name_Of(frame));
-  auto* point = new (std::nothrow) Quarn_Point;
-  if (!point) {
-    QUARN_MEMORY_ERROR_NEW();
-    return points::Out("Fct_Point_2D_Create", "memory", 0);
+  Quarn_Point* point = points::Make(type, id, name, size);
+  if (!point) return points::Out("Fct_Point_2D_Create", "! Point_Pt", 0);
+  if (frame) {
+    Place(point, frame, at.x, at.y);
+    point->group = frame->Parent_Get_Pt();
+  } else {
+    point->pos_frm = Point_3D(uint8_t(6), at.x, at.y, 0.0f);
   }
-  if (!points::Append(point)) return points::Out("Fct_Point_2D_Create", "! Point_Pt", 0);
-  point->Class_A_Set(type);
-  point->Class_B_Set(uint16_t(id));
-  if (frame) Place(point, frame, at.x, at.y);
-  else point->pos_frm = Point_3D(uint8_t(6), at.x, at.y, 0.0f);
-  if (frame) point->group = frame->Parent_Get_Pt();
-  if (name) point->Name_Set("%s", name);
-  else point->Name_Set("Point_%d", id);
-  point->size = size != 0 ? size : Quarn_Point::Default_Size;
-  point->color = colour ? colour : points::Auto_Colour();
-  QUARN_REPORT(points::User, "Point: create point \x01%ls\x02 at %7.2f %7.2f %7.2f", point->Name_Get(),
-               double(point->pos.x), double(point->pos.y), double(point->pos.z));
-  Fct_Update(POINT_UPDATE_CURRENT);
-  Fct_Update(POINT_UPDATE_LIST);
+  points::Made(point, colour);
   return points::Out("Fct_Point_2D_Create", nullptr, 1);
 }
 
@@ -109,17 +99,9 @@ int Fct_Point_2D_Capture(uint16_t mask, Quarn_Window*, Quarn_2D_Frame* frame) {
   const Nearest near = Find(mask, frame, true);
   if (near.index < 0) return points::Out("Fct_Point_2D_Capture", "index < 0", 0);
   int count = 0;
-  Quarn_Point* p = points::List(&count)[near.index];
-  if (std::max(Quarn_Point::Pick_Radius_Min, p->size) > std::sqrt(near.distance2)) {
-    points::Current_Set(p);
-    QUARN_REPORT(points::User, "Point: Drag point \x01%ls\x01", p->Name_Get());
-    Fct_Update(POINT_UPDATE_CURRENT);
-    Fct_Update(POINT_UPDATE_LIST);
-    return points::Out("Fct_Point_2D_Capture", nullptr, near.index + 1);
-  }
-  points::Current_Set(nullptr);
-  Fct_Update(POINT_UPDATE_CURRENT);
-  return points::Out("Fct_Point_2D_Capture", "too far", 0);
+  const Quarn_Point* p = points::List(&count)[near.index];
+  return points::Captured("Fct_Point_2D_Capture", near.index,
+                          std::max(Quarn_Point::Pick_Radius_Min, p->size) > std::sqrt(near.distance2));
 }
 
 int Fct_Point_2D_Drag(uint16_t type, Quarn_Window* window, Quarn_2D_Frame* frame) {

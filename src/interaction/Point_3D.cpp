@@ -101,25 +101,12 @@ Quarn_2D_Frame* Fct_Point_3D_Get_Frame(Quarn_Point* point) {
 int Fct_Point_3D_Create(uint16_t type, Quarn_2D* group, int id, Point_3D at, float size, const char* name,
                         uint32_t colour) {
   QUARN_REPORT(points::Trace, ">>> in  Util: Fct_Point_3D_Create(flag:%d, group:%ls)", int(type), Name_Of(group));
-  auto* point = new (std::nothrow) Quarn_Point;
-  if (!point) {
-    QUARN_MEMORY_ERROR_NEW();
-    return points::Out("Fct_Point_3D_Create", "memory", 0);
-  }
-  if (!points::Append(point)) return points::Out("Fct_Point_3D_Create", "! Point_Pt", 0);
-  point->Class_A_Set(type);
-  point->Class_B_Set(uint16_t(id));
+  Quarn_Point* point = points::Make(type, id, name, size);
+  if (!point) return points::Out("Fct_Point_3D_Create", "! Point_Pt", 0);
   point->pos = Point_3D(uint8_t(2), at.x, at.y, at.z);
   point->group = group;
   Attach(point);
-  if (name) point->Name_Set("%s", name);
-  else point->Name_Set("Point_%d", id);
-  point->size = size != 0 ? size : Quarn_Point::Default_Size;
-  point->color = colour ? colour : points::Auto_Colour();
-  QUARN_REPORT(points::User, "Point: create point \x01%ls\x02 at %7.2f %7.2f %7.2f", point->Name_Get(),
-               double(point->pos.x), double(point->pos.y), double(point->pos.z));
-  Fct_Update(POINT_UPDATE_CURRENT);
-  Fct_Update(POINT_UPDATE_LIST);
+  points::Made(point, colour);
   return points::Out("Fct_Point_3D_Create", nullptr, 1);
 }
 
@@ -147,16 +134,7 @@ int Fct_Point_3D_Capture(uint16_t type, Quarn_Window* window) {
   Quarn_Point* p = items[near.index];
   // The pick radius is in window pixels; the scene's extent over the window height gives mm.
   const float reach = std::max(Quarn_Point::Pick_Radius_Min, p->size) * (window->size_3d / window->height);
-  if (reach > near.distance) {
-    points::Current_Set(p);
-    QUARN_REPORT(points::User, "Point: Drag point \x01%ls\x01", p->Name_Get());
-    Fct_Update(POINT_UPDATE_CURRENT);
-    Fct_Update(POINT_UPDATE_LIST);
-    return points::Out("Fct_Point_3D_Capture", nullptr, near.index + 1);
-  }
-  points::Current_Set(nullptr);
-  Fct_Update(POINT_UPDATE_CURRENT);
-  return points::Out("Fct_Point_3D_Capture", "too far", 0);
+  return points::Captured("Fct_Point_3D_Capture", near.index, reach > near.distance);
 }
 
 int Fct_Point_3D_Drag(uint16_t type, Quarn_Window* window) {

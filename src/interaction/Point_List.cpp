@@ -2,6 +2,7 @@
 #include "interaction/Point_List.h"
 
 #include <quarn/algorithms/Noise.h>
+#include <quarn/display/Update.h>
 
 #include <hostkit/HostUtil.h>
 
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace quarn::points {
 
@@ -113,6 +115,44 @@ uint32_t Auto_Colour() {
   float r = hue, g = 0.5f, b = 1.0f;
   Host_HLS_To_RGB(&r, &g, &b);
   return uint32_t(Byte(r)) | uint32_t(Byte(g)) << 8 | uint32_t(Byte(b)) << 16;
+}
+
+Quarn_Point* Make(uint16_t type, int id, const char* name, float size) {
+  auto* point = new (std::nothrow) Quarn_Point;
+  if (!point) {
+    QUARN_MEMORY_ERROR_NEW();
+    return nullptr;
+  }
+  if (!Append(point)) return nullptr;
+  point->Class_A_Set(type);
+  point->Class_B_Set(uint16_t(id));
+  if (name) point->Name_Set("%s", name);
+  else point->Name_Set("Point_%d", id);
+  point->size = size != 0 ? size : Quarn_Point::Default_Size;
+  return point;
+}
+
+void Made(Quarn_Point* point, uint32_t colour) {
+  point->color = colour ? colour : Auto_Colour();
+  QUARN_REPORT(User, "Point: create point \x01%ls\x02 at %7.2f %7.2f %7.2f", point->Name_Get(), double(point->pos.x),
+               double(point->pos.y), double(point->pos.z));
+  Fct_Update(POINT_UPDATE_CURRENT);
+  Fct_Update(POINT_UPDATE_LIST);
+}
+
+int Captured(const char* name, int index, bool within) {
+  int count = 0;
+  Quarn_Point* p = List(&count)[index];
+  if (within) {
+    Current_Set(p);
+    QUARN_REPORT(User, "Point: Drag point \x01%ls\x01", p->Name_Get());
+    Fct_Update(POINT_UPDATE_CURRENT);
+    Fct_Update(POINT_UPDATE_LIST);
+    return Out(name, nullptr, index + 1);
+  }
+  Current_Set(nullptr);
+  Fct_Update(POINT_UPDATE_CURRENT);
+  return Out(name, "too far", 0);
 }
 
 int Out(const char* name, const char* why, int result) {

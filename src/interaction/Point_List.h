@@ -30,6 +30,16 @@ void Current_Set(Quarn_Point* point);
 /// previous point's hue; full saturation, half lightness.
 uint32_t Auto_Colour();
 
+/// A new point of type and id appended to the list and made current, named name (null:
+/// "Point_<id>") with size (0: the default); null, reported, when it cannot be made or listed.
+Quarn_Point* Make(uint16_t type, int id, const char* name, float size);
+/// Ends a creation once the point is placed: colour (0: automatic), the user report and the
+/// list's updates.
+void Made(Quarn_Point* point, uint32_t colour);
+/// Ends a capture of the point at index: made current when within its pick radius (index + 1),
+/// else the current point cleared (0). Traced as the exit of name.
+int Captured(const char* name, int index, bool within);
+
 /// "<<< out Util: <name>(why)" (why null: "()"); returns result.
 int Out(const char* name, const char* why, int result);
 
