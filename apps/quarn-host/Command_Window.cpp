@@ -1,4 +1,4 @@
-// "window:" sets how the host's window shows the 2D tree: its mode (tree list or one frame),
+// "window:" sets how the host's window shows the trees: its mode (tree list, one frame or 3D),
 // size, zoom, pan, colour scheme and colour map.
 #include "Host_Command.h"
 #include "Host_Render.h"
@@ -12,7 +12,7 @@
 namespace {
 
 constexpr const wchar_t* Usage =
-    L"window: mode all|one | size W H | zoom Z | pan X Y | scheme 0-4 | colormap N | show";
+    L"window: mode all|one|3d | size W H | zoom Z | pan X Y | scheme 0-4 | colormap N | show";
 // Zoom limits of a frame in the window.
 constexpr double Zoom_Min = 0.05, Zoom_Max = 64;
 constexpr double Pan_Max = 100000;
@@ -52,7 +52,9 @@ void Zoom_All(Quarn_Window* window, float zoom) {
 void Show(Quarn_Window* window) {
   const uint8_t* scheme = Var<uint8_t>(L"$COLOR_SCHEME");
   const uint16_t* map = Var<uint16_t>(L"$COLORMAP_GLI_CUR");
-  Host_Print((L"window: " + std::wstring(window->Class_A_Get() == WINDOW_MODE_2D_ONE ? L"one" : L"all") + L" " +
+  Host_Print((L"window: " + std::wstring(window->Class_A_Get() == WINDOW_MODE_2D_ONE ? L"one"
+                                            : window->Class_A_Get() == WINDOW_MODE_3D ? L"3d"
+                                                                                      : L"all") + L" " +
               std::to_wstring(window->width) + L"x" + std::to_wstring(window->height) + L" pan " +
               std::to_wstring(int(window->pan_x.value)) + L" " + std::to_wstring(int(window->pan_y.value)) +
               L" scheme " + std::to_wstring(scheme ? *scheme : 0) + L" colormap " + std::to_wstring(map ? *map : 0))
@@ -63,8 +65,8 @@ int Set(Quarn_Window* window, const std::wstring& what, int count, wchar_t** arg
   double a = 0, b = 0;
   if (what == L"mode" && count == 2) {
     const std::wstring mode = Host_Expand(args[1]);
-    if (mode != L"all" && mode != L"one") return Refuse(L"mode is all or one");
-    window->Class_A_Set(mode == L"one" ? WINDOW_MODE_2D_ONE : WINDOW_MODE_2D_ALL);
+    if (mode != L"all" && mode != L"one" && mode != L"3d") return Refuse(L"mode is all, one or 3d");
+    window->Class_A_Set(mode == L"one" ? WINDOW_MODE_2D_ONE : mode == L"3d" ? WINDOW_MODE_3D : WINDOW_MODE_2D_ALL);
   } else if (what == L"size" && count == 3) {
     if (!Number(args[1], 1, Host_Window_Max_Side, &a) || !Number(args[2], 1, Host_Window_Max_Side, &b))
       return Refuse(L"size takes a width and a height of 1 ... 4096 pixels");

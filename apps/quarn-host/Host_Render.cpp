@@ -9,6 +9,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 namespace {
 
 Host_Window g_drawable = nullptr;
@@ -79,6 +81,41 @@ void Passes(Quarn_Window* window) {
   Database_2D_Draw_Highlight(mask, window, nullptr);
 }
 
+/// Tilt of the host's default 3D view about x: the scene seen from the front and a little above.
+constexpr double View_Tilt = -0.6;
+
+/// The host's 3D view when the window has none yet: the scene's centre and extent (as the library
+/// centred them) seen orthographically, the extent filling the smaller side.
+void View_3D(Quarn_Window* window) {
+  Mat4 test;
+  if ((window->view_b * window->view_c).inverse(test)) return;  // the window has a view
+  Fct_3D_Center(window);
+  const Point_3D& c = window->center_3d;
+  Mat4& b = window->view_b;
+  b.init();
+  b.m[3][0] = -c.x, b.m[3][1] = -c.y, b.m[3][2] = -c.z;
+  Mat4 tilt;
+  tilt.init();
+  tilt.rot_x(View_Tilt);
+  b *= tilt;
+  const double half = window->size_3d > 0 ? window->size_3d / 2 : 1;
+  const double aspect = double(window->width) / window->height;
+  Mat4& p = window->view_c;
+  p.init();
+  p.m[0][0] = 1 / (half * std::max(1.0, aspect));
+  p.m[1][1] = 1 / (half * std::max(1.0, 1 / aspect));
+  p.m[2][2] = -1 / half;  // nearer the viewer is smaller depth
+}
+
+void Passes_3D(Quarn_Window* window) {
+  View_3D(window);
+  const Host_Color& c = window->box_2.color;
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(c.red() / 255.0f, c.green() / 255.0f, c.blue() / 255.0f, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  Database_Geom_Draw(~0ull, window);
+}
+
 }  // namespace
 
 Host_Window Host_Layout(Quarn_Window* window) {
@@ -102,7 +139,8 @@ bool Host_Render(Quarn_Window* window, std::vector<uint8_t>* rgba, int* width, i
     Redraw_Everything(*root);
   }
   if (!OpenGL_Context_On(drawable, OPENGL_CONTEXT_BACK)) return false;
-  Passes(window);
+  if (window->Class_A_Get() == WINDOW_MODE_3D || window->Class_A_Get() == WINDOW_MODE_GEOM) Passes_3D(window);
+  else Passes(window);
   OpenGL_Context_Off(drawable, 0);
   Platform_GL_Read_Pixels(drawable, PLATFORM_GL_FRONT, nullptr, 0, width, height);
   rgba->assign(size_t(*width) * size_t(*height) * 4, 0);

@@ -1,5 +1,6 @@
 // Host variables, the library's host pointers, and saving what the session typed.
 #include "Host_Session.h"
+#include "Host_Points.h"
 
 #include "Host_Command.h"
 #include "Host_Render.h"
@@ -102,6 +103,7 @@ void Host_Session_End() {
   Undo_Cleanup();
   Fct_Dispatch_Cleanup();
   Database_2D_Free();
+  Host_Points_Release();
   Host_Files_Release();
   Host_Surface_Release();
   Host_Render_Release();

@@ -108,6 +108,4 @@ int Host_Movie_Init_Norm(Host_Movie_Record* m) {
   return 1;
 }
 
-int Host_Movie_Draw(Host_Movie_Record*, int, int, int) { return 1; }
-
 void Host_Movie_Free(Host_Movie_Record* movie) { delete movie; }

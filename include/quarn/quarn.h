@@ -57,6 +57,7 @@
 
 #include <quarn/interaction/Database_2D.h>
 #include <quarn/interaction/Pen_Touch.h>
+#include <quarn/interaction/Quarn_Point.h>
 
 #include <quarn/host/Device_Probe.h>
 #include <quarn/host/File_Dialog.h>
@@ -77,6 +78,7 @@
 
 #include <quarn/algorithms/GEMS.h>
 #include <quarn/algorithms/Arts_3D.h>
+#include <quarn/algorithms/Geom.h>
 #include <quarn/undo/Undo.h>
 #include <quarn/undo/Undo_Pixel.h>
 #include <quarn/algorithms/Noise.h>

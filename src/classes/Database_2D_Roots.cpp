@@ -1,4 +1,5 @@
 // The 2D database root: clean-up with the user's confirmation, release and tree generation.
+#include <quarn/algorithms/Geom.h>
 #include <quarn/classes/Database_Roots.h>
 #include <quarn/classes/Quarn_2D_File.h>
 #include <quarn/classes/Quarn_2D_Root.h>
@@ -46,7 +47,7 @@ int Database_2D_Cleanup() {
 
 void Database_2D_Free() {
   QUARN_REPORT(Trace, ">>> in  Fct: Database_2D_Free()");
-  // The geometry-to-point links are to be cut here too, once point markers exist.
+  Database_Geom_Cleanup();  // points must not keep frames of the tree that goes
   quarn::db::Root_Delete<Quarn_2D>(Dim());
   if (uint64_t* redraw = g_flag_redraw.As<uint64_t>()) *redraw = 0;
   if (uint64_t* update = g_flag_update.As<uint64_t>()) *update &= Update_Kept_On_Free;

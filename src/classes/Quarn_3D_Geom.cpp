@@ -1,5 +1,6 @@
 // Quarn_3D_Geom: construction, naming, tag and colour of a surface leaf of the 3D tree.
 #include <quarn/algorithms/Arts_3D.h>
+#include <quarn/algorithms/Geom.h>
 #include <quarn/classes/Quarn_3D_File.h>
 #include <quarn/classes/Quarn_3D_Geom.h>
 
@@ -22,6 +23,7 @@ using quarn::Remembered_Variable;
 
 constexpr uint32_t Default_Colour = 255u | 255u << 8 | 160u << 16;
 constexpr uint16_t Default_Render_Mode = 2;
+constexpr uint32_t Movie_State_Updated = 2;
 
 Remembered_Variable g_tag_nb{L"$TAG_NB"};
 
@@ -52,7 +54,10 @@ Quarn_3D_Geom::Quarn_3D_Geom(Quarn_3D* parent, Quarn_3D_File* from, int surface)
     else
       Name_Set(L"%ls%ls #%d", base, ext, surface + 1);
   }
-  if (movie) QUARN_REPORT(quarn::msg::Class, "-> %d nodes, %d polys", movie->node_count, movie->poly_count);
+  if (movie) {
+    QUARN_REPORT(quarn::msg::Class, "-> %d nodes, %d polys", movie->node_count, movie->poly_count);
+    fct_draw_geom[0] = &Class_Geom_Draw_Geom;
+  }
   QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_3D_Geom::Quarn_3D_Geom()");
 }
 
@@ -70,6 +75,37 @@ void Quarn_3D_Geom::Stool(int message_class, int depth, unsigned char) {
                  movie->poly_count);
   else
     QUARN_REPORT(cls, "%s = CUDA place holder class", indent);
+}
+
+int Quarn_3D_Geom::Update_A(uint64_t mask) {
+  if (!QUARN_CHECK(this, Geom_3D, "Quarn_3D_Geom::Update_A")) return 0;
+  QUARN_REPORT(quarn::msg::Class, ">>> in  Class: Quarn_3D_Geom::Update_A(%ls, flag=%016llx)", Name_Get(),
+               static_cast<unsigned long long>(mask));
+  if (!(mask & GEOM_UPDATE_NODES)) return 1;
+  if (!movie) {
+    QUARN_REPORT(quarn::msg::Class, "<<< out Class: Quarn_3D_Geom::Update_A(! this->m_mov)");
+    return 0;
+  }
+  // Under the object's lock, so that a drawing never sees half-moved nodes.
+  Critical_Class_In("Quarn_3D_Geom::Update_A");
+  movie->state = Movie_State_Updated;
+  const bool displaced = movie->flags & HOST_MOVIE_DISPLACED;
+  for (int i = 0; i < movie->node_count; ++i) {
+    Host_Movie_Node& n = movie->nodes[i];
+    n.pos = n.rest;
+    if (displaced) n.pos += n.disp;
+    const Point_4D p = Metrics_Transfo(1, Point_4D(2, n.pos.x, n.pos.y, n.pos.z, 0.0f));
+    n.pos.x = p.x;
+    n.pos.y = p.y;
+    n.pos.z = p.z;
+  }
+  Host_Movie_Init_Norm(movie);
+  Host_Movie_Init_Dim(movie);
+  movie->refresh |= HOST_MOVIE_REFRESH_NODES | HOST_MOVIE_REFRESH_POLYS;
+  // The grid lists the triangles where they were; the next pick builds it again.
+  Arts_3D_Free(this);
+  Critical_Class_Out("Quarn_3D_Geom::Update_A");
+  return 1;
 }
 
 uint16_t Quarn_3D_Geom::TAG_Get() {

@@ -73,8 +73,10 @@ HOSTKIT_API int Host_Movie_Init_Dim(Host_Movie_Record* movie);
 /// Computes polygon planes and node normals from the current positions (degenerate polygons get a
 /// zero normal); 1 done, 0 (reported) for a null record or a polygon with a bad node index.
 HOSTKIT_API int Host_Movie_Init_Norm(Host_Movie_Record* movie);
-/// Draws the surface with OpenGL in a window of width x height; nonzero on failure, which is
-/// every call until the drawing exists.
+/// Draws the surface's polygons with OpenGL in the current shading and polygon modes: with node
+/// normals (mode 1 and 3, smooth) or polygon normals (mode 2, flat), and with the stored node or
+/// polygon colours when the record keeps them (else the current colour). Clears the refresh
+/// bits. Nonzero for a null record or a surface without nodes or polygons.
 HOSTKIT_API int Host_Movie_Draw(Host_Movie_Record* movie, int mode, int width, int height);
 /// Releases a surface (null is fine).
 HOSTKIT_API void Host_Movie_Free(Host_Movie_Record* movie);

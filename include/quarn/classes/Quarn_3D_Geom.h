@@ -32,6 +32,10 @@ public:
 
   /// Dumps the object and its surface's counts.
   void Stool(int message_class, int depth, unsigned char recurse) override;
+  /// With GEOM_UPDATE_NODES: moves every node to its rest position (plus its displacement when
+  /// displacements are active) taken up the tree to patient space, recomputes normals and extent
+  /// and drops the ray grid; 0 without a surface. Other bits: 1, nothing done.
+  int Update_A(uint64_t mask) override;
 
   /// The tag of the surface.
   uint16_t TAG_Get();
