@@ -79,6 +79,7 @@ int Point(int* nb_arg, wchar_t*** pt_arg) {
     return 1;
   }
   if (action == L"list" && n == 1) {
+    Host_Record_Skip();  // a listing changes nothing
     const uint32_t* count = Var<uint32_t>(L"$POINT_NB");
     Quarn_Point** const* list = Var<Quarn_Point**>(L"$POINT_PT");
     if (!count || !*count || !list || !*list) Host_Print(L"point: no points");
