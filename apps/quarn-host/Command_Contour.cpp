@@ -1,5 +1,5 @@
-// "contour:" computes the contours of the selected frames and tells, per tag, their loops and
-// points; "contour: draw" draws the loops of the first selected frame into an off-screen window
+// "contour:" computes the contours of the selected frames, tells, per tag, their loops and
+// points, and has the window draw them over each frame; "contour: draw" draws the loops of the first selected frame into an off-screen window
 // and saves the picture.
 #include "Host_Command.h"
 
@@ -20,6 +20,8 @@ constexpr long Step_Max = 0xFFFF;
 constexpr long Zoom_Max = 16;
 constexpr long Side_Max = 4096;
 constexpr uint8_t Frame_Space = 6;
+/// The slot of a frame's OpenGL draw table in which the host draws the frame's contours.
+constexpr int Contour_Draw_Slot = 4;
 
 int Tag_Count() {
   const auto* nb = static_cast<const uint16_t*>(Host_Var_Get(L"$TAG_NB", nullptr, nullptr, nullptr));
@@ -145,7 +147,11 @@ int Contour(int* nb_arg, wchar_t*** pt_arg) {
     return 0;
   }
   if (!Fct_Contour_Compute(Flags, uint16_t(step), uint16_t(step), 1)) return 0;
-  for (Quarn_2D_Frame* frame : frames) Print_Frame(frame);
+  for (Quarn_2D_Frame* frame : frames) {
+    Print_Frame(frame);
+    // From now on the frame's drawing ends with its loops, over its pixels and tags.
+    frame->fct_draw_opengl[Contour_Draw_Slot] = &Fct_Contour_Draw_Frame;
+  }
   return 1;
 }
 

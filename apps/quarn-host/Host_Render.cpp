@@ -11,6 +11,10 @@
 
 namespace {
 
+/// Flag-word mode of the object alone, and the bit of an object shown in the window.
+constexpr unsigned char Self_Only = 0x10;
+constexpr uint64_t Visible_Bit = 0x0400;
+
 Host_Window g_drawable = nullptr;
 int g_width = 0, g_height = 0;
 
@@ -49,18 +53,22 @@ void Redraw_Everything(Quarn_2D* node) {
 }
 
 /// A one-frame window shows the current frame: the first one when none was chosen.
-void Current_Frame(Quarn_Window* window, Quarn_2D* root) {
+Quarn_2D* Current_Frame(Quarn_Window* window, Quarn_2D* root) {
   uint16_t flags = 0;
   void* storage = Host_Var_Get(L"$FRAME_CUR", nullptr, &flags, nullptr);
   auto* table = static_cast<Quarn_2D**>(Fct_Variable_Elements(storage, flags));
   const int index = window->Class_B_Get();
   if (table && !table[index]) table[index] = First_Frame(root);
+  return table ? table[index] : nullptr;
 }
 
 void Layout(Quarn_Window* window, Quarn_2D* root) {
-  Current_Frame(window, root);
+  Quarn_2D* current = Current_Frame(window, root);
   Database_2D_Resize(window);
   root->Visibility_Set(window, 1);
+  // A one-frame window shows its frame whatever the tree list would show of the nodes above it
+  // (which it does not lay out).
+  if (window->Class_A_Get() == WINDOW_MODE_2D_ONE && current) current->Flag_Set_On(Self_Only, window, Visible_Bit);
   root->Redraw_Set_On(0x30, window, ~0ull);
   Redraw_Everything(root);
 }
