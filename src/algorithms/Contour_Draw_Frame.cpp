@@ -1,5 +1,5 @@
 // Fct_Contour_Draw_Frame: the loops of a frame drawn over its pixels in a window, a callback for
-// the frame's OpenGL draw table.
+// the frame's OpenGL draw table; and the map from patient space to the frame's pixels it uses.
 #include <quarn/algorithms/Contour.h>
 #include <quarn/display/Quarn_Window.h>
 #include <quarn/display/Scene_Draw.h>
@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace quarn;
 
@@ -36,19 +37,11 @@ Point_2D Window_Of(Quarn_2D_Frame* frame, Quarn_Window* window, float u, float v
   return window->Inf_2_Wnd(frame->Frm_2_Inf(window, Point_2D(Frame_Space, u, v)));
 }
 
-// Patient space to window pixels for the frame: back through the frame's own map to its pixels
-// (rows: the images of the frame's axes, its normal and its origin), then through the window's
+// Patient space to window pixels for the frame: back to its pixels, then through the window's
 // zoom and pan, as the frame's pixels are drawn. False when the frame's map cannot be inverted.
 bool Patient_To_Window(Quarn_2D_Frame* frame, Quarn_Window* window, Mat4* out) {
-  const Point_4D o = Patient(frame, 0, 0), a = Patient(frame, 1, 0), b = Patient(frame, 0, 1);
-  const double rows[4][3] = {{a.x - o.x, a.y - o.y, a.z - o.z},
-                             {b.x - o.x, b.y - o.y, b.z - o.z},
-                             {frame->normal.x, frame->normal.y, frame->normal.z},
-                             {o.x, o.y, o.z}};
-  Mat4 to_patient, to_frame;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) to_patient[r][c] = c < 3 ? rows[r][c] : r == 3;
-  if (!to_patient.inverse(to_frame)) return false;
+  Mat4 to_frame;
+  if (!Fct_Contour_Patient_To_Frame(frame, &to_frame.m[0][0])) return false;
   const Point_2D wo = Window_Of(frame, window, 0, 0), wu = Window_Of(frame, window, 1, 0),
                  wv = Window_Of(frame, window, 0, 1);
   Mat4 to_window;  // frame pixels (u, v, off the slice) to window (x, y, depth)
@@ -79,6 +72,22 @@ int Out(const char* why, int result) {
 }
 
 }  // namespace
+
+// The rows of the frame's own map are the images of its axes, its normal and its origin.
+int Fct_Contour_Patient_To_Frame(Quarn_2D_Frame* frame, double matrix[16]) {
+  if (!frame || !matrix) return 0;
+  const Point_4D o = Patient(frame, 0, 0), a = Patient(frame, 1, 0), b = Patient(frame, 0, 1);
+  const double rows[4][3] = {{a.x - o.x, a.y - o.y, a.z - o.z},
+                             {b.x - o.x, b.y - o.y, b.z - o.z},
+                             {frame->normal.x, frame->normal.y, frame->normal.z},
+                             {o.x, o.y, o.z}};
+  Mat4 to_patient, to_frame;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) to_patient[r][c] = c < 3 ? rows[r][c] : r == 3;
+  if (!to_patient.inverse(to_frame)) return 0;
+  std::memcpy(matrix, &to_frame.m[0][0], sizeof to_frame.m);
+  return 1;
+}
 
 int Fct_Contour_Draw_Frame(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
   QUARN_REPORT(msg::Draw, ">>> in  Fct: %s(%s:%ls)", Label, Title_Of(Object_Of(object)), Name_Of(Object_Of(object)));

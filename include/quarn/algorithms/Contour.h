@@ -61,6 +61,11 @@ QUARN_API void Fct_Contour_Draw_Loops(Quarn_2D_Frame* frame, int16_t tag, int pa
 /// Draws every step-th point of the tag from first on into the current OpenGL context.
 QUARN_API void Fct_Contour_Draw_Points(Quarn_2D_Frame* frame, int16_t tag, int first, int step);
 
+/// The map from patient space to the frame's pixels (column, row, distance from the slice along
+/// its normal) as sixteen doubles in OpenGL order, for row vectors: where the loops' vertices
+/// land. 0 when the frame's map to patient space cannot be inverted.
+QUARN_API int Fct_Contour_Patient_To_Frame(Quarn_2D_Frame* frame, double matrix[16]);
+
 /// Draws the loops of every tag of the frame over its pixels in the window, through the window's
 /// zoom and pan: a callback for a slot of the frame's fct_draw_opengl table. 0 when object is no
 /// frame or its map to patient space cannot be inverted, else 1.
