@@ -96,19 +96,16 @@ public:
     }
     delete scratch;
   }
-  ~Scratch_Pool() {
-    for (int i = 0; i < count_; ++i) delete kept_[i];
-  }
-
 private:
   std::mutex mutex_;
   Scratch* kept_[Kept] = {};
   int count_ = 0;
 };
 
+// Never destroyed, so that a computation still running at exit finds it.
 Scratch_Pool& Pool() {
-  static Scratch_Pool pool;
-  return pool;
+  static Scratch_Pool* pool = new Scratch_Pool;
+  return *pool;
 }
 
 [[gnu::cold]] int Bad_Steps(int step_x, int step_y) {
