@@ -171,8 +171,7 @@ BENCHMARK(BM_Contour_Cost_Ratio)->ArgName("side")->Arg(512)->Arg(2048)->Unit(ben
 #endif
 
 // The per-frame work over 64 frames of 512 x 512 through the dispatcher, with one and two
-// workers at once; the computation itself is serialised by the global section, the loading of
-// each frame's tags and the rest of the work are not.
+// workers at once; only the store's bookkeeping is serialised by the global section.
 void BM_Contour_Frames_Threads(benchmark::State& state) {
   constexpr int Count = 64;
   Frames setup(512, Count);

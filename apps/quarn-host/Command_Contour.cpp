@@ -1,5 +1,5 @@
-// "contour:" computes the contours of the selected frames and tells, per tag, their loops and
-// points; "contour: draw" draws the loops of the first selected frame into an off-screen window
+// "contour:" computes the contours of the selected frames, tells, per tag, their loops and
+// points, and has the window draw them over each frame; "contour: draw" draws the loops of the first selected frame into an off-screen window
 // and saves the picture.
 #include "Host_Command.h"
 
@@ -19,7 +19,8 @@ constexpr uint32_t Flags = CONTOUR_LOOPS | CONTOUR_EXTEND;
 constexpr long Step_Max = 0xFFFF;
 constexpr long Zoom_Max = 16;
 constexpr long Side_Max = 4096;
-constexpr uint8_t Frame_Space = 6;
+/// The slot of a frame's OpenGL draw table in which the host draws the frame's contours.
+constexpr int Contour_Draw_Slot = 4;
 
 int Tag_Count() {
   const auto* nb = static_cast<const uint16_t*>(Host_Var_Get(L"$TAG_NB", nullptr, nullptr, nullptr));
@@ -40,31 +41,22 @@ void Print_Frame(Quarn_2D_Frame* frame) {
   if (!any) Host_Print((L"contour: " + std::wstring(frame->Name_Get()) + L": no tagged area").c_str());
 }
 
-// Model view from patient space to window pixels: back through the frame's own map to its
-// pixels (row vectors: the rows are the images of the frame's axes and origin), then zoomed, so
+// Model view from patient space to window pixels: back to the frame's pixels, then zoomed, so
 // that the vertex at a pixel's centre lands on a window pixel's centre.
-void Frame_Projection(Quarn_2D_Frame* frame, int zoom, int width, int height) {
-  auto org = [frame](float u, float v) {
-    return frame->Frm_2_Org(Point_4D(Frame_Space, u, v, float(frame->z_index), float(frame->t_index)));
-  };
-  const Point_4D o = org(0, 0), a = org(1, 0), b = org(0, 1);
-  const double rows[4][3] = {{a.x - o.x, a.y - o.y, a.z - o.z},
-                             {b.x - o.x, b.y - o.y, b.z - o.z},
-                             {frame->normal.x, frame->normal.y, frame->normal.z},
-                             {o.x, o.y, o.z}};
-  Mat4 to_patient, to_window;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) to_patient[r][c] = c < 3 ? rows[r][c] : r == 3;
+bool Frame_Projection(Quarn_2D_Frame* frame, int zoom, int width, int height) {
+  Mat4 to_frame, to_window;
+  if (!Fct_Contour_Patient_To_Frame(frame, &to_frame.m[0][0])) return false;
   to_window.init();
   to_window[0][0] = to_window[1][1] = zoom;
   to_window[3][0] = to_window[3][1] = 0.5;
-  const Mat4 model = to_patient.inverse() * to_window;
+  const Mat4 model = to_frame * to_window;
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(0, width, height, 0, -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadMatrixd(&model.m[0][0]);
+  return true;
 }
 
 // The loops of every tag of the frame over a black background, saved as PNG.
@@ -78,13 +70,15 @@ int Draw(Quarn_2D_Frame* frame, const std::string& file, int zoom) {
   std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
   bool ok = window && OpenGL_Context_On(window, OPENGL_CONTEXT_BACK);
   if (ok) {
-    Frame_Projection(frame, zoom, width, height);
-    glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (int tag = 1; tag < Tag_Count(); ++tag) Fct_Contour_Draw_Loops(frame, int16_t(tag), 0, 0);
+    ok = Frame_Projection(frame, zoom, width, height);
+    if (ok) {
+      glClearColor(0, 0, 0, 1);
+      glClearDepth(1.0);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      for (int tag = 1; tag < Tag_Count(); ++tag) Fct_Contour_Draw_Loops(frame, int16_t(tag), 0, 0);
+    }
     OpenGL_Context_Off(window, 0);
-    ok = Platform_GL_Read_Pixels(window, PLATFORM_GL_FRONT, rgba.data(), rgba.size(), nullptr, nullptr) &&
+    ok = ok && Platform_GL_Read_Pixels(window, PLATFORM_GL_FRONT, rgba.data(), rgba.size(), nullptr, nullptr) &&
          Host_Png_Write(file.c_str(), width, height, 4, rgba.data());
   }
   OpenGL_Context_Cleanup();
@@ -145,7 +139,11 @@ int Contour(int* nb_arg, wchar_t*** pt_arg) {
     return 0;
   }
   if (!Fct_Contour_Compute(Flags, uint16_t(step), uint16_t(step), 1)) return 0;
-  for (Quarn_2D_Frame* frame : frames) Print_Frame(frame);
+  for (Quarn_2D_Frame* frame : frames) {
+    Print_Frame(frame);
+    // From now on the frame's drawing ends with its loops, over its pixels and tags.
+    frame->fct_draw_opengl[Contour_Draw_Slot] = &Fct_Contour_Draw_Frame;
+  }
   return 1;
 }
 

@@ -10,6 +10,7 @@
 #include "script/Remembered_Variable.h"
 
 #include <atomic>
+#include <mutex>
 #include <new>
 
 using namespace quarn;
@@ -23,6 +24,8 @@ constexpr unsigned char Redraw_Mode = 0x10;
 void* const Redraw_Window = reinterpret_cast<void*>(uintptr_t(8));
 
 Remembered_Variable g_tag_nb{L"$TAG_NB"};
+
+#define CONTOUR_SCRATCH_MEMORY() ::quarn::Memory_Error("fct_contour", __LINE__, "new", "Liste", 1, long(sizeof(Scratch)))
 
 int Out(int result, const char* why = nullptr) {
   if (why) QUARN_REPORT(msg::Module, "<<< out Fct: %s(%s)", Label, why);
@@ -58,8 +61,7 @@ void Mark_Again(Quarn_2D_Frame* frame, const uint8_t* wanted) {
     if (wanted[t]) Tag_Used_Mark(frame, t);
 }
 
-/// The working storage of the computations, kept from one to the next; the global critical
-/// section makes them take turns with it.
+/// The working storage of one computation, kept from one to the next.
 struct Scratch {
   Workspace workspace;
   Tag_Contour results[Tag_Values];
@@ -73,9 +75,37 @@ struct Scratch {
   }
 };
 
-Scratch& Scratch_Get() {
-  static Scratch scratch;
-  return scratch;
+/// Scratches kept between computations: as many as computations ran side by side, up to a
+/// bound; a computation takes one (or makes one) and gives it back when done.
+class Scratch_Pool {
+public:
+  static constexpr int Kept = 16;
+
+  Scratch* Take() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (count_) return kept_[--count_];
+    }
+    return new (std::nothrow) Scratch;
+  }
+  void Give(Scratch* scratch) {
+    scratch->Trim();
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (count_ < Kept) return void(kept_[count_++] = scratch);
+    }
+    delete scratch;
+  }
+private:
+  std::mutex mutex_;
+  Scratch* kept_[Kept] = {};
+  int count_ = 0;
+};
+
+// Never destroyed, so that a computation still running at exit finds it.
+Scratch_Pool& Pool() {
+  static Scratch_Pool* pool = new Scratch_Pool;
+  return *pool;
 }
 
 [[gnu::cold]] int Bad_Steps(int step_x, int step_y) {
@@ -83,27 +113,62 @@ Scratch& Scratch_Get() {
   return Out(0, "! step");
 }
 
-// The computation proper, inside the global critical section.
-int Create_In_Section(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
-  Quarn_Buffer* store = Store_Get(frame);
-  if (!Store_Matches(store, key, tag_nb)) Tag_Used_Mark_All(frame);
-  store = Store_Make(frame);
-  if (!store) return Out(0, "! contour");
+/// What the first visit of the global section found to do.
+enum Taken { Taken_Failed = -1, Taken_Nothing = 0, Taken_Tags = 1 };
+
+// Inside the global section: the store made ready for key and the tags to compute taken.
+Taken Take_Work(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb, uint8_t* wanted) {
+  if (!Store_Matches(Store_Get(frame), key, tag_nb)) Tag_Used_Mark_All(frame);
+  if (!Store_Make(frame)) return Taken_Failed;
+  return Take_Marks(frame, tag_nb, wanted) ? Taken_Tags : Taken_Nothing;
+}
+
+// The extraction proper runs outside the global section, so that workers compute their frames
+// side by side; the frame's own lock keeps its tag layer in place while it is read.
+Outcome Extract(Quarn_2D_Frame* frame, const Request& request, Scratch& scratch) {
+  const Tag_Source source = Source_Of(frame);
+  if (source.rows) frame->Critical_Class_In(Label);
+  const Outcome outcome = Contour_Extract(source, request, scratch.results, scratch.workspace);
+  if (source.rows) frame->Critical_Class_Out(Label);
+  return outcome;
+}
+
+// Inside the global section again: the results go into the store (made again should it have
+// gone meanwhile).
+int Commit(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb, const uint8_t* wanted, const Scratch& scratch,
+           bool done) {
+  Quarn_Buffer* store = Store_Make(frame);
+  const int committed = store && Store_Commit(frame, store, key, tag_nb, wanted, scratch.results, done);
+  if (committed && done) frame->Redraw_Set_On(Redraw_Mode, Redraw_Window, CONTOUR_REDRAW);
+  return committed;
+}
+
+int Create(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
   uint8_t wanted[Tag_Values];
-  if (!Take_Marks(frame, tag_nb, wanted)) return Out(1, "no change");
-  Scratch& scratch = Scratch_Get();
+  Fct_Critical_In(Label);
+  const Taken taken = Take_Work(frame, key, tag_nb, wanted);
+  Fct_Critical_Out(Label);
+  if (taken == Taken_Failed) return Out(0, "! contour");
+  if (taken == Taken_Nothing) return Out(1, "no change");
+  Scratch* scratch = Pool().Take();
+  if (!scratch) {
+    CONTOUR_SCRATCH_MEMORY();
+    Mark_Again(frame, wanted);
+    return Out(0, "! memory");
+  }
   const Request request{key.flags, int(key.step_x), int(key.step_y), wanted};
-  const Outcome outcome = Contour_Extract(Source_Of(frame), request, scratch.results, scratch.workspace);
+  const Outcome outcome = Extract(frame, request, *scratch);
   if (outcome == Outcome_Open)
     QUARN_REPORT(msg::Invalid, "%s: a boundary of %ls does not close (step %dx%d, flags %02X)", Label,
                  frame->Name_Get(), int(key.step_x), int(key.step_y), unsigned(key.flags));
-  const int committed = Store_Commit(frame, store, key, tag_nb, wanted, scratch.results, outcome == Outcome_Done);
-  scratch.Trim();
+  Fct_Critical_In(Label);
+  const int committed = Commit(frame, key, tag_nb, wanted, *scratch, outcome == Outcome_Done);
+  Fct_Critical_Out(Label);
+  Pool().Give(scratch);
   if (outcome != Outcome_Done || !committed) {
     Mark_Again(frame, wanted);
     return Out(0, outcome == Outcome_Open ? "! loop" : "! memory");
   }
-  frame->Redraw_Set_On(Redraw_Mode, Redraw_Window, CONTOUR_REDRAW);
   return Out(1);
 }
 
@@ -123,8 +188,5 @@ int Fct_Contour_Create(Quarn_2D_Frame* frame, uint32_t flags, int step_x, int st
   // load the layers of their frames side by side.
   if (frame->fct_read_tag == &Frame_Read_TAG) frame->Work_TAG_Get();
   const Store_Key key{uint32_t(step_x), uint32_t(step_y), flags};
-  Fct_Critical_In(Label);
-  const int result = Create_In_Section(frame, key, *tag_nb > Tag_Values ? Tag_Values : int(*tag_nb));
-  Fct_Critical_Out(Label);
-  return result;
+  return Create(frame, key, *tag_nb > Tag_Values ? Tag_Values : int(*tag_nb));
 }

@@ -221,6 +221,48 @@ TEST_F(Contour_Driver, ARunningJobRefusesASecondOne) {
   EXPECT_EQ(Compute(CONTOUR_LOOPS, 2, 2, 1), 1) << "the next job starts";
 }
 
+// Workers compute their frames side by side: while one frame's tags are being read, another
+// thread can enter the global section (only the store's bookkeeping is done inside it).
+namespace section_test {
+const Tag_Map* g_map = nullptr;
+std::atomic<bool> g_entered{false};
+std::atomic<bool> g_asked{false};
+std::atomic<bool> g_entered_while_reading{false};
+std::thread g_other;
+
+void Enter_And_Leave() {
+  Fct_Critical_In("other");
+  g_entered = true;
+  Fct_Critical_Out("other");
+}
+
+// A module's tag reader: on its first sample, another thread tries the global section, and the
+// reading waits (a bounded time) until it got in.
+int Reader(Quarn_2D*, void*, Vec4 p) {
+  if (!g_asked.exchange(true)) {
+    g_other = std::thread(&Enter_And_Leave);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!g_entered && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_entered_while_reading = g_entered.load();
+  }
+  return g_map->Tag(int(p.x), int(p.y));
+}
+}  // namespace section_test
+
+TEST_F(Contour_Driver, TagsAreReadOutsideTheGlobalSection) {
+  Tag_Map m(12, 12);
+  m.Fill(3, 3, 8, 8, 2);
+  layers_test::Frame_Tree tree(Record_Of(m));
+  Quarn_2D_Frame* f = tree.Frame();
+  section_test::g_map = &m;
+  f->fct_read_tag = &section_test::Reader;
+  EXPECT_EQ(Fct_Contour_Create(f, CONTOUR_LOOPS | CONTOUR_EXTEND, 1, 1), 1);
+  section_test::g_other.join();
+  EXPECT_TRUE(section_test::g_entered_while_reading) << "another thread got into the global section during the reading";
+  EXPECT_EQ(Loops_Of(f, 2).size(), 1u);
+}
+
 // A script's computation waits for its job: the contours are there when the call returns.
 TEST_F(Contour_Driver, AScriptWaitsForItsJob) {
   Two_Groups tree(2, 0);

@@ -1,5 +1,5 @@
 * The sample module tags the bone of a phantom series; its contours are counted per tag and the
-* first frame's loops drawn.
+* first frame's loops drawn, alone and over the frame in the window.
 $series = "$HOST_TEMP""/ct"
 phantom: $series 2 64 CT
 read: $series
@@ -11,3 +11,7 @@ threshold: 600 800 2
 contour: 1
 contour: 4
 contour: draw "$HOST_TEMP""/contours.png" 4
+window: size 192 192
+window: mode one
+window: zoom 3
+render: "$HOST_TEMP""/contours_over_frame.png"

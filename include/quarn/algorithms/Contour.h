@@ -9,6 +9,8 @@
 class Point_2D;
 class Quarn_2D_Frame;
 class Quarn_Buffer;
+class Quarn_2D;
+class Quarn_Window;
 
 /// A sample belongs to the area of tag t when its tag is t or higher.
 inline constexpr uint32_t CONTOUR_ABOVE = 0x01;
@@ -58,6 +60,16 @@ QUARN_API void Fct_Contour_Draw_Loops(Quarn_2D_Frame* frame, int16_t tag, int pa
 
 /// Draws every step-th point of the tag from first on into the current OpenGL context.
 QUARN_API void Fct_Contour_Draw_Points(Quarn_2D_Frame* frame, int16_t tag, int first, int step);
+
+/// The map from patient space to the frame's pixels (column, row, distance from the slice along
+/// its normal) as sixteen doubles in OpenGL order, for row vectors: where the loops' vertices
+/// land. 0 when the frame's map to patient space cannot be inverted.
+QUARN_API int Fct_Contour_Patient_To_Frame(Quarn_2D_Frame* frame, double matrix[16]);
+
+/// Draws the loops of every tag of the frame over its pixels in the window, through the window's
+/// zoom and pan: a callback for a slot of the frame's fct_draw_opengl table. 0 when object is no
+/// frame or its map to patient space cannot be inverted, else 1.
+QUARN_API int Fct_Contour_Draw_Frame(Quarn_2D* object, uint64_t mask, Quarn_Window* window);
 
 /// 1 while a contour computation of the driver is running (drawing waits for it to end).
 QUARN_API int Fct_Contour_Active();
