@@ -1,4 +1,6 @@
 // Cost of generating the 2D tree from the file lists, against building the same frames directly.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <hostkit/HostTreeModule2D.h>
@@ -16,10 +18,7 @@ namespace {
 constexpr int Records = 20;
 constexpr int Slices = 100;  // 20 records x 100 slices = 2 000 frames
 
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using quarn_bench::Var;
 
 /// The host: default variables, one window, two files of ten 8 x 8 records over five patients.
 struct Bench_Host {

@@ -1,5 +1,7 @@
 // The Fourier planes of a 512 x 256 frame against FFTW executing its own measured plan of a
 // 512 x 256 complex transform, measured in the same run.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
@@ -22,33 +24,18 @@ constexpr uint32_t Slot_Real = 71, Slot_Imag = 72;
 // measure the transform rather than the kernel zeroing new pages.
 const int g_heap_planes = mallopt(M_MMAP_THRESHOLD, 64 << 20);
 
-struct Group_Node : Quarn_2D {};
-
 // root -> group -> one frame over an S16 record, its grey layer loaded.
-struct Frame_Setup {
-  Quarn_2D_Root root;
-  Quarn_2D_File* file = nullptr;
-  Quarn_2D_Frame* frame = nullptr;
-
-  Frame_Setup() {
-    std::vector<int16_t> values(Pixels);
-    for (int i = 0; i < Pixels; ++i) values[size_t(i)] = int16_t((i * 37) % 4000 - 1000);
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = Host_Image_Create(Width, Height, 1, 1, HOST_PIXEL_S16, values.data());
-    file = new Quarn_2D_File(L"/bench/fft.dcm", list);
-    auto* group = new Group_Node;
-    root.Child_Add(group);
-    Class_2D_Frame_Insert(group, file, 0, 0, 0);
-    frame = static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(0));
+struct Frame_Setup : quarn_bench::One_Frame {
+  Frame_Setup() : One_Frame(L"/bench/fft.dcm", Width, Height, HOST_PIXEL_S16, Values()) {
     frame->Work_GLI_Get();
     Transform();  // plans made before timing starts
   }
-  ~Frame_Setup() {
-    root.Child_Delete();
-    delete file;
+
+  static std::vector<int16_t> Values() {
+    std::vector<int16_t> values(Pixels);
+    for (int i = 0; i < Pixels; ++i) values[size_t(i)] = int16_t((i * 37) % 4000 - 1000);
+    return values;
   }
-  Frame_Setup(const Frame_Setup&) = delete;
-  Frame_Setup& operator=(const Frame_Setup&) = delete;
 
   // The planes are computed once per frame: dropping them makes the next request compute again.
   double* Transform() {

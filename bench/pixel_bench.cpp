@@ -2,6 +2,8 @@
 // scalar window/level loop, the tag update against a plain palette lookup, a small region on a
 // large frame against the same region on a small one, and a full redraw of a one-frame window
 // on llvmpipe. Ratios are taken on the thread's processor time, in the same run.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <GL/gl.h>
@@ -18,18 +20,8 @@
 
 namespace {
 
-struct Group_Node : Quarn_2D {};
-
-double Thread_Seconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using quarn_bench::Thread_Seconds;
+using quarn_bench::Var;
 
 void Host_Once() {
   static bool done = false;
@@ -42,23 +34,10 @@ void Host_Once() {
 
 // root -> group -> one side x side 16-bit frame of varied grey values and tags 0 ... 9, with
 // both working layers loaded and both display layers made.
-struct Frame_Setup {
-  Quarn_2D_Root root;
-  Quarn_2D_File* file = nullptr;
-  Quarn_2D_Frame* frame = nullptr;
+struct Frame_Setup : quarn_bench::One_Frame {
   int side;
 
-  explicit Frame_Setup(int n) : side(n) {
-    Host_Once();
-    std::vector<uint16_t> values(size_t(n) * n);
-    for (size_t i = 0; i < values.size(); ++i) values[i] = uint16_t((i * 37) % 4096);
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = Host_Image_Create(n, n, 1, 1, HOST_PIXEL_U16, values.data());
-    file = new Quarn_2D_File(L"/bench/pixels.dcm", list);
-    auto* group = new Group_Node;
-    root.Child_Add(group);
-    Class_2D_Frame_Insert(group, file, 0, 0, 0);
-    frame = static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(0));
+  explicit Frame_Setup(int n) : One_Frame(L"/bench/pixels.dcm", n, n, HOST_PIXEL_U16, Values(n)), side(n) {
     frame->conv_a = 0, frame->conv_b = 1, frame->val_min = 100, frame->val_max = 3900;
     uint16_t** tags = frame->Work_TAG_Get();
     for (int y = 0; y < n; ++y)
@@ -67,12 +46,14 @@ struct Frame_Setup {
     Class_Frame_Update_GLI_Disp(frame);
     Class_Frame_Update_TAG_Disp(frame);
   }
-  ~Frame_Setup() {
-    root.Child_Delete();
-    delete file;
+
+  // The host comes first: inserting the frame reads its variables.
+  static std::vector<uint16_t> Values(int n) {
+    Host_Once();
+    std::vector<uint16_t> values(size_t(n) * n);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = uint16_t((i * 37) % 4096);
+    return values;
   }
-  Frame_Setup(const Frame_Setup&) = delete;
-  Frame_Setup& operator=(const Frame_Setup&) = delete;
 
   void Region(int x0, int y0, int size) {
     frame->reg_update = Region_2D(6, x0, y0, x0 + size - 1, y0 + size - 1);

@@ -3,6 +3,8 @@
 // only computes every triangle's bounding box.
 #include "../tests/algorithms/Mesh_Shapes.h"
 
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
@@ -42,11 +44,7 @@ struct Scene {
 
 /// This thread's processor time in seconds: on a shared machine the ratios then compare work
 /// done, not the share of the processor the benchmark happened to get.
-double Thread_Seconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
+using quarn_bench::Thread_Seconds;
 
 Scene& The_Scene() {
   static Scene scene;

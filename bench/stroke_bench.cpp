@@ -7,6 +7,8 @@
 #include "Host_Module.h"
 #include "Host_Pointer.h"
 
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <GL/gl.h>
@@ -31,31 +33,11 @@ constexpr int Stroke_Y = 256, Stroke_From = 16, Stroke_To = 496, Step = 16;
 constexpr int Segments = (Stroke_To - Stroke_From) / Step;
 constexpr const wchar_t* Radius = L"10";
 
-struct Group_Node : Quarn_2D {};
-
-double Thread_Seconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
-double Wall_Seconds() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
-
-template <class T>
-T* Table(const wchar_t* name) {
-  uint16_t flags = 0;
-  void* storage = Host_Var_Get(name, nullptr, &flags, nullptr);
-  return static_cast<T*>(Fct_Variable_Elements(storage, flags));
-}
+using quarn_bench::Group_Node;
+using quarn_bench::Thread_Seconds;
+using quarn_bench::Wall_Seconds;
+using quarn_bench::Var;
+using quarn_bench::Table;
 
 /// Runs a statement of the brush module.
 void Brush(const wchar_t* what, const wchar_t* value) {

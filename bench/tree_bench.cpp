@@ -1,6 +1,8 @@
 // Flag propagation and the frame iterator over a 2D tree of 10 000 frames under 100 groups, for
 // ten windows, against plain recursive pointer walks over a tree of the same shape measured in
 // the same run.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
@@ -50,7 +52,8 @@ void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* 
   return nullptr;
 }
 
-struct Group_Node : Quarn_2D {};
+using quarn_bench::Group_Node;
+using quarn_bench::Thread_Seconds;
 
 std::unique_ptr<Quarn_2D_Root> Build_Tree() {
   Fct_Main_Var_Get = &Lookup;
@@ -166,12 +169,6 @@ void BM_Iterator_Class_2D_Frames(benchmark::State& state) {
 BENCHMARK(BM_Iterator_Class_2D_Frames)->Unit(benchmark::kMicrosecond);
 
 // CPU time of this thread: the machine is shared, and wall time would count other programs.
-double Thread_Seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
 // The iterator, the flag walk's plain baseline and a plain leaf collection in turns: the per-node
 // cost ratios compare like with like (every walk visits all nodes of the same shape).
 void BM_Iterator_Cost_Ratio(benchmark::State& state) {

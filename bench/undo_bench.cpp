@@ -3,6 +3,8 @@
 // the undo of a million-pixel edit against a loop writing the bytes back, and the memory that a
 // recorded pixel costs. Times are the measuring thread's processor time, so that other work on
 // a shared machine does not count; the two-worker figure is given in real time as well.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
@@ -35,10 +37,7 @@ struct Thread_Clock {
 
 constexpr size_t Pixels = 1 << 20;
 
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using quarn_bench::Var;
 
 /// The default host with room for a few hundred megabytes of undo.
 struct Bench_Host {

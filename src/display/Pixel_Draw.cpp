@@ -5,6 +5,7 @@
 
 #include "classes/Tree_Trace.h"
 #include "display/GL.h"
+#include "display/Overlay_Internal.h"
 #include "display/Pixel_Tag_Palette.h"
 #include "display/Pixel_Variables.h"
 
@@ -59,14 +60,7 @@ void Texture_Bind(uint32_t* texture) {
     glBindTexture(GL_TEXTURE_2D, *texture);
     return;
   }
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  *texture = name;
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  *texture = Overlay_Texture_New(GL_CLAMP_TO_EDGE, GL_NEAREST, GL_NEAREST);  // left bound
 }
 
 // The buffer as a texture on a quad from the model-view origin, rows running downward; the
