@@ -36,8 +36,14 @@ constexpr uint64_t kInflateFloor = 1u << 20;
 constexpr size_t kKeptBuffer = size_t(16) << 20;
 // Bytes read from a file per call.
 constexpr size_t kReadChunk = size_t(1) << 24;
-// A header scan reads this much of a file first (the whole file when the walk needs more).
-constexpr uint64_t kHeaderChunk = 64u << 10;
+// Native pixels are read this much at a time, so that what follows each read (byte order, stored
+// bits, value range) finds the bytes still in the cache; a multiple of every element size.
+constexpr size_t kPixelStretch = size_t(256) << 10;
+// A header scan reads this much of a file first, then this many times more each time the walk
+// needs more, up to the whole file. Most headers take a few kilobytes; every byte read past
+// them is copied for nothing, on each of a series' files.
+constexpr uint64_t kHeaderChunk = 8u << 10;
+constexpr uint64_t kHeaderGrowth = 8;
 
 // Bytes each binary value of a representation is swapped in; 0 for values kept as they are.
 int Swap_Width(const char* vr) {
@@ -518,9 +524,9 @@ int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout
   *layout = Dicom_Layout();
   Open_File file;
   if (int cls = file.Open(path, reason)) return cls;
-  // A walk that fails on the first bytes is tried again on the whole file, whose verdict counts:
-  // compressed pixel data is walked fragment by fragment, and few headers are larger.
-  for (uint64_t want = kHeaderChunk;; want = file.size) {
+  // A walk that fails on the first bytes is tried again on more of them, at last on the whole
+  // file, whose verdict counts: compressed pixel data is walked fragment by fragment.
+  for (uint64_t want = kHeaderChunk;; want = std::min(want * kHeaderGrowth, file.size)) {
     size_t n = size_t(std::min(want, file.size)), got = 0;
     data->resize(n);
     if (!file.Read_At(0, data->data(), n, &got, reason)) return 4;
@@ -547,7 +553,7 @@ int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout
 }
 
 int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
-                      void* dest, uint64_t bytes, std::string* reason) {
+                      void* dest, uint64_t bytes, std::string* reason, const Dicom_Stretch_Done& done) {
   uint64_t pixel_at = layout->pixel_at;
   *layout = Dicom_Layout();
   Open_File file;
@@ -571,12 +577,16 @@ int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layo
     return 2;
   }
   auto* out = static_cast<uint8_t*>(dest);
-  if (!file.Read_At(pixel_at, out, size_t(bytes), &got, reason)) return 4;
-  if (got < bytes) {
-    *reason = "truncated: the pixel data is shorter than the image";
-    return 2;
+  for (uint64_t at = 0; at < bytes; at += got) {
+    size_t want = size_t(std::min<uint64_t>(kPixelStretch, bytes - at));
+    if (!file.Read_At(pixel_at + at, out + at, want, &got, reason)) return 4;
+    if (got < want) {
+      *reason = "truncated: the pixel data is shorter than the image";
+      return 2;
+    }
+    if (layout->pixel_swap) Swap_Values(out + at, want, layout->pixel_swap);
+    if (done) done(out + at, want);
   }
-  if (layout->pixel_swap) Swap_Values(out, bytes, layout->pixel_swap);
   return 0;
 }
 

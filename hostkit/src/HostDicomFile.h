@@ -99,8 +99,10 @@ struct Dicom_File {
 int Dicom_Scan(const std::wstring& path, Dicom_File* file, std::string* reason);
 /// Decodes all pixels of a scanned file into dest (Pixel_Bytes() bytes) and brings values whose
 /// stored bits are fewer than their element to the element's range; 0, or 2 with the reason.
-/// After a decoding that succeeded, a reason that is not empty is a warning for the user.
-int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason);
+/// After a decoding that succeeded, a reason that is not empty is a warning for the user. Pixels
+/// read from the file as they are stored are handed to seen (when given) stretch by stretch as
+/// they land, finished; others are not.
+int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason, const Dicom_Stretch_Done& seen = {});
 /// Decodes RLE-compressed pixel data (one fragment per frame) of images of samples samples of
 /// bytes_per_element bytes each into dest, elements little endian and the samples of a frame one
 /// plane after the other; 0, or 2 with the reason when a fragment is damaged.

@@ -236,10 +236,27 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
     };
     std::string reason;
     try {
-      // A single-frame file goes straight into its slot; others through a buffer of the file.
+      // A single-frame file goes straight into its slot, its range taken stretch by stretch as
+      // the pixels land when they are read as stored; others through a buffer of the file.
       if (f.frames == 1) {
-        int cls = Dicom_Decode(f, slot_of(to[0]), &reason);
-        if (cls == 0) range_of(to[0]);
+        Target& t = to[0];
+        const Host_Image_Record* r = records[size_t(t.record)];
+        size_t element = size_t(Host_Image_Kind_Size(r->kind)), seen_bytes = 0;
+        Range seen;
+        auto stretch = [&](uint8_t* begin, size_t bytes) {
+          Target part;
+          part.any = Element_Range(r->kind, r->pad_value, begin, bytes / element, &part.lo, &part.hi);
+          seen.Add(part);
+          seen_bytes += bytes;
+        };
+        int cls = Dicom_Decode(f, slot_of(t), &reason, stretch);
+        if (cls == 0 && seen_bytes == frame_bytes) {
+          t.any = seen.any;
+          t.lo = seen.lo;
+          t.hi = seen.hi;
+        } else if (cls == 0) {
+          range_of(t);
+        }
         if (cls || !reason.empty()) outcome[fi] = {cls, reason};
         return;
       }
