@@ -56,12 +56,14 @@ int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout
 using Dicom_Stretch_Done = std::function<void(uint8_t* begin, size_t bytes)>;
 
 /// Reads the native pixel data of a file whose header was scanned (layout as Dicom_Load_Header
-/// left it) straight into dest, bytes bytes turned to little endian, after walking the header
-/// again into header and *layout; the file must still hold its pixel data where it did. The
-/// pixels come in stretches of a few hundred kilobytes, each handed to done (when given) as it
-/// lands. Returns as Dicom_Load.
-int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
-                      void* dest, uint64_t bytes, std::string* reason, const Dicom_Stretch_Done& done = {});
+/// left it) straight into dest, bytes bytes turned to little endian, after reading the header
+/// again into header and setting *layout from it: walked again unless it holds the very bytes
+/// scanned (the file's bytes before its pixel data as the scan read them; empty: always walk).
+/// The file must still hold its pixel data where it did. The pixels come in stretches of a few
+/// hundred kilobytes, each handed to done (when given) as it lands. Returns as Dicom_Load.
+int Dicom_Read_Native(const char* path, const std::vector<uint8_t>& scanned, std::vector<uint8_t>* header,
+                      Dicom_Layout* layout, void* dest, uint64_t bytes, std::string* reason,
+                      const Dicom_Stretch_Done& done = {});
 
 /// The calling thread's buffer for Dicom_Load, reused from file to file so that its pages are
 /// mapped once (one that grew past a few megabytes is released first).

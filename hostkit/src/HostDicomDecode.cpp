@@ -318,7 +318,7 @@ int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason, const Dic
       Normalise(f, begin, bytes);
       if (seen) seen(begin, bytes);
     };
-    if (int cls = Dicom_Read_Native(f.path.c_str(), &data, &layout, dest, f.Pixel_Bytes(), reason, landed)) return cls;
+    if (int cls = Dicom_Read_Native(f.path.c_str(), f.header_bytes, &data, &layout, dest, f.Pixel_Bytes(), reason, landed)) return cls;
     if (!Same_Layout(layout, f.layout)) return Fail(reason, "the file changed while it was read");
     return 0;
   }

@@ -75,6 +75,8 @@ struct Dicom_File {
   Dicom_Palette palette;      ///< Colour tables of a palette image.
   std::vector<double> grid_offsets;  ///< Grid frame offset vector of a dose grid, mm.
   Dicom_Layout layout;        ///< Where the pixel data lay when the header was scanned.
+  std::vector<uint8_t> header_bytes;  ///< The file's bytes before its native pixel data as scanned
+                                      ///< (empty when they were changed in memory or are many).
   bool monochrome1 = false;   ///< Photometric interpretation MONOCHROME1 (white is low).
   bool has_orientation = false;
   double dir_row[3] = {1, 0, 0}, dir_col[3] = {0, 1, 0};
