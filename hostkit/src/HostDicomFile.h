@@ -157,7 +157,8 @@ void Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner,
 /// progress is reported from the caller's thread only. Items must not throw.
 void Dicom_Parallel(size_t count, const std::function<void(size_t)>& work,
                     const std::function<void(size_t)>& done);
-/// Threads the reader uses: the host's setting, else the processor count (at most 8).
+/// Threads the reader uses: the host's setting, else the count of processors the process may
+/// run on (at most 8).
 int Dicom_Thread_Count();
 
 }  // namespace hostkit
