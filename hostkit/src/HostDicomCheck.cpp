@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -36,8 +37,14 @@ constexpr uint64_t kInflateFloor = 1u << 20;
 constexpr size_t kKeptBuffer = size_t(16) << 20;
 // Bytes read from a file per call.
 constexpr size_t kReadChunk = size_t(1) << 24;
-// A header scan reads this much of a file first (the whole file when the walk needs more).
-constexpr uint64_t kHeaderChunk = 64u << 10;
+// Native pixels are read this much at a time, so that what follows each read (byte order, stored
+// bits, value range) finds the bytes still in the cache; a multiple of every element size.
+constexpr size_t kPixelStretch = size_t(256) << 10;
+// A header scan reads this much of a file first, then this many times more each time the walk
+// needs more, up to the whole file. Most headers take a few kilobytes; every byte read past
+// them is copied for nothing, on each of a series' files.
+constexpr uint64_t kHeaderChunk = 8u << 10;
+constexpr uint64_t kHeaderGrowth = 8;
 
 // Bytes each binary value of a representation is swapped in; 0 for values kept as they are.
 int Swap_Width(const char* vr) {
@@ -465,6 +472,28 @@ struct Open_File {
     }
     return true;
   }
+
+  /// Reads the bytes from offset 0 into the two places one after the other (one call to the
+  /// system for both, mostly) and stores how many came into each; false as Read_At.
+  bool Read_Two(uint8_t* first, size_t first_count, uint8_t* second, size_t second_count, size_t got[2],
+                std::string* reason) const {
+    got[0] = got[1] = 0;
+    while (got[0] < first_count || got[1] < second_count) {
+      iovec parts[2] = {{first + got[0], first_count - got[0]}, {second + got[1], second_count - got[1]}};
+      int skip = got[0] < first_count ? 0 : 1;
+      ssize_t n = ::preadv(fd, parts + skip, 2 - skip, off_t(got[0] + got[1]));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        *reason = Host_Wide_To_Char(Host_Errno_Text(errno));
+        return false;
+      }
+      if (n == 0) break;
+      size_t into_first = std::min(size_t(n), first_count - got[0]);
+      got[0] += into_first;
+      got[1] += size_t(n) - into_first;
+    }
+    return true;
+  }
 };
 
 // The whole file, inflated when deflated, walked to its end.
@@ -518,9 +547,9 @@ int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout
   *layout = Dicom_Layout();
   Open_File file;
   if (int cls = file.Open(path, reason)) return cls;
-  // A walk that fails on the first bytes is tried again on the whole file, whose verdict counts:
-  // compressed pixel data is walked fragment by fragment, and few headers are larger.
-  for (uint64_t want = kHeaderChunk;; want = file.size) {
+  // A walk that fails on the first bytes is tried again on more of them, at last on the whole
+  // file, whose verdict counts: compressed pixel data is walked fragment by fragment.
+  for (uint64_t want = kHeaderChunk;; want = std::min(want * kHeaderGrowth, file.size)) {
     size_t n = size_t(std::min(want, file.size)), got = 0;
     data->resize(n);
     if (!file.Read_At(0, data->data(), n, &got, reason)) return 4;
@@ -546,37 +575,53 @@ int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout
   }
 }
 
-int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
-                      void* dest, uint64_t bytes, std::string* reason) {
-  uint64_t pixel_at = layout->pixel_at;
+int Dicom_Read_Native(const char* path, const std::vector<uint8_t>& scanned, std::vector<uint8_t>* header,
+                      Dicom_Layout* layout, void* dest, uint64_t bytes, std::string* reason,
+                      const Dicom_Stretch_Done& done) {
+  const Dicom_Layout before = *layout;
+  const uint64_t pixel_at = before.pixel_at;
   *layout = Dicom_Layout();
   Open_File file;
   if (int cls = file.Open(path, reason)) return cls;
-  size_t got = 0;
+  // The header and the first stretch of pixels come in one read.
+  auto* out = static_cast<uint8_t*>(dest);
+  size_t first = size_t(std::min<uint64_t>(kPixelStretch, bytes)), got[2];
   header->resize(size_t(pixel_at));
-  if (!file.Read_At(0, header->data(), header->size(), &got, reason)) return 4;
-  if (got < header->size()) {
+  if (!file.Read_Two(header->data(), header->size(), out, first, got, reason)) return 4;
+  if (got[0] < header->size()) {
     *reason = "the file changed while it was read";
     return 2;
   }
-  Walker walker(header->data(), header->size(), *layout, *reason);
-  walker.Header_Only(file.size);
-  // The same bytes walked well when the header was scanned.
-  if (!walker.Run(false)) {
-    *reason = "the file changed while it was read (" + *reason + ")";
-    return 2;
+  // The very bytes that were walked when the header was scanned, with the pixels still inside the
+  // file, walk the same way; anything else is walked again.
+  bool same = !scanned.empty() && scanned.size() == header->size() &&
+              std::memcmp(scanned.data(), header->data(), scanned.size()) == 0 &&
+              file.size >= pixel_at + before.pixel_bytes;
+  if (same) {
+    *layout = before;
+  } else {
+    Walker walker(header->data(), header->size(), *layout, *reason);
+    walker.Header_Only(file.size);
+    if (!walker.Run(false)) {
+      *reason = "the file changed while it was read (" + *reason + ")";
+      return 2;
+    }
   }
   if (!layout->has_pixels || layout->encapsulated || layout->pixel_at != pixel_at || layout->pixel_bytes < bytes) {
     *reason = "the file changed while it was read";
     return 2;
   }
-  auto* out = static_cast<uint8_t*>(dest);
-  if (!file.Read_At(pixel_at, out, size_t(bytes), &got, reason)) return 4;
-  if (got < bytes) {
-    *reason = "truncated: the pixel data is shorter than the image";
-    return 2;
+  size_t landed = got[1];
+  for (uint64_t at = 0; at < bytes; at += landed) {
+    size_t want = size_t(std::min<uint64_t>(kPixelStretch, bytes - at));
+    if (at > 0 && !file.Read_At(pixel_at + at, out + at, want, &landed, reason)) return 4;
+    if (landed < want) {
+      *reason = "truncated: the pixel data is shorter than the image";
+      return 2;
+    }
+    if (layout->pixel_swap) Swap_Values(out + at, want, layout->pixel_swap);
+    if (done) done(out + at, want);
   }
-  if (layout->pixel_swap) Swap_Values(out, bytes, layout->pixel_swap);
   return 0;
 }
 

@@ -1,7 +1,9 @@
 // Loading of a DICOM file into memory and the bounds-checked walk over its element structure.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,12 +51,19 @@ int Dicom_Load(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layou
 /// as Dicom_Load.
 int Dicom_Load_Header(const char* path, std::vector<uint8_t>* data, Dicom_Layout* layout, std::string* reason);
 
+/// Called with each stretch of pixel bytes as soon as it is in place (a whole number of elements),
+/// while it is still in the processor's cache.
+using Dicom_Stretch_Done = std::function<void(uint8_t* begin, size_t bytes)>;
+
 /// Reads the native pixel data of a file whose header was scanned (layout as Dicom_Load_Header
-/// left it) straight into dest, bytes bytes turned to little endian, after walking the header
-/// again into header and *layout; the file must still hold its pixel data where it did. Returns
-/// as Dicom_Load.
-int Dicom_Read_Native(const char* path, std::vector<uint8_t>* header, Dicom_Layout* layout,
-                      void* dest, uint64_t bytes, std::string* reason);
+/// left it) straight into dest, bytes bytes turned to little endian, after reading the header
+/// again into header and setting *layout from it: walked again unless it holds the very bytes
+/// scanned (the file's bytes before its pixel data as the scan read them; empty: always walk).
+/// The file must still hold its pixel data where it did. The pixels come in stretches of a few
+/// hundred kilobytes, each handed to done (when given) as it lands. Returns as Dicom_Load.
+int Dicom_Read_Native(const char* path, const std::vector<uint8_t>& scanned, std::vector<uint8_t>* header,
+                      Dicom_Layout* layout, void* dest, uint64_t bytes, std::string* reason,
+                      const Dicom_Stretch_Done& done = {});
 
 /// The calling thread's buffer for Dicom_Load, reused from file to file so that its pages are
 /// mapped once (one that grew past a few megabytes is released first).

@@ -35,10 +35,10 @@ void Keep_Stored_Bits(void* plane, size_t count, int bits, bool is_signed) {
   }
 }
 
-void Normalise(const Dicom_File& f, void* plane) {
+void Normalise(const Dicom_File& f, void* plane, size_t bytes) {
   int size = f.bits_allocated / 8;
   if (f.colour != DICOM_GREY || f.float_bytes || f.bits_stored <= 0 || f.bits_stored >= f.bits_allocated) return;
-  size_t count = f.Pixel_Bytes() / size_t(size);
+  size_t count = bytes / size_t(size);
   if (size == 1) Keep_Stored_Bits<uint8_t>(plane, count, f.bits_stored, f.is_signed);
   else if (size == 2) Keep_Stored_Bits<uint16_t>(plane, count, f.bits_stored, f.is_signed);
   else Keep_Stored_Bits<uint32_t>(plane, count, f.bits_stored, f.is_signed);
@@ -310,13 +310,16 @@ bool Straight(const Dicom_File& f) {
 
 }  // namespace
 
-int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason) {
+int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason, const Dicom_Stretch_Done& seen) {
   std::vector<uint8_t>& data = Dicom_Thread_Buffer();
   Dicom_Layout layout = f.layout;
   if (Straight(f)) {
-    if (int cls = Dicom_Read_Native(f.path.c_str(), &data, &layout, dest, f.Pixel_Bytes(), reason)) return cls;
+    auto landed = [&](uint8_t* begin, size_t bytes) {
+      Normalise(f, begin, bytes);
+      if (seen) seen(begin, bytes);
+    };
+    if (int cls = Dicom_Read_Native(f.path.c_str(), f.header_bytes, &data, &layout, dest, f.Pixel_Bytes(), reason, landed)) return cls;
     if (!Same_Layout(layout, f.layout)) return Fail(reason, "the file changed while it was read");
-    Normalise(f, dest);
     return 0;
   }
   if (int cls = Dicom_Load(f.path.c_str(), &data, &layout, reason)) return cls;
@@ -337,7 +340,7 @@ int Dicom_Decode(const Dicom_File& f, void* dest, std::string* reason) {
   } catch (...) {
     return Fail(reason, "the pixel data cannot be decoded");
   }
-  if (cls == 0) Normalise(f, dest);
+  if (cls == 0) Normalise(f, dest, f.Pixel_Bytes());
   return cls;
 }
 

@@ -75,6 +75,8 @@ struct Dicom_File {
   Dicom_Palette palette;      ///< Colour tables of a palette image.
   std::vector<double> grid_offsets;  ///< Grid frame offset vector of a dose grid, mm.
   Dicom_Layout layout;        ///< Where the pixel data lay when the header was scanned.
+  std::vector<uint8_t> header_bytes;  ///< The file's bytes before its native pixel data as scanned
+                                      ///< (empty when they were changed in memory or are many).
   bool monochrome1 = false;   ///< Photometric interpretation MONOCHROME1 (white is low).
   bool has_orientation = false;
   double dir_row[3] = {1, 0, 0}, dir_col[3] = {0, 1, 0};
@@ -99,8 +101,10 @@ struct Dicom_File {
 int Dicom_Scan(const std::wstring& path, Dicom_File* file, std::string* reason);
 /// Decodes all pixels of a scanned file into dest (Pixel_Bytes() bytes) and brings values whose
 /// stored bits are fewer than their element to the element's range; 0, or 2 with the reason.
-/// After a decoding that succeeded, a reason that is not empty is a warning for the user.
-int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason);
+/// After a decoding that succeeded, a reason that is not empty is a warning for the user. Pixels
+/// read from the file as they are stored are handed to seen (when given) stretch by stretch as
+/// they land, finished; others are not.
+int Dicom_Decode(const Dicom_File& file, void* dest, std::string* reason, const Dicom_Stretch_Done& seen = {});
 /// Decodes RLE-compressed pixel data (one fragment per frame) of images of samples samples of
 /// bytes_per_element bytes each into dest, elements little endian and the samples of a frame one
 /// plane after the other; 0, or 2 with the reason when a fragment is damaged.
@@ -153,7 +157,8 @@ void Dicom_Series_Build(std::vector<const Dicom_File*> files, Host_Window owner,
 /// progress is reported from the caller's thread only. Items must not throw.
 void Dicom_Parallel(size_t count, const std::function<void(size_t)>& work,
                     const std::function<void(size_t)>& done);
-/// Threads the reader uses: the host's setting, else the processor count (at most 8).
+/// Threads the reader uses: the host's setting, else the count of processors the process may
+/// run on (at most 8).
 int Dicom_Thread_Count();
 
 }  // namespace hostkit

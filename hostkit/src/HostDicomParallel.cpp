@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include <sched.h>
+
 namespace hostkit {
 namespace {
 
@@ -17,13 +19,20 @@ constexpr int kMaxThreads = 8;
 
 std::atomic<int> g_threads{0};  // 0: as many as the processors
 
+// Processors this process may run on: fewer than the machine's when its affinity is restricted
+// (a container's CPU set), and more threads than those only wait for one another.
+int Usable_Processors() {
+  cpu_set_t set;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
+  return int(std::thread::hardware_concurrency());
+}
+
 }  // namespace
 
 int Dicom_Thread_Count() {
   int n = g_threads.load(std::memory_order_relaxed);
   if (n > 0) return n;
-  unsigned hw = std::thread::hardware_concurrency();
-  return std::clamp(int(hw), 1, kMaxThreads);
+  return std::clamp(Usable_Processors(), 1, kMaxThreads);
 }
 
 void Dicom_Parallel(size_t count, const std::function<void(size_t)>& work,

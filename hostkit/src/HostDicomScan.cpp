@@ -328,6 +328,19 @@ int Pixel_Length_Check(const Dicom_Layout& layout, const Dicom_File& f, std::str
   return 2;
 }
 
+// Headers up to this size are kept from the scan, so that the pixel read can tell the file is
+// unchanged by comparing bytes instead of walking them again.
+constexpr uint64_t kKeptHeader = 64u << 10;
+
+// The file's own bytes before its native pixel data: a big-endian data set was swapped in memory
+// as it was walked, a deflated one inflated.
+void Keep_Header_Bytes(const std::vector<uint8_t>& data, Dicom_File& f) {
+  const Dicom_Layout& l = f.layout;
+  bool as_in_file = !l.encapsulated && f.syntax != "1.2.840.10008.1.2.2" && f.syntax != "1.2.840.10008.1.2.1.99";
+  if (as_in_file && l.pixel_at <= kKeptHeader && l.pixel_at <= data.size())
+    f.header_bytes.assign(data.begin(), data.begin() + long(l.pixel_at));
+}
+
 std::once_flag g_quiet;
 
 }  // namespace
@@ -373,7 +386,9 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
       return 2;
     }
     int cls = Scan_Data_Set(reader.GetFile().GetDataSet(), *f, reason);
-    return cls ? cls : Pixel_Length_Check(layout, *f, reason);
+    if (cls == 0) cls = Pixel_Length_Check(layout, *f, reason);
+    if (cls == 0) Keep_Header_Bytes(data, *f);
+    return cls;
   } catch (const std::exception& e) {
     *reason = std::string("the data set cannot be parsed: ") + e.what();
   } catch (...) {

@@ -215,6 +215,15 @@ struct Range {
   }
 };
 
+// Whether a file's frames all go to one record, frame k to the slot k after frame 0's.
+bool In_Order(const std::vector<Target>& to, int frames) {
+  if (to.size() != size_t(frames)) return false;
+  const int base = to[0].slot - to[0].frame;
+  for (const Target& t : to)
+    if (t.record != to[0].record || t.frame < 0 || t.frame >= frames || t.slot - t.frame != base) return false;
+  return true;
+}
+
 // Decodes every file into its frames' slots on the reader's threads and reports the decoders'
 // warnings (class 6); returns the files that failed with their report class and reason
 // (class -1: memory ran out, already reported).
@@ -236,20 +245,42 @@ std::vector<std::pair<size_t, std::pair<int, std::string>>> Decode_All(
     };
     std::string reason;
     try {
-      // A single-frame file goes straight into its slot; others through a buffer of the file.
-      if (f.frames == 1) {
-        int cls = Dicom_Decode(f, slot_of(to[0]), &reason);
-        if (cls == 0) range_of(to[0]);
+      // A file whose frames fill consecutive slots in their own order (every single-frame file)
+      // goes straight into them, its range taken stretch by stretch as the pixels land when they
+      // are read as stored; others through a buffer of the file.
+      if (In_Order(to, f.frames)) {
+        const Host_Image_Record* r = records[size_t(to[0].record)];
+        uint8_t* start = slot_of(to[0]) - size_t(to[0].frame) * frame_bytes;
+        size_t element = size_t(Host_Image_Kind_Size(r->kind)), seen_bytes = 0;
+        Range seen;
+        auto stretch = [&](uint8_t* begin, size_t bytes) {
+          Target part;
+          part.any = Element_Range(r->kind, r->pad_value, begin, bytes / element, &part.lo, &part.hi);
+          seen.Add(part);
+          seen_bytes += bytes;
+        };
+        int cls = Dicom_Decode(f, start, &reason, stretch);
+        // The frames share one record, whose range is what counts: each takes the file's.
+        for (Target& t : to) {
+          if (cls == 0 && seen_bytes == f.Pixel_Bytes()) {
+            t.any = seen.any;
+            t.lo = seen.lo;
+            t.hi = seen.hi;
+          } else if (cls == 0) {
+            range_of(t);
+          }
+        }
         if (cls || !reason.empty()) outcome[fi] = {cls, reason};
         return;
       }
-      std::vector<uint8_t> buffer(f.Pixel_Bytes());
-      if (int cls = Dicom_Decode(f, buffer.data(), &reason)) {
+      // Every byte of the buffer is decoded into before it is read.
+      auto buffer = std::make_unique_for_overwrite<uint8_t[]>(f.Pixel_Bytes());
+      if (int cls = Dicom_Decode(f, buffer.get(), &reason)) {
         outcome[fi] = {cls, reason};
         return;
       }
       for (Target& t : to) {
-        std::memcpy(slot_of(t), buffer.data() + size_t(t.frame) * frame_bytes, frame_bytes);
+        std::memcpy(slot_of(t), buffer.get() + size_t(t.frame) * frame_bytes, frame_bytes);
         range_of(t);
       }
       if (!reason.empty()) outcome[fi] = {0, reason};

@@ -166,7 +166,7 @@ Host_Phantom_Options Small(int columns = 12, int rows = 10, int slices = 3) {
 
 TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
   struct Case { const char* name; uint16_t modality; int bits, layout, encoding, times;
-                bool scramble; int kind; };
+                bool scramble; int kind; int columns = 20, rows = 16; };
   const Case cases[] = {
       {"CT files, explicit", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_EXPLICIT, 1, false, HOST_PIXEL_S16},
       {"CT files, implicit", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_IMPLICIT, 1, true, HOST_PIXEL_S16},
@@ -191,10 +191,13 @@ TEST_F(HostDicom, PixelsRoundTripInEveryLayoutAndEncoding) {
       {"MR 8-bit files, big endian", HOST_MODALITY_MR, 8, HOST_PHANTOM_FILES, HOST_PHANTOM_BIG_ENDIAN, 1, false, HOST_PIXEL_U8},
       {"CT files, deflated", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_S16},
       {"MR 16-bit enhanced, deflated", HOST_MODALITY_MR, 16, HOST_PHANTOM_MULTI_FRAME, HOST_PHANTOM_DEFLATED, 1, true, HOST_PIXEL_U16},
+      // Slices of 320 KB come from their files in parts, each swapped where it lands.
+      {"CT files, big endian, large slices", HOST_MODALITY_CT, 16, HOST_PHANTOM_FILES, HOST_PHANTOM_BIG_ENDIAN, 1, false, HOST_PIXEL_S16, 400, 400},
+      {"MR 16-bit enhanced, big endian, large frames", HOST_MODALITY_MR, 16, HOST_PHANTOM_EVEN_FRAMES, HOST_PHANTOM_BIG_ENDIAN, 1, false, HOST_PIXEL_U16, 400, 400},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Host_Phantom_Options o = Small(20, 16, 5);
+    Host_Phantom_Options o = Small(c.columns, c.rows, 5);
     o.modality = c.modality;
     o.bits = c.bits;
     o.layout = c.layout;
@@ -542,18 +545,23 @@ TEST_F(HostDicom, SplitWarningNamesTheFilesAndSpacings) {
 TEST_F(HostDicom, ValueMappingWindowAndPaddingFollowTheModality) {
   // Window centre and half width in real units (after the rescale), as the frames read them.
   struct Case { const char* name; uint16_t modality; int bits; float slope, intercept;
-                int window_c, window_w, pad; };
+                int window_c, window_w, pad; int columns = 24, rows = 20, layout = HOST_PHANTOM_FILES; };
   const Case cases[] = {
       {"CT: HU = stored - 1024, window 40/400 HU", HOST_MODALITY_CT, 16, 1, -1024, 40, 200, -2000},
       {"MR 16-bit, values above the signed range", HOST_MODALITY_MR, 16, 1, 0, 20000, 20000, HOST_IMAGE_NO_PAD},
       {"MR 8-bit", HOST_MODALITY_MR, 8, 1, 0, 128, 128, HOST_IMAGE_NO_PAD},
+      // A slice read from its file in several parts: the range joins theirs.
+      {"CT slices of 320 KB", HOST_MODALITY_CT, 16, 1, -1024, 40, 200, -2000, 400, 400},
+      // Frames read from one file straight into their slots, parts crossing frame boundaries.
+      {"CT frames of 320 KB in one file", HOST_MODALITY_CT, 16, 1, -1024, 40, 200, -2000, 400, 400, HOST_PHANTOM_EVEN_FRAMES},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Host_Phantom_Options o = Small(24, 20, 4);
+    Host_Phantom_Options o = Small(c.columns, c.rows, 4);
     o.modality = c.modality;
     o.bits = c.bits;
-    const fs::path folder = Written(o, 4);
+    o.layout = c.layout;
+    const fs::path folder = Written(o, c.layout == HOST_PHANTOM_FILES ? 4 : 1);
     Series s(folder);
     ASSERT_EQ(s.count, 1);
     const Host_Image_Record* r = s[0];
@@ -564,8 +572,8 @@ TEST_F(HostDicom, ValueMappingWindowAndPaddingFollowTheModality) {
     EXPECT_EQ(r->pad_value, c.pad);
     int lo = INT32_MAX, hi = INT32_MIN;
     for (int k = 0; k < 4; ++k)
-      for (int j = 0; j < 20; ++j)
-        for (int i = 0; i < 24; ++i) {
+      for (int j = 0; j < c.rows; ++j)
+        for (int i = 0; i < c.columns; ++i) {
           int v = Host_Dicom_Phantom_Value(&o, i, j, k, 0);
           if (v == c.pad) continue;
           lo = std::min(lo, v);
