@@ -27,23 +27,27 @@ constexpr int16_t Outside = -1;
 constexpr int Block = 8;
 /// Padding after each sample row, so that the scan may read a whole block past its last cell.
 constexpr int Row_Slack = Block;
-/// Segment slot of a node that no segment took.
+/// End of a segment slot that no segment took.
 constexpr int32_t No_Segment = -1;
-/// Segment slot whose segment went with its opposite; the slot is not given again.
+/// End of a segment slot whose segment went with its opposite; the slot is not given again.
 constexpr int32_t Cancelled = -2;
+/// Slot of a segment found when its start node had both slots taken: no walk reaches it.
+constexpr uint32_t No_Slot = UINT32_MAX;
 
 #define CONTOUR_MEMORY(var, x, y) ::quarn::Memory_Error(Source_Name, __LINE__, "realloc", (var), long(x), long(y))
 
-/// A grid point the scan wrote (a boundary node) or that a segment ends at. The oriented
-/// boundary pieces (segments, with the area on their left) that start at a node live in it, in
-/// the order they were found: a loop walk reads one node per step.
+/// A grid point the scan wrote (a boundary node) or that a segment ends at.
 struct Node {
-  int32_t segment[2];  ///< Number of each outgoing segment, No_Segment or Cancelled.
-  int32_t end[2];      ///< Node each outgoing segment ends at.
-  uint32_t index;      ///< Index in its tag's points.
-  uint16_t x, y;       ///< Position, frame pixels (grid position until pushed).
-  uint8_t tag;         ///< Tag written, 0 for none.
-  uint8_t first_taken; ///< A walk went on by the first segment.
+  uint32_t index;  ///< Index in its tag's points.
+  uint16_t x, y;   ///< Position, frame pixels (grid position until pushed).
+  uint8_t tag;     ///< Tag written, 0 for none.
+};
+
+/// The oriented boundary pieces (segments, with the area on their left) that start at a node, in
+/// the order they were found: slot k of node n is segment slot 2n + k. A loop walk reads one of
+/// these per step and nothing else of the node, so they are kept apart and small.
+struct Link {
+  int32_t end[2];  ///< Node each outgoing segment ends at, No_Segment or Cancelled.
 };
 
 /// What a cell's corner mask (bit j: corner j belongs to the area) gives: the corner whose node
@@ -93,8 +97,9 @@ struct Workspace::Records {
   Pod_Array<int32_t> node_map[2];   // per column of rows r and r + 1: node number + 1, or 0
   Pod_Array<int32_t> touched[4];    // columns of rows r and r + 1 that have a node
   Pod_Array<Node> nodes;
-  Pod_Array<uint32_t> origin;       // per segment number: its start node
-  Pod_Array<uint64_t> used;         // per segment number, one bit: cancelled or walked
+  Pod_Array<Link> links;            // per node, its outgoing segments
+  Pod_Array<uint32_t> order;        // per segment number (order found): its slot, or No_Slot
+  Pod_Array<uint64_t> used;         // per slot, one bit: cancelled or walked
 };
 
 namespace {
@@ -103,7 +108,8 @@ class Extractor {
 public:
   Extractor(const Tag_Source& source, const Request& request, Tag_Contour* result, Workspace::Records& records)
       : src_(source), request_(request), result_(result), ring_(records.ring), node_map_(records.node_map),
-        touched_(records.touched), nodes_(records.nodes), origin_(records.origin), used_(records.used),
+        touched_(records.touched), nodes_(records.nodes), links_(records.links), order_(records.order),
+        used_(records.used),
         sx_(request.step_x),
         sy_(request.step_y),
         nc_((source.width + sx_ - 1) / sx_), nr_((source.height + sy_ - 1) / sy_),
@@ -128,9 +134,10 @@ private:
   void Sort_Touched(Pod_Array<int32_t>& cols);
   bool Finalize_Row(int row);
   void Push_Node(Node& node, int col, int row);
-  bool Add_Segment(int32_t start, int32_t end, int tag);
+  bool Add_Segment(int32_t start, int32_t end);
   Outcome Build_Loops();
   Outcome Walk(uint32_t first);
+  Outcome Close_Loop(uint32_t first, Tag_Contour& out);
   bool Used(uint32_t k) const { return used_[k >> 6] >> (k & 63) & 1; }
   void Use(uint32_t k) { used_[k >> 6] |= uint64_t(1) << (k & 63); }
 
@@ -142,7 +149,8 @@ private:
   Pod_Array<int32_t>* touched_;  // [2 * (row & 1) + k]: columns of the row's nodes made while
                                  // scanning the row above (k 0) and the row itself (k 1)
   Pod_Array<Node>& nodes_;
-  Pod_Array<uint32_t>& origin_;
+  Pod_Array<Link>& links_;
+  Pod_Array<uint32_t>& order_;
   Pod_Array<uint64_t>& used_;
   const int sx_, sy_;
   const int nc_, nr_;  // grid columns and rows inside the map
@@ -165,7 +173,8 @@ bool Extractor::Prepare() {
   for (int i = 0; i < 2; ++i)
     if (!node_map_[i].Assign_Zero(size_t(nc_) + 1)) return CONTOUR_MEMORY("Liste", nc_ + 1, sizeof(int32_t)), false;
   nodes_.Clear();
-  origin_.Clear();
+  links_.Clear();
+  order_.Clear();
   used_.Clear();
   return true;
 }
@@ -207,21 +216,23 @@ bool Extractor::Belongs(int sample, int tag) const {
 // The node is filled in place: built aside and copied, its mixed-size fields would be read back
 // before their stores complete.
 int32_t Extractor::New_Node(int32_t& slot, int col, int row) {
+  constexpr size_t Nodes_Per_Word = 32;  // two slot bits a node
+  const size_t number = nodes_.Size();
   Node* node = nodes_.Grow();
-  if (!node || !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
-    CONTOUR_MEMORY("Liste", nodes_.Size() + 1, sizeof(Node));
+  Link* link = node ? links_.Grow() : nullptr;
+  if (!link || (number % Nodes_Per_Word == 0 && !used_.Push(0)) ||
+      !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
+    CONTOUR_MEMORY("Liste", number + 1, sizeof(Node) + sizeof(Link));
     memory_failed_ = true;
     return -1;
   }
-  node->segment[0] = node->segment[1] = No_Segment;
-  node->end[0] = node->end[1] = 0;
+  link->end[0] = link->end[1] = No_Segment;
   node->index = 0;
   node->x = uint16_t(col * sx_);
   node->y = uint16_t(row * sy_);
   node->tag = 0;
-  node->first_taken = 0;
-  slot = int32_t(nodes_.Size());
-  return slot - 1;
+  slot = int32_t(number + 1);
+  return int32_t(number);
 }
 
 // The corners of a cell (bit j for corner j) that belong to the area of tag t.
@@ -255,7 +266,7 @@ bool Extractor::Cell(int col, int row, const int q[4]) {
     n.y = uint16_t(ny * sy_);
     if (!loops_ || c.end < 0) continue;
     const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
-    if (end < 0 || !Add_Segment(start, end, t)) return false;
+    if (end < 0 || !Add_Segment(start, end)) return false;
   }
   return true;
 }
@@ -359,63 +370,75 @@ bool Extractor::Finalize_Row(int row) {
 // Enters a new segment in its start node's first free slot (a node starts at most two segments
 // of its tag). A segment running back over the edge of an earlier one bounds a line one sample
 // wide: both go, and their slots stay taken.
-bool Extractor::Add_Segment(int32_t start, int32_t end, int tag) {
-  const uint32_t number = uint32_t(origin_.Size());
-  if (!origin_.Push(uint32_t(start)) || ((number & 63) == 0 && !used_.Push(0)))
-    return CONTOUR_MEMORY("(*segment)", number + 1, sizeof(uint32_t)), false;
-  Node& from = nodes_[size_t(start)];
-  const int slot = from.segment[0] == No_Segment ? 0 : from.segment[1] == No_Segment ? 1 : -1;
-  if (slot < 0) return Use(number), true;  // no link to reach it by
-  from.segment[slot] = int32_t(number);
+bool Extractor::Add_Segment(int32_t start, int32_t end) {
+  Link& from = links_[size_t(start)];
+  const int slot = from.end[0] == No_Segment ? 0 : from.end[1] == No_Segment ? 1 : -1;
+  const uint32_t number = slot < 0 ? No_Slot : 2 * uint32_t(start) + uint32_t(slot);  // none: no link reaches it
+  if (!order_.Push(number)) return CONTOUR_MEMORY("(*segment)", order_.Size() + 1, sizeof(uint32_t)), false;
+  if (slot < 0) return true;
   from.end[slot] = end;
-  Node& to = nodes_[size_t(end)];
+  Link& to = links_[size_t(end)];
   for (int back = 0; back < 2; ++back) {
-    if (to.segment[back] < 0 || to.end[back] != start) continue;
-    Use(uint32_t(to.segment[back]));
+    if (to.end[back] != start) continue;  // also skips No_Segment and Cancelled
+    Use(2 * uint32_t(end) + uint32_t(back));
     Use(number);
-    to.segment[back] = from.segment[slot] = Cancelled;
+    to.end[back] = from.end[slot] = Cancelled;
     break;
   }
   return true;
 }
 
-// Walks the loop of segment first: from each segment's end node it goes on by the node's first
-// segment while no walk took that way yet, by its second otherwise, until it comes back to first.
-// It writes the start of first and the end of every segment but the last, and uses up the
-// segments; a missing or used segment on the way means the loop does not close.
+// Walks the loop of segment slot first: from each segment's end node it goes on by the node's
+// first segment while no walk took that way yet, by its second otherwise, until it comes back to
+// first. It writes the start of first and the end of every segment but the last (node numbers,
+// made point indices once every loop is closed), and uses up the segments; a missing or used
+// segment on the way means the loop does not close.
 Outcome Extractor::Walk(uint32_t first) {
-  const Node& start = nodes_[origin_[first]];
-  Tag_Contour& out = result_[start.tag];
-  if (!out.indices.Push(start.index))
+  Tag_Contour& out = result_[nodes_[first >> 1].tag];
+  if (!out.indices.Push(first >> 1))
     return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
   Use(first);
-  for (int32_t at = start.end[start.segment[0] == int32_t(first) ? 0 : 1];;) {
-    Node& node = nodes_[size_t(at)];
-    int way = 1;
-    if (node.segment[0] >= 0 && !node.first_taken) way = 0, node.first_taken = 1;
-    const int32_t next = node.segment[way];
-    if (next < 0) return Outcome_Open;
-    if (uint32_t(next) == first) break;
-    if (Used(uint32_t(next))) return Outcome_Open;
-    Use(uint32_t(next));
-    if (!out.indices.Push(node.index))
-      return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
-    at = node.end[way];
-  }
+  if (const Outcome o = Close_Loop(first, out); o != Outcome_Done) return o;
   if (!out.loop_ends.Push(uint32_t(out.indices.Size())))
     return CONTOUR_MEMORY("nb_loop", out.loop_ends.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
   return Outcome_Done;
 }
 
-// Loops are found in the order of their first segment.
-Outcome Extractor::Build_Loops() {
-  const uint32_t count = uint32_t(origin_.Size());
-  for (uint32_t word = 0; word < used_.Size(); ++word)
-    for (uint64_t free = ~used_[word]; free; free = ~used_[word] & (free - 1)) {
-      const uint32_t first = word * 64 + uint32_t(__builtin_ctzll(free));
-      if (first >= count) break;
-      if (const Outcome o = Walk(first); o != Outcome_Done) return o;
+// The steps of a walk. A node's first segment is taken exactly when its slot is used by now
+// (walks use every segment they go on by), but for the walk's own first segment, which is
+// used from the start and ends the walk when it comes round again.
+Outcome Extractor::Close_Loop(uint32_t first, Tag_Contour& out) {
+  const Link* links = links_.Data();
+  for (int32_t at = links[first >> 1].end[first & 1];;) {
+    const Link& link = links[size_t(at)];
+    const uint32_t slot = 2 * uint32_t(at);
+    uint32_t next = slot;
+    if (link.end[0] < 0 || (Used(slot) && slot != first)) {
+      if (link.end[1] < 0) return Outcome_Open;
+      next = slot + 1;
     }
+    if (next == first) break;
+    if (Used(next)) return Outcome_Open;
+    Use(next);
+    if (!out.indices.Push(uint32_t(at)))
+      return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
+    at = link.end[next & 1];
+  }
+  return Outcome_Done;
+}
+
+// Loops are found in the order of their first segment. The walks write node numbers: reading
+// each node's point index on the way would add a memory access to every step, where afterwards
+// the reads of a whole loop go out at once.
+Outcome Extractor::Build_Loops() {
+  for (const uint32_t first : order_) {
+    if (first == No_Slot || Used(first)) continue;
+    if (const Outcome o = Walk(first); o != Outcome_Done) return o;
+  }
+  const Node* nodes = nodes_.Data();
+  for (int t = 1; t < Tag_Values; ++t)
+    if (request_.wanted[t])
+      for (uint32_t& i : result_[t].indices) i = nodes[i].index;
   return Outcome_Done;
 }
 
@@ -455,7 +478,8 @@ Workspace::~Workspace() { delete records; }
 
 void Workspace::Trim() {
   constexpr size_t Kept_Bytes = size_t(16) << 20;  // the records of a 2048 x 2048 frame of blobs
-  if (records->nodes.Size() * sizeof(Node) + records->origin.Size() * sizeof(uint32_t) <= Kept_Bytes) return;
+  const size_t bytes = records->nodes.Size() * (sizeof(Node) + sizeof(Link)) + records->order.Size() * sizeof(uint32_t);
+  if (bytes <= Kept_Bytes) return;
   if (auto* fresh = new (std::nothrow) Records) {
     delete records;
     records = fresh;
