@@ -76,6 +76,47 @@ constexpr Case Cases[16] = {
     {-1, -1},  // 15: inside
 };
 
+/// The areas of a cell whose areas are single tags: each distinct value, by the first corner that
+/// holds it (its leader), with the case its corners make.
+struct Group {
+  int8_t leader, node, end;
+};
+struct Partition {
+  int8_t count;
+  Group group[4];
+};
+
+/// Bit of each pair of corners in a cell's equality code.
+constexpr int Pair_Bit[4][4] = {{-1, 0, 2, 4}, {0, -1, 5, 3}, {2, 5, -1, 1}, {4, 3, 1, -1}};
+
+/// Which corners of a cell hold equal values, one bit per pair (Pair_Bit).
+inline unsigned Equality_Code(const int q[4]) {
+  return unsigned(q[0] == q[1]) | unsigned(q[2] == q[3]) << 1 | unsigned(q[0] == q[2]) << 2 |
+         unsigned(q[1] == q[3]) << 3 | unsigned(q[0] == q[3]) << 4 | unsigned(q[1] == q[2]) << 5;
+}
+
+/// Per equality code, the groups of corners that make a node, leaders in corner order.
+constexpr auto Partitions = [] {
+  struct Table {
+    Partition p[64];
+  } table{};
+  for (unsigned code = 0; code < 64; ++code) {
+    Partition& part = table.p[code];
+    auto equal = [code](int i, int j) { return i == j || (code >> Pair_Bit[i][j] & 1); };
+    for (int i = 0; i < 4; ++i) {
+      bool seen = false;
+      int mask = 0;
+      for (int j = 0; j < 4; ++j) {
+        seen |= j < i && equal(j, i);
+        mask |= int(equal(i, j)) << j;
+      }
+      const Case c = Cases[mask];
+      if (!seen && c.node >= 0) part.group[part.count++] = Group{int8_t(i), c.node, c.end};
+    }
+  }
+  return table;
+}();
+
 /// Direction (sign of x, sign of y) in which a coarse node is pushed, from which of its four
 /// grid neighbours share its tag (bit 1 below, 2 left, 4 right, 8 above): away from them.
 struct Push {
@@ -123,6 +164,7 @@ private:
   void Load_Row(int row);
   bool Scan_Row(int row, int first_col, int last_col);
   bool Cell(int col, int row, const int q[4]);
+  bool Equal_Cell(int col, int row, const int q[4]);
   bool Belongs(int sample, int tag) const;
   int Mask(const int q[4], int t) const;
   /// The node of a grid point of rows r or r + 1, made when there is none; -1 after a failure.
@@ -249,6 +291,7 @@ int Extractor::Mask(const int q[4], int t) const {
 // case: the corners that belong to its area make the mask.
 bool Extractor::Cell(int col, int row, const int q[4]) {
   static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
+  if (equal_) return Equal_Cell(col, row, q);
   for (int i = 0; i < 4; ++i) {
     const int t = q[i];
     if (t < 1) continue;
@@ -257,13 +300,28 @@ bool Extractor::Cell(int col, int row, const int q[4]) {
     if (seen || (loops_ && !request_.wanted[t])) continue;
     const Case c = Cases[Mask(q, t) | 1 << i];
     if (c.node < 0) continue;
-    const int nx = col + Dx[c.node], ny = row + Dy[c.node];
-    const int32_t start = Node_At(nx, ny);
+    const int32_t start = Node_At(col + Dx[c.node], row + Dy[c.node]);
     if (start < 0) return false;
-    Node& n = nodes_[size_t(start)];
-    n.tag = uint8_t(t);
-    n.x = uint16_t(nx * sx_);
-    n.y = uint16_t(ny * sy_);
+    nodes_[size_t(start)].tag = uint8_t(t);  // its position is the grid point's until pushed
+    if (!loops_ || c.end < 0) continue;
+    const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
+    if (end < 0 || !Add_Segment(start, end)) return false;
+  }
+  return true;
+}
+
+// A cell whose areas are single tags: the groups of equal corners come from a table instead of
+// a comparison per corner and tag.
+bool Extractor::Equal_Cell(int col, int row, const int q[4]) {
+  static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
+  const Partition& part = Partitions.p[Equality_Code(q)];
+  for (int g = 0; g < part.count; ++g) {
+    const Group c = part.group[g];
+    const int t = q[c.leader];
+    if (t < 1 || (loops_ && !request_.wanted[t])) continue;
+    const int32_t start = Node_At(col + Dx[c.node], row + Dy[c.node]);
+    if (start < 0) return false;
+    nodes_[size_t(start)].tag = uint8_t(t);
     if (!loops_ || c.end < 0) continue;
     const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
     if (end < 0 || !Add_Segment(start, end)) return false;
