@@ -89,21 +89,27 @@ struct Partition {
 /// Bit of each pair of corners in a cell's equality code.
 constexpr int Pair_Bit[4][4] = {{-1, 0, 2, 4}, {0, -1, 5, 3}, {2, 5, -1, 1}, {4, 3, 1, -1}};
 
-/// Which corners of a cell hold equal values, one bit per pair (Pair_Bit).
-inline unsigned Equality_Code(const int q[4]) {
+/// Bits of a cell code: which corner pairs are equal (Pair_Bit), then which corners hold no tag.
+constexpr int Pair_Bits = 6;
+constexpr int Code_Count = 1 << (Pair_Bits + 4);
+
+/// Which corners of a cell hold equal values and which hold no tag (background or outside).
+inline unsigned Cell_Code(const int q[4]) {
   return unsigned(q[0] == q[1]) | unsigned(q[2] == q[3]) << 1 | unsigned(q[0] == q[2]) << 2 |
-         unsigned(q[1] == q[3]) << 3 | unsigned(q[0] == q[3]) << 4 | unsigned(q[1] == q[2]) << 5;
+         unsigned(q[1] == q[3]) << 3 | unsigned(q[0] == q[3]) << 4 | unsigned(q[1] == q[2]) << 5 |
+         unsigned(q[0] < 1) << 6 | unsigned(q[1] < 1) << 7 | unsigned(q[2] < 1) << 8 | unsigned(q[3] < 1) << 9;
 }
 
-/// Per equality code, the groups of corners that make a node, leaders in corner order.
+/// Per cell code, the groups of corners of a tag that make a node, leaders in corner order.
 constexpr auto Partitions = [] {
   struct Table {
-    Partition p[64];
+    Partition p[Code_Count];
   } table{};
-  for (unsigned code = 0; code < 64; ++code) {
+  for (unsigned code = 0; code < Code_Count; ++code) {
     Partition& part = table.p[code];
     auto equal = [code](int i, int j) { return i == j || (code >> Pair_Bit[i][j] & 1); };
     for (int i = 0; i < 4; ++i) {
+      if (code >> (Pair_Bits + i) & 1) continue;
       bool seen = false;
       int mask = 0;
       for (int j = 0; j < 4; ++j) {
@@ -232,6 +238,13 @@ void Extractor::Load_Row(int row) {
       // Four cells a word: the tag is the low byte of each.
       constexpr uint64_t Low_Bytes = 0x00FF00FF00FF00FFull;
       int c = 0;
+#if defined(__SSE2__)
+      const __m128i low = _mm_set1_epi16(0xFF);
+      for (; c + 8 <= nc_; c += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + c));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + c), _mm_and_si128(v, low));
+      }
+#endif
       for (; c + 4 <= nc_; c += 4) {
         uint64_t v;
         std::memcpy(&v, in + c, sizeof v);
@@ -310,15 +323,15 @@ bool Extractor::Cell(int col, int row, const int q[4]) {
   return true;
 }
 
-// A cell whose areas are single tags: the groups of equal corners come from a table instead of
-// a comparison per corner and tag.
+// A cell whose areas are single tags: the groups of equal corners of a tag come from a table
+// instead of a comparison per corner and tag, corners without a tag already left out.
 bool Extractor::Equal_Cell(int col, int row, const int q[4]) {
   static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
-  const Partition& part = Partitions.p[Equality_Code(q)];
+  const Partition& part = Partitions.p[Cell_Code(q)];
   for (int g = 0; g < part.count; ++g) {
     const Group c = part.group[g];
     const int t = q[c.leader];
-    if (t < 1 || (loops_ && !request_.wanted[t])) continue;
+    if (loops_ && !request_.wanted[t]) continue;
     const int32_t start = Node_At(col + Dx[c.node], row + Dy[c.node]);
     if (start < 0) return false;
     nodes_[size_t(start)].tag = uint8_t(t);
