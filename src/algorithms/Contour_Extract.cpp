@@ -23,10 +23,10 @@ namespace {
 constexpr const char* Source_Name = "fct_contour";
 /// Sample of a grid position outside the map.
 constexpr int16_t Outside = -1;
-/// Cells the scan tests at once.
-constexpr int Block = 8;
-/// Padding after each sample row, so that the scan may read a whole block past its last cell.
-constexpr int Row_Slack = Block;
+/// Cells the scan tests at once (one bit each of a word).
+constexpr int Block = 64;
+/// Samples of one vector register.
+constexpr int Lane = 8;
 /// End of a segment slot that no segment took.
 constexpr int32_t No_Segment = -1;
 /// End of a segment slot whose segment went with its opposite; the slot is not given again.
@@ -141,6 +141,7 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 
 struct Workspace::Records {
   Pod_Array<int16_t> ring[3];       // samples of rows r - 1, r, r + 1, padded with Outside
+  Pod_Array<uint64_t> same[3];      // per ring row, per cell: its two top corners are equal
   Pod_Array<int32_t> node_map[2];   // per column of rows r and r + 1: node number + 1, or 0
   Pod_Array<int32_t> touched[4];    // columns of rows r and r + 1 that have a node
   Pod_Array<Node> nodes;
@@ -154,21 +155,26 @@ namespace {
 class Extractor {
 public:
   Extractor(const Tag_Source& source, const Request& request, Tag_Contour* result, Workspace::Records& records)
-      : src_(source), request_(request), result_(result), ring_(records.ring), node_map_(records.node_map),
+      : src_(source), request_(request), result_(result), ring_(records.ring), same_(records.same),
+        node_map_(records.node_map),
         touched_(records.touched), nodes_(records.nodes), links_(records.links), order_(records.order),
         used_(records.used),
         sx_(request.step_x),
         sy_(request.step_y),
         nc_((source.width + sx_ - 1) / sx_), nr_((source.height + sy_ - 1) / sy_),
-        loops_(request.flags & CONTOUR_LOOPS), equal_(loops_), coarse_(sx_ > 1 || sy_ > 1) {}
+        loops_(request.flags & CONTOUR_LOOPS), equal_(loops_), coarse_(sx_ > 1 || sy_ > 1),
+        first_col_(request.flags & CONTOUR_EXTEND ? -1 : 0), words_((nc_ + 1 + Block - 1) / Block),
+        row_length_(size_t(words_) * Block + 2 + Lane) {}
 
   Outcome Run();
 
 private:
   bool Prepare();
   int16_t* Row_Of(int row) { return ring_[(row + 3) % 3].Data() + 1; }
+  uint64_t* Same_Of(int row) { return same_[(row + 3) % 3].Data(); }
   void Load_Row(int row);
-  bool Scan_Row(int row, int first_col, int last_col);
+  void Load_Samples(int row);
+  bool Scan_Row(int row, int last_col);
   bool Cell(int col, int row, const int q[4]);
   bool Equal_Cell(int col, int row, const int q[4]);
   bool Belongs(int sample, int tag) const;
@@ -193,6 +199,7 @@ private:
   const Request& request_;
   Tag_Contour* result_;
   Pod_Array<int16_t>* ring_;
+  Pod_Array<uint64_t>* same_;
   Pod_Array<int32_t>* node_map_;
   Pod_Array<int32_t>* touched_;  // [2 * (row & 1) + k]: columns of the row's nodes made while
                                  // scanning the row above (k 0) and the row itself (k 1)
@@ -203,6 +210,10 @@ private:
   const int sx_, sy_;
   const int nc_, nr_;  // grid columns and rows inside the map
   const bool loops_, equal_, coarse_;  // equal_: an area is its tag alone
+  const int first_col_;                // column of the first cell, -1 with CONTOUR_EXTEND
+  const int words_;                    // words of cell bits a row
+  const size_t row_length_;            // samples of a ring row, from column -1; the scan reads
+                                       // whole words of cells and one sample more
   int scan_row_ = 0;
   bool memory_failed_ = false;
 };
@@ -214,9 +225,10 @@ int Read_Slot(Quarn_2D_Frame* frame, int x, int y) {
 }
 
 bool Extractor::Prepare() {
-  const size_t row = size_t(nc_) + 2 + Row_Slack;
-  for (int i = 0; i < 3; ++i)
-    if (!ring_[i].Assign_Zero(row)) return CONTOUR_MEMORY("Liste", row, sizeof(int16_t)), false;
+  for (int i = 0; i < 3; ++i) {
+    if (!ring_[i].Assign_Zero(row_length_)) return CONTOUR_MEMORY("Liste", row_length_, sizeof(int16_t)), false;
+    if (!same_[i].Assign_Zero(size_t(words_))) return CONTOUR_MEMORY("Liste", words_, sizeof(uint64_t)), false;
+  }
   for (int i = 0; i < 4; ++i) touched_[i].Clear();
   for (int i = 0; i < 2; ++i)
     if (!node_map_[i].Assign_Zero(size_t(nc_) + 1)) return CONTOUR_MEMORY("Liste", nc_ + 1, sizeof(int32_t)), false;
@@ -227,10 +239,36 @@ bool Extractor::Prepare() {
   return true;
 }
 
+// Bits of the Block positions from x on where x and y hold equal samples.
+uint64_t Equal_Bits(const int16_t* x, const int16_t* y) {
+  uint64_t bits = 0;
+#if defined(__SSE2__)
+  for (int k = 0; k < Block; k += 2 * Lane) {
+    auto load = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const __m128i low = _mm_cmpeq_epi16(load(x + k), load(y + k));
+    const __m128i high = _mm_cmpeq_epi16(load(x + k + Lane), load(y + k + Lane));
+    bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(low, high)))) << k;
+  }
+#else
+  for (int k = 0; k < Block; ++k) bits |= uint64_t(x[k] == y[k]) << k;
+#endif
+  return bits;
+}
+
+// A row's samples and which of its neighbouring samples are equal: the scan needs the latter
+// for both pairs of rows a row is in, so it is worked out once.
 void Extractor::Load_Row(int row) {
+  Load_Samples(row);
+  const int16_t* samples = Row_Of(row) + first_col_;
+  uint64_t* same = Same_Of(row);
+  for (int w = 0; w < words_; ++w) same[w] = Equal_Bits(samples + w * Block, samples + w * Block + 1);
+}
+
+void Extractor::Load_Samples(int row) {
   int16_t* out = Row_Of(row);
-  std::fill(out - 1, out + nc_ + 1 + Row_Slack, Outside);
-  if (row < 0 || row >= nr_) return;
+  if (row < 0 || row >= nr_) return std::fill(out - 1, out - 1 + row_length_, Outside);
+  out[-1] = Outside;
+  std::fill(out + nc_, out - 1 + row_length_, Outside);
   const int y = row * sy_;
   if (src_.rows) {
     const uint16_t* in = src_.rows[y];
@@ -342,38 +380,20 @@ bool Extractor::Equal_Cell(int col, int row, const int q[4]) {
   return true;
 }
 
-// Bits (one per cell, from the lowest) of the cells among the Block cells from col on whose four
-// corners do not all hold one value.
-unsigned Mixed_Cells(const int16_t* a, const int16_t* b, int col) {
-#if defined(__SSE2__)
-  const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col));
-  const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col + 1));
-  const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col));
-  const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col + 1));
-  const __m128i same = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(a0, a1), _mm_cmpeq_epi16(b0, b1)),
-                                     _mm_cmpeq_epi16(a0, b0));
-  return ~unsigned(_mm_movemask_epi8(_mm_packs_epi16(same, same))) & 0xFF;
-#else
-  unsigned mixed = 0;
-  for (int i = 0; i < Block; ++i) {
-    const int c = col + i;
-    mixed |= unsigned(a[c] != a[c + 1] || b[c] != b[c + 1] || a[c] != b[c]) << i;
-  }
-  return mixed;
-#endif
-}
-
-// Most cells lie inside one area or outside all: the cells are tested a block at a time and only
-// the mixed ones are looked at.
-bool Extractor::Scan_Row(int row, int first_col, int last_col) {
+// Most cells lie inside one area or outside all: the cells are tested a word at a time and only
+// the mixed ones are looked at. A cell is uniform when its top corners, its bottom corners and
+// its left corners are equal.
+bool Extractor::Scan_Row(int row, int last_col) {
   const int16_t* a = Row_Of(row);
   const int16_t* b = Row_Of(row + 1);
+  const uint64_t* same_a = Same_Of(row);
+  const uint64_t* same_b = Same_Of(row + 1);
   scan_row_ = row;
-  for (int col = first_col; col <= last_col; col += Block) {
-    unsigned mixed = Mixed_Cells(a, b, col);
-    if (col + Block - 1 > last_col) mixed &= (1u << (last_col - col + 1)) - 1;
+  for (int w = 0, col = first_col_; col <= last_col; ++w, col += Block) {
+    uint64_t mixed = ~(same_a[w] & same_b[w] & Equal_Bits(a + col, b + col));
+    if (last_col - col < Block - 1) mixed &= (uint64_t(1) << (last_col - col + 1)) - 1;
     for (; mixed; mixed &= mixed - 1) {
-      const int c = col + __builtin_ctz(mixed);
+      const int c = col + __builtin_ctzll(mixed);
       const int q[4] = {a[c], a[c + 1], b[c], b[c + 1]};
       if (!Cell(c, row, q)) return false;
     }
@@ -520,13 +540,13 @@ Outcome Extractor::Run() {
   // Cell corners start one step before the map with CONTOUR_EXTEND, and the last cell ends one
   // step past it; without, every corner lies inside.
   const bool extend = request_.flags & CONTOUR_EXTEND;
-  const int first = extend ? -1 : 0;
+  const int first = first_col_;
   const int last_col = extend ? nc_ - 1 : nc_ - 2;
   const int last_row = extend ? nr_ - 1 : nr_ - 2;
   for (int row = first - 1; row <= first + 1; ++row) Load_Row(row);
   for (int row = first; row <= last_row; ++row) {
     if (row > first) Load_Row(row + 1);
-    if (!Scan_Row(row, first, last_col)) return Outcome_Memory;
+    if (!Scan_Row(row, last_col)) return Outcome_Memory;
     if (row >= 0 && !Finalize_Row(row)) return Outcome_Memory;
   }
   if (last_row >= first && last_row + 1 < nr_) {
