@@ -36,11 +36,16 @@ constexpr uint32_t No_Slot = UINT32_MAX;
 
 #define CONTOUR_MEMORY(var, x, y) ::quarn::Memory_Error(Source_Name, __LINE__, "realloc", (var), long(x), long(y))
 
-/// A grid point the scan wrote (a boundary node) or that a segment ends at.
+/// A grid point the scan wrote (a boundary node) or that a segment ends at; its position is
+/// its grid point's, pushed when its row is complete.
 struct Node {
   uint32_t index;  ///< Index in its tag's points.
-  uint16_t x, y;   ///< Position, frame pixels (grid position until pushed).
   uint8_t tag;     ///< Tag written, 0 for none.
+};
+
+/// A node's position, frame pixels.
+struct Position {
+  uint16_t x, y;
 };
 
 /// The oriented boundary pieces (segments, with the area on their left) that start at a node, in
@@ -187,7 +192,7 @@ private:
   int32_t New_Node(int32_t& slot, int col, int row);
   void Sort_Touched(Pod_Array<int32_t>& cols);
   bool Finalize_Row(int row);
-  void Push_Node(Node& node, int col, int row);
+  Position Push_Node(int t, Position at, int col, int row);
   bool Add_Segment(int32_t start, int32_t end);
   Outcome Build_Loops();
   Outcome Walk(uint32_t first);
@@ -321,8 +326,6 @@ int32_t Extractor::New_Node(int32_t& slot, int col, int row) {
   }
   link->end[0] = link->end[1] = No_Segment;
   node->index = 0;
-  node->x = uint16_t(col * sx_);
-  node->y = uint16_t(row * sy_);
   node->tag = 0;
   slot = int32_t(number + 1);
   return int32_t(number);
@@ -403,16 +406,15 @@ bool Extractor::Scan_Row(int row, int last_col) {
 
 // A node of a coarse grid sits up to a step away from the area's true edge: it walks there pixel
 // by pixel, away from its neighbours of the same tag, as long as it stays on its tag.
-void Extractor::Push_Node(Node& node, int col, int row) {
-  const int t = node.tag;
+Position Extractor::Push_Node(int t, Position at, int col, int row) {
   const int16_t* up = Row_Of(row - 1);
   const int16_t* mid = Row_Of(row);
   const int16_t* down = Row_Of(row + 1);
   const int mask = (down[col] == t) | (mid[col - 1] == t) << 1 | (mid[col + 1] == t) << 2 | (up[col] == t) << 3;
   const Push p = Pushes[mask];
-  const int tx = node.x + p.dx * (sx_ - 1), ty = node.y + p.dy * (sy_ - 1);
-  const int steps = std::max(std::abs(tx - node.x), std::abs(ty - node.y));
-  int x = node.x, y = node.y;
+  int x = at.x, y = at.y;
+  const int tx = x + p.dx * (sx_ - 1), ty = y + p.dy * (sy_ - 1);
+  const int steps = std::max(std::abs(tx - x), std::abs(ty - y));
   for (int i = 0; i < steps; ++i) {
     const int nx = x + Sign(tx - x), ny = y + Sign(ty - y);
     if (nx == x && ny == y) break;
@@ -421,7 +423,7 @@ void Extractor::Push_Node(Node& node, int col, int row) {
     else if (ny != y && src_.Pixel(x, ny) == t) y = ny;
     else break;  // nothing changes any more
   }
-  node.x = uint16_t(x), node.y = uint16_t(y);
+  return Position{uint16_t(x), uint16_t(y)};
 }
 
 // The columns of one pass are ascending but for neighbours made out of order within a cell.
@@ -447,10 +449,11 @@ bool Extractor::Finalize_Row(int row) {
     map[col] = 0;
     const int t = node.tag;
     if (!t || !request_.wanted[t]) continue;
-    if (coarse_) Push_Node(node, col, row);
+    Position at{uint16_t(col * sx_), uint16_t(row * sy_)};
+    if (coarse_) at = Push_Node(t, at, col, row);
     Pod_Array<Point_2D>& points = result_[t].points;
     node.index = uint32_t(points.Size());
-    if (!points.Push(Point_2D(6, float(node.x), float(node.y))))
+    if (!points.Push(Point_2D(6, float(at.x), float(at.y))))
       return CONTOUR_MEMORY("nb_pts[tag]", points.Size() + 1, sizeof(Point_2D)), false;
   }
   above.Clear();
