@@ -9,7 +9,9 @@
 #include "frames/Frame_Access_Slots.h"
 #include "script/Remembered_Variable.h"
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <new>
 
@@ -108,6 +110,49 @@ Scratch_Pool& Pool() {
   return *pool;
 }
 
+/// Frames whose contours a computation is working out. Another computation of such a frame
+/// waits for them before it returns, so that its caller finds every tag marked before the call
+/// filed, also the tags the other computation took.
+class Busy_Frames {
+public:
+  /// Computations tracked at once; one more runs untracked rather than failing.
+  static constexpr int Most = 64;
+
+  bool Enter(Quarn_2D_Frame* frame) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (count_ == Most) return false;
+    frames_[count_++] = frame;
+    return true;
+  }
+  void Leave(Quarn_2D_Frame* frame) {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      for (int i = 0; i < count_; ++i)
+        if (frames_[i] == frame) {
+          frames_[i] = frames_[--count_];
+          break;
+        }
+    }
+    left_.notify_all();
+  }
+  void Wait(Quarn_2D_Frame* frame) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    left_.wait(hold, [&] { return std::find(frames_, frames_ + count_, frame) == frames_ + count_; });
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable left_;
+  Quarn_2D_Frame* frames_[Most] = {};
+  int count_ = 0;
+};
+
+// Never destroyed, like the pool.
+Busy_Frames& Busy() {
+  static Busy_Frames* busy = new Busy_Frames;
+  return *busy;
+}
+
 [[gnu::cold]] int Bad_Steps(int step_x, int step_y) {
   QUARN_REPORT(msg::Invalid, "%s: invalid step %dx%d (steps are 1 or more)", Label, step_x, step_y);
   return Out(0, "! step");
@@ -143,18 +188,13 @@ int Commit(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb, const uint8_
   return committed;
 }
 
-int Create(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
-  uint8_t wanted[Tag_Values];
-  Fct_Critical_In(Label);
-  const Taken taken = Take_Work(frame, key, tag_nb, wanted);
-  Fct_Critical_Out(Label);
-  if (taken == Taken_Failed) return Out(0, "! contour");
-  if (taken == Taken_Nothing) return Out(1, "no change");
+// The taken tags computed and filed; null when done, otherwise why not.
+const char* Compute(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb, const uint8_t* wanted) {
   Scratch* scratch = Pool().Take();
   if (!scratch) {
     CONTOUR_SCRATCH_MEMORY();
     Mark_Again(frame, wanted);
-    return Out(0, "! memory");
+    return "! memory";
   }
   const Request request{key.flags, int(key.step_x), int(key.step_y), wanted};
   const Outcome outcome = Extract(frame, request, *scratch);
@@ -167,9 +207,26 @@ int Create(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
   Pool().Give(scratch);
   if (outcome != Outcome_Done || !committed) {
     Mark_Again(frame, wanted);
-    return Out(0, outcome == Outcome_Open ? "! loop" : "! memory");
+    return outcome == Outcome_Open ? "! loop" : "! memory";
   }
-  return Out(1);
+  return nullptr;
+}
+
+int Create(Quarn_2D_Frame* frame, const Store_Key& key, int tag_nb) {
+  uint8_t wanted[Tag_Values];
+  Fct_Critical_In(Label);
+  const Taken taken = Take_Work(frame, key, tag_nb, wanted);
+  const bool entered = taken == Taken_Tags && Busy().Enter(frame);
+  // A caller inside the global section would wait for computations that need it to file (the
+  // frame's own lock is never held around this call either: they need it to read the tags).
+  const bool may_wait = Fct_Critical_Depth() == 1;
+  Fct_Critical_Out(Label);
+  if (taken == Taken_Failed) return Out(0, "! contour");
+  const char* failed = taken == Taken_Tags ? Compute(frame, key, tag_nb, wanted) : nullptr;
+  if (entered) Busy().Leave(frame);
+  if (may_wait) Busy().Wait(frame);
+  if (failed) return Out(0, failed);
+  return taken == Taken_Tags ? Out(1) : Out(1, "no change");
 }
 
 }  // namespace

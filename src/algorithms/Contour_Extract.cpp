@@ -23,27 +23,36 @@ namespace {
 constexpr const char* Source_Name = "fct_contour";
 /// Sample of a grid position outside the map.
 constexpr int16_t Outside = -1;
-/// Cells the scan tests at once.
-constexpr int Block = 8;
-/// Padding after each sample row, so that the scan may read a whole block past its last cell.
-constexpr int Row_Slack = Block;
-/// Segment slot of a node that no segment took.
+/// Cells the scan tests at once (one bit each of a word).
+constexpr int Block = 64;
+/// Samples of one vector register.
+constexpr int Lane = 8;
+/// End of a segment slot that no segment took.
 constexpr int32_t No_Segment = -1;
-/// Segment slot whose segment went with its opposite; the slot is not given again.
+/// End of a segment slot whose segment went with its opposite; the slot is not given again.
 constexpr int32_t Cancelled = -2;
+/// Slot of a segment found when its start node had both slots taken: no walk reaches it.
+constexpr uint32_t No_Slot = UINT32_MAX;
 
 #define CONTOUR_MEMORY(var, x, y) ::quarn::Memory_Error(Source_Name, __LINE__, "realloc", (var), long(x), long(y))
 
-/// A grid point the scan wrote (a boundary node) or that a segment ends at. The oriented
-/// boundary pieces (segments, with the area on their left) that start at a node live in it, in
-/// the order they were found: a loop walk reads one node per step.
+/// A grid point the scan wrote (a boundary node) or that a segment ends at; its position is
+/// its grid point's, pushed when its row is complete.
 struct Node {
-  int32_t segment[2];  ///< Number of each outgoing segment, No_Segment or Cancelled.
-  int32_t end[2];      ///< Node each outgoing segment ends at.
-  uint32_t index;      ///< Index in its tag's points.
-  uint16_t x, y;       ///< Position, frame pixels (grid position until pushed).
-  uint8_t tag;         ///< Tag written, 0 for none.
-  uint8_t first_taken; ///< A walk went on by the first segment.
+  uint32_t index;  ///< Index in its tag's points.
+  uint8_t tag;     ///< Tag written, 0 for none.
+};
+
+/// A node's position, frame pixels.
+struct Position {
+  uint16_t x, y;
+};
+
+/// The oriented boundary pieces (segments, with the area on their left) that start at a node, in
+/// the order they were found: slot k of node n is segment slot 2n + k. A loop walk reads one of
+/// these per step and nothing else of the node, so they are kept apart and small.
+struct Link {
+  int32_t end[2];  ///< Node each outgoing segment ends at, No_Segment or Cancelled.
 };
 
 /// What a cell's corner mask (bit j: corner j belongs to the area) gives: the corner whose node
@@ -72,6 +81,53 @@ constexpr Case Cases[16] = {
     {-1, -1},  // 15: inside
 };
 
+/// The areas of a cell whose areas are single tags: each distinct value, by the first corner that
+/// holds it (its leader), with the case its corners make.
+struct Group {
+  int8_t leader, node, end;
+};
+struct Partition {
+  int8_t count;
+  Group group[4];
+};
+
+/// Bit of each pair of corners in a cell's equality code.
+constexpr int Pair_Bit[4][4] = {{-1, 0, 2, 4}, {0, -1, 5, 3}, {2, 5, -1, 1}, {4, 3, 1, -1}};
+
+/// Bits of a cell code: which corner pairs are equal (Pair_Bit), then which corners hold no tag.
+constexpr int Pair_Bits = 6;
+constexpr int Code_Count = 1 << (Pair_Bits + 4);
+
+/// Which corners of a cell hold equal values and which hold no tag (background or outside).
+inline unsigned Cell_Code(const int q[4]) {
+  return unsigned(q[0] == q[1]) | unsigned(q[2] == q[3]) << 1 | unsigned(q[0] == q[2]) << 2 |
+         unsigned(q[1] == q[3]) << 3 | unsigned(q[0] == q[3]) << 4 | unsigned(q[1] == q[2]) << 5 |
+         unsigned(q[0] < 1) << 6 | unsigned(q[1] < 1) << 7 | unsigned(q[2] < 1) << 8 | unsigned(q[3] < 1) << 9;
+}
+
+/// Per cell code, the groups of corners of a tag that make a node, leaders in corner order.
+constexpr auto Partitions = [] {
+  struct Table {
+    Partition p[Code_Count];
+  } table{};
+  for (unsigned code = 0; code < Code_Count; ++code) {
+    Partition& part = table.p[code];
+    auto equal = [code](int i, int j) { return i == j || (code >> Pair_Bit[i][j] & 1); };
+    for (int i = 0; i < 4; ++i) {
+      if (code >> (Pair_Bits + i) & 1) continue;
+      bool seen = false;
+      int mask = 0;
+      for (int j = 0; j < 4; ++j) {
+        seen |= j < i && equal(j, i);
+        mask |= int(equal(i, j)) << j;
+      }
+      const Case c = Cases[mask];
+      if (!seen && c.node >= 0) part.group[part.count++] = Group{int8_t(i), c.node, c.end};
+    }
+  }
+  return table;
+}();
+
 /// Direction (sign of x, sign of y) in which a coarse node is pushed, from which of its four
 /// grid neighbours share its tag (bit 1 below, 2 left, 4 right, 8 above): away from them.
 struct Push {
@@ -90,11 +146,13 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 
 struct Workspace::Records {
   Pod_Array<int16_t> ring[3];       // samples of rows r - 1, r, r + 1, padded with Outside
+  Pod_Array<uint64_t> same[3];      // per ring row, per cell: its two top corners are equal
   Pod_Array<int32_t> node_map[2];   // per column of rows r and r + 1: node number + 1, or 0
   Pod_Array<int32_t> touched[4];    // columns of rows r and r + 1 that have a node
   Pod_Array<Node> nodes;
-  Pod_Array<uint32_t> origin;       // per segment number: its start node
-  Pod_Array<uint64_t> used;         // per segment number, one bit: cancelled or walked
+  Pod_Array<Link> links;            // per node, its outgoing segments
+  Pod_Array<uint32_t> order;        // per segment number (order found): its slot, or No_Slot
+  Pod_Array<uint64_t> used;         // per slot, one bit: cancelled or walked
 };
 
 namespace {
@@ -102,21 +160,28 @@ namespace {
 class Extractor {
 public:
   Extractor(const Tag_Source& source, const Request& request, Tag_Contour* result, Workspace::Records& records)
-      : src_(source), request_(request), result_(result), ring_(records.ring), node_map_(records.node_map),
-        touched_(records.touched), nodes_(records.nodes), origin_(records.origin), used_(records.used),
+      : src_(source), request_(request), result_(result), ring_(records.ring), same_(records.same),
+        node_map_(records.node_map),
+        touched_(records.touched), nodes_(records.nodes), links_(records.links), order_(records.order),
+        used_(records.used),
         sx_(request.step_x),
         sy_(request.step_y),
         nc_((source.width + sx_ - 1) / sx_), nr_((source.height + sy_ - 1) / sy_),
-        loops_(request.flags & CONTOUR_LOOPS), equal_(loops_), coarse_(sx_ > 1 || sy_ > 1) {}
+        loops_(request.flags & CONTOUR_LOOPS), equal_(loops_), coarse_(sx_ > 1 || sy_ > 1),
+        first_col_(request.flags & CONTOUR_EXTEND ? -1 : 0), words_((nc_ + 1 + Block - 1) / Block),
+        row_length_(size_t(words_) * Block + 2 + Lane) {}
 
   Outcome Run();
 
 private:
   bool Prepare();
   int16_t* Row_Of(int row) { return ring_[(row + 3) % 3].Data() + 1; }
+  uint64_t* Same_Of(int row) { return same_[(row + 3) % 3].Data(); }
   void Load_Row(int row);
-  bool Scan_Row(int row, int first_col, int last_col);
+  void Load_Samples(int row);
+  bool Scan_Row(int row, int last_col);
   bool Cell(int col, int row, const int q[4]);
+  bool Equal_Cell(int col, int row, const int q[4]);
   bool Belongs(int sample, int tag) const;
   int Mask(const int q[4], int t) const;
   /// The node of a grid point of rows r or r + 1, made when there is none; -1 after a failure.
@@ -127,10 +192,11 @@ private:
   int32_t New_Node(int32_t& slot, int col, int row);
   void Sort_Touched(Pod_Array<int32_t>& cols);
   bool Finalize_Row(int row);
-  void Push_Node(Node& node, int col, int row);
-  bool Add_Segment(int32_t start, int32_t end, int tag);
+  Position Push_Node(int t, Position at, int col, int row);
+  bool Add_Segment(int32_t start, int32_t end);
   Outcome Build_Loops();
   Outcome Walk(uint32_t first);
+  Outcome Close_Loop(uint32_t first, Tag_Contour& out);
   bool Used(uint32_t k) const { return used_[k >> 6] >> (k & 63) & 1; }
   void Use(uint32_t k) { used_[k >> 6] |= uint64_t(1) << (k & 63); }
 
@@ -138,15 +204,21 @@ private:
   const Request& request_;
   Tag_Contour* result_;
   Pod_Array<int16_t>* ring_;
+  Pod_Array<uint64_t>* same_;
   Pod_Array<int32_t>* node_map_;
   Pod_Array<int32_t>* touched_;  // [2 * (row & 1) + k]: columns of the row's nodes made while
                                  // scanning the row above (k 0) and the row itself (k 1)
   Pod_Array<Node>& nodes_;
-  Pod_Array<uint32_t>& origin_;
+  Pod_Array<Link>& links_;
+  Pod_Array<uint32_t>& order_;
   Pod_Array<uint64_t>& used_;
   const int sx_, sy_;
   const int nc_, nr_;  // grid columns and rows inside the map
   const bool loops_, equal_, coarse_;  // equal_: an area is its tag alone
+  const int first_col_;                // column of the first cell, -1 with CONTOUR_EXTEND
+  const int words_;                    // words of cell bits a row
+  const size_t row_length_;            // samples of a ring row, from column -1; the scan reads
+                                       // whole words of cells and one sample more
   int scan_row_ = 0;
   bool memory_failed_ = false;
 };
@@ -158,22 +230,50 @@ int Read_Slot(Quarn_2D_Frame* frame, int x, int y) {
 }
 
 bool Extractor::Prepare() {
-  const size_t row = size_t(nc_) + 2 + Row_Slack;
-  for (int i = 0; i < 3; ++i)
-    if (!ring_[i].Assign_Zero(row)) return CONTOUR_MEMORY("Liste", row, sizeof(int16_t)), false;
+  for (int i = 0; i < 3; ++i) {
+    if (!ring_[i].Assign_Zero(row_length_)) return CONTOUR_MEMORY("Liste", row_length_, sizeof(int16_t)), false;
+    if (!same_[i].Assign_Zero(size_t(words_))) return CONTOUR_MEMORY("Liste", words_, sizeof(uint64_t)), false;
+  }
   for (int i = 0; i < 4; ++i) touched_[i].Clear();
   for (int i = 0; i < 2; ++i)
     if (!node_map_[i].Assign_Zero(size_t(nc_) + 1)) return CONTOUR_MEMORY("Liste", nc_ + 1, sizeof(int32_t)), false;
   nodes_.Clear();
-  origin_.Clear();
+  links_.Clear();
+  order_.Clear();
   used_.Clear();
   return true;
 }
 
+// Bits of the Block positions from x on where x and y hold equal samples.
+uint64_t Equal_Bits(const int16_t* x, const int16_t* y) {
+  uint64_t bits = 0;
+#if defined(__SSE2__)
+  for (int k = 0; k < Block; k += 2 * Lane) {
+    auto load = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const __m128i low = _mm_cmpeq_epi16(load(x + k), load(y + k));
+    const __m128i high = _mm_cmpeq_epi16(load(x + k + Lane), load(y + k + Lane));
+    bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(low, high)))) << k;
+  }
+#else
+  for (int k = 0; k < Block; ++k) bits |= uint64_t(x[k] == y[k]) << k;
+#endif
+  return bits;
+}
+
+// A row's samples and which of its neighbouring samples are equal: the scan needs the latter
+// for both pairs of rows a row is in, so it is worked out once.
 void Extractor::Load_Row(int row) {
+  Load_Samples(row);
+  const int16_t* samples = Row_Of(row) + first_col_;
+  uint64_t* same = Same_Of(row);
+  for (int w = 0; w < words_; ++w) same[w] = Equal_Bits(samples + w * Block, samples + w * Block + 1);
+}
+
+void Extractor::Load_Samples(int row) {
   int16_t* out = Row_Of(row);
-  std::fill(out - 1, out + nc_ + 1 + Row_Slack, Outside);
-  if (row < 0 || row >= nr_) return;
+  if (row < 0 || row >= nr_) return std::fill(out - 1, out - 1 + row_length_, Outside);
+  out[-1] = Outside;
+  std::fill(out + nc_, out - 1 + row_length_, Outside);
   const int y = row * sy_;
   if (src_.rows) {
     const uint16_t* in = src_.rows[y];
@@ -181,6 +281,13 @@ void Extractor::Load_Row(int row) {
       // Four cells a word: the tag is the low byte of each.
       constexpr uint64_t Low_Bytes = 0x00FF00FF00FF00FFull;
       int c = 0;
+#if defined(__SSE2__)
+      const __m128i low = _mm_set1_epi16(0xFF);
+      for (; c + 8 <= nc_; c += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + c));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + c), _mm_and_si128(v, low));
+      }
+#endif
       for (; c + 4 <= nc_; c += 4) {
         uint64_t v;
         std::memcpy(&v, in + c, sizeof v);
@@ -207,21 +314,21 @@ bool Extractor::Belongs(int sample, int tag) const {
 // The node is filled in place: built aside and copied, its mixed-size fields would be read back
 // before their stores complete.
 int32_t Extractor::New_Node(int32_t& slot, int col, int row) {
+  constexpr size_t Nodes_Per_Word = 32;  // two slot bits a node
+  const size_t number = nodes_.Size();
   Node* node = nodes_.Grow();
-  if (!node || !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
-    CONTOUR_MEMORY("Liste", nodes_.Size() + 1, sizeof(Node));
+  Link* link = node ? links_.Grow() : nullptr;
+  if (!link || (number % Nodes_Per_Word == 0 && !used_.Push(0)) ||
+      !touched_[2 * (row & 1) + (row == scan_row_)].Push(col)) {
+    CONTOUR_MEMORY("Liste", number + 1, sizeof(Node) + sizeof(Link));
     memory_failed_ = true;
     return -1;
   }
-  node->segment[0] = node->segment[1] = No_Segment;
-  node->end[0] = node->end[1] = 0;
+  link->end[0] = link->end[1] = No_Segment;
   node->index = 0;
-  node->x = uint16_t(col * sx_);
-  node->y = uint16_t(row * sy_);
   node->tag = 0;
-  node->first_taken = 0;
-  slot = int32_t(nodes_.Size());
-  return slot - 1;
+  slot = int32_t(number + 1);
+  return int32_t(number);
 }
 
 // The corners of a cell (bit j for corner j) that belong to the area of tag t.
@@ -238,6 +345,7 @@ int Extractor::Mask(const int q[4], int t) const {
 // case: the corners that belong to its area make the mask.
 bool Extractor::Cell(int col, int row, const int q[4]) {
   static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
+  if (equal_) return Equal_Cell(col, row, q);
   for (int i = 0; i < 4; ++i) {
     const int t = q[i];
     if (t < 1) continue;
@@ -246,52 +354,49 @@ bool Extractor::Cell(int col, int row, const int q[4]) {
     if (seen || (loops_ && !request_.wanted[t])) continue;
     const Case c = Cases[Mask(q, t) | 1 << i];
     if (c.node < 0) continue;
-    const int nx = col + Dx[c.node], ny = row + Dy[c.node];
-    const int32_t start = Node_At(nx, ny);
+    const int32_t start = Node_At(col + Dx[c.node], row + Dy[c.node]);
     if (start < 0) return false;
-    Node& n = nodes_[size_t(start)];
-    n.tag = uint8_t(t);
-    n.x = uint16_t(nx * sx_);
-    n.y = uint16_t(ny * sy_);
+    nodes_[size_t(start)].tag = uint8_t(t);  // its position is the grid point's until pushed
     if (!loops_ || c.end < 0) continue;
     const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
-    if (end < 0 || !Add_Segment(start, end, t)) return false;
+    if (end < 0 || !Add_Segment(start, end)) return false;
   }
   return true;
 }
 
-// Bits (one per cell, from the lowest) of the cells among the Block cells from col on whose four
-// corners do not all hold one value.
-unsigned Mixed_Cells(const int16_t* a, const int16_t* b, int col) {
-#if defined(__SSE2__)
-  const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col));
-  const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + col + 1));
-  const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col));
-  const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + col + 1));
-  const __m128i same = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(a0, a1), _mm_cmpeq_epi16(b0, b1)),
-                                     _mm_cmpeq_epi16(a0, b0));
-  return ~unsigned(_mm_movemask_epi8(_mm_packs_epi16(same, same))) & 0xFF;
-#else
-  unsigned mixed = 0;
-  for (int i = 0; i < Block; ++i) {
-    const int c = col + i;
-    mixed |= unsigned(a[c] != a[c + 1] || b[c] != b[c + 1] || a[c] != b[c]) << i;
+// A cell whose areas are single tags: the groups of equal corners of a tag come from a table
+// instead of a comparison per corner and tag, corners without a tag already left out.
+bool Extractor::Equal_Cell(int col, int row, const int q[4]) {
+  static constexpr int Dx[4] = {0, 1, 0, 1}, Dy[4] = {0, 0, 1, 1};
+  const Partition& part = Partitions.p[Cell_Code(q)];
+  for (int g = 0; g < part.count; ++g) {
+    const Group c = part.group[g];
+    const int t = q[c.leader];
+    if (loops_ && !request_.wanted[t]) continue;
+    const int32_t start = Node_At(col + Dx[c.node], row + Dy[c.node]);
+    if (start < 0) return false;
+    nodes_[size_t(start)].tag = uint8_t(t);
+    if (!loops_ || c.end < 0) continue;
+    const int32_t end = Node_At(col + Dx[c.end], row + Dy[c.end]);
+    if (end < 0 || !Add_Segment(start, end)) return false;
   }
-  return mixed;
-#endif
+  return true;
 }
 
-// Most cells lie inside one area or outside all: the cells are tested a block at a time and only
-// the mixed ones are looked at.
-bool Extractor::Scan_Row(int row, int first_col, int last_col) {
+// Most cells lie inside one area or outside all: the cells are tested a word at a time and only
+// the mixed ones are looked at. A cell is uniform when its top corners, its bottom corners and
+// its left corners are equal.
+bool Extractor::Scan_Row(int row, int last_col) {
   const int16_t* a = Row_Of(row);
   const int16_t* b = Row_Of(row + 1);
+  const uint64_t* same_a = Same_Of(row);
+  const uint64_t* same_b = Same_Of(row + 1);
   scan_row_ = row;
-  for (int col = first_col; col <= last_col; col += Block) {
-    unsigned mixed = Mixed_Cells(a, b, col);
-    if (col + Block - 1 > last_col) mixed &= (1u << (last_col - col + 1)) - 1;
+  for (int w = 0, col = first_col_; col <= last_col; ++w, col += Block) {
+    uint64_t mixed = ~(same_a[w] & same_b[w] & Equal_Bits(a + col, b + col));
+    if (last_col - col < Block - 1) mixed &= (uint64_t(1) << (last_col - col + 1)) - 1;
     for (; mixed; mixed &= mixed - 1) {
-      const int c = col + __builtin_ctz(mixed);
+      const int c = col + __builtin_ctzll(mixed);
       const int q[4] = {a[c], a[c + 1], b[c], b[c + 1]};
       if (!Cell(c, row, q)) return false;
     }
@@ -301,16 +406,15 @@ bool Extractor::Scan_Row(int row, int first_col, int last_col) {
 
 // A node of a coarse grid sits up to a step away from the area's true edge: it walks there pixel
 // by pixel, away from its neighbours of the same tag, as long as it stays on its tag.
-void Extractor::Push_Node(Node& node, int col, int row) {
-  const int t = node.tag;
+Position Extractor::Push_Node(int t, Position at, int col, int row) {
   const int16_t* up = Row_Of(row - 1);
   const int16_t* mid = Row_Of(row);
   const int16_t* down = Row_Of(row + 1);
   const int mask = (down[col] == t) | (mid[col - 1] == t) << 1 | (mid[col + 1] == t) << 2 | (up[col] == t) << 3;
   const Push p = Pushes[mask];
-  const int tx = node.x + p.dx * (sx_ - 1), ty = node.y + p.dy * (sy_ - 1);
-  const int steps = std::max(std::abs(tx - node.x), std::abs(ty - node.y));
-  int x = node.x, y = node.y;
+  int x = at.x, y = at.y;
+  const int tx = x + p.dx * (sx_ - 1), ty = y + p.dy * (sy_ - 1);
+  const int steps = std::max(std::abs(tx - x), std::abs(ty - y));
   for (int i = 0; i < steps; ++i) {
     const int nx = x + Sign(tx - x), ny = y + Sign(ty - y);
     if (nx == x && ny == y) break;
@@ -319,7 +423,7 @@ void Extractor::Push_Node(Node& node, int col, int row) {
     else if (ny != y && src_.Pixel(x, ny) == t) y = ny;
     else break;  // nothing changes any more
   }
-  node.x = uint16_t(x), node.y = uint16_t(y);
+  return Position{uint16_t(x), uint16_t(y)};
 }
 
 // The columns of one pass are ascending but for neighbours made out of order within a cell.
@@ -345,10 +449,11 @@ bool Extractor::Finalize_Row(int row) {
     map[col] = 0;
     const int t = node.tag;
     if (!t || !request_.wanted[t]) continue;
-    if (coarse_) Push_Node(node, col, row);
+    Position at{uint16_t(col * sx_), uint16_t(row * sy_)};
+    if (coarse_) at = Push_Node(t, at, col, row);
     Pod_Array<Point_2D>& points = result_[t].points;
     node.index = uint32_t(points.Size());
-    if (!points.Push(Point_2D(6, float(node.x), float(node.y))))
+    if (!points.Push(Point_2D(6, float(at.x), float(at.y))))
       return CONTOUR_MEMORY("nb_pts[tag]", points.Size() + 1, sizeof(Point_2D)), false;
   }
   above.Clear();
@@ -359,63 +464,75 @@ bool Extractor::Finalize_Row(int row) {
 // Enters a new segment in its start node's first free slot (a node starts at most two segments
 // of its tag). A segment running back over the edge of an earlier one bounds a line one sample
 // wide: both go, and their slots stay taken.
-bool Extractor::Add_Segment(int32_t start, int32_t end, int tag) {
-  const uint32_t number = uint32_t(origin_.Size());
-  if (!origin_.Push(uint32_t(start)) || ((number & 63) == 0 && !used_.Push(0)))
-    return CONTOUR_MEMORY("(*segment)", number + 1, sizeof(uint32_t)), false;
-  Node& from = nodes_[size_t(start)];
-  const int slot = from.segment[0] == No_Segment ? 0 : from.segment[1] == No_Segment ? 1 : -1;
-  if (slot < 0) return Use(number), true;  // no link to reach it by
-  from.segment[slot] = int32_t(number);
+bool Extractor::Add_Segment(int32_t start, int32_t end) {
+  Link& from = links_[size_t(start)];
+  const int slot = from.end[0] == No_Segment ? 0 : from.end[1] == No_Segment ? 1 : -1;
+  const uint32_t number = slot < 0 ? No_Slot : 2 * uint32_t(start) + uint32_t(slot);  // none: no link reaches it
+  if (!order_.Push(number)) return CONTOUR_MEMORY("(*segment)", order_.Size() + 1, sizeof(uint32_t)), false;
+  if (slot < 0) return true;
   from.end[slot] = end;
-  Node& to = nodes_[size_t(end)];
+  Link& to = links_[size_t(end)];
   for (int back = 0; back < 2; ++back) {
-    if (to.segment[back] < 0 || to.end[back] != start) continue;
-    Use(uint32_t(to.segment[back]));
+    if (to.end[back] != start) continue;  // also skips No_Segment and Cancelled
+    Use(2 * uint32_t(end) + uint32_t(back));
     Use(number);
-    to.segment[back] = from.segment[slot] = Cancelled;
+    to.end[back] = from.end[slot] = Cancelled;
     break;
   }
   return true;
 }
 
-// Walks the loop of segment first: from each segment's end node it goes on by the node's first
-// segment while no walk took that way yet, by its second otherwise, until it comes back to first.
-// It writes the start of first and the end of every segment but the last, and uses up the
-// segments; a missing or used segment on the way means the loop does not close.
+// Walks the loop of segment slot first: from each segment's end node it goes on by the node's
+// first segment while no walk took that way yet, by its second otherwise, until it comes back to
+// first. It writes the start of first and the end of every segment but the last (node numbers,
+// made point indices once every loop is closed), and uses up the segments; a missing or used
+// segment on the way means the loop does not close.
 Outcome Extractor::Walk(uint32_t first) {
-  const Node& start = nodes_[origin_[first]];
-  Tag_Contour& out = result_[start.tag];
-  if (!out.indices.Push(start.index))
+  Tag_Contour& out = result_[nodes_[first >> 1].tag];
+  if (!out.indices.Push(first >> 1))
     return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
   Use(first);
-  for (int32_t at = start.end[start.segment[0] == int32_t(first) ? 0 : 1];;) {
-    Node& node = nodes_[size_t(at)];
-    int way = 1;
-    if (node.segment[0] >= 0 && !node.first_taken) way = 0, node.first_taken = 1;
-    const int32_t next = node.segment[way];
-    if (next < 0) return Outcome_Open;
-    if (uint32_t(next) == first) break;
-    if (Used(uint32_t(next))) return Outcome_Open;
-    Use(uint32_t(next));
-    if (!out.indices.Push(node.index))
-      return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
-    at = node.end[way];
-  }
+  if (const Outcome o = Close_Loop(first, out); o != Outcome_Done) return o;
   if (!out.loop_ends.Push(uint32_t(out.indices.Size())))
     return CONTOUR_MEMORY("nb_loop", out.loop_ends.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
   return Outcome_Done;
 }
 
-// Loops are found in the order of their first segment.
-Outcome Extractor::Build_Loops() {
-  const uint32_t count = uint32_t(origin_.Size());
-  for (uint32_t word = 0; word < used_.Size(); ++word)
-    for (uint64_t free = ~used_[word]; free; free = ~used_[word] & (free - 1)) {
-      const uint32_t first = word * 64 + uint32_t(__builtin_ctzll(free));
-      if (first >= count) break;
-      if (const Outcome o = Walk(first); o != Outcome_Done) return o;
+// The steps of a walk. A node's first segment is taken exactly when its slot is used by now
+// (walks use every segment they go on by), but for the walk's own first segment, which is
+// used from the start and ends the walk when it comes round again.
+Outcome Extractor::Close_Loop(uint32_t first, Tag_Contour& out) {
+  const Link* links = links_.Data();
+  for (int32_t at = links[first >> 1].end[first & 1];;) {
+    const Link& link = links[size_t(at)];
+    const uint32_t slot = 2 * uint32_t(at);
+    uint32_t next = slot;
+    if (link.end[0] < 0 || (Used(slot) && slot != first)) {
+      if (link.end[1] < 0) return Outcome_Open;
+      next = slot + 1;
     }
+    if (next == first) break;
+    if (Used(next)) return Outcome_Open;
+    Use(next);
+    if (!out.indices.Push(uint32_t(at)))
+      return CONTOUR_MEMORY("loop_idx[tag]", out.indices.Size() + 1, sizeof(uint32_t)), Outcome_Memory;
+    at = link.end[next & 1];
+  }
+  return Outcome_Done;
+}
+
+// Loops are found in the order of their first segment. The walks write node numbers: reading
+// each node's point index on the way would add a memory access to every step, where afterwards
+// the reads of a whole loop go out at once.
+Outcome Extractor::Build_Loops() {
+  for (const uint32_t first : order_) {
+    if (first == No_Slot || Used(first)) continue;
+    if (const Outcome o = Walk(first); o != Outcome_Done) return o;
+  }
+  const Node* nodes = nodes_.Data();
+  for (int t = 1; t < Tag_Values; ++t)
+    if (request_.wanted[t])
+      for (uint32_t& i : result_[t].indices) i = nodes[i].index;
   return Outcome_Done;
 }
 
@@ -426,13 +543,13 @@ Outcome Extractor::Run() {
   // Cell corners start one step before the map with CONTOUR_EXTEND, and the last cell ends one
   // step past it; without, every corner lies inside.
   const bool extend = request_.flags & CONTOUR_EXTEND;
-  const int first = extend ? -1 : 0;
+  const int first = first_col_;
   const int last_col = extend ? nc_ - 1 : nc_ - 2;
   const int last_row = extend ? nr_ - 1 : nr_ - 2;
   for (int row = first - 1; row <= first + 1; ++row) Load_Row(row);
   for (int row = first; row <= last_row; ++row) {
     if (row > first) Load_Row(row + 1);
-    if (!Scan_Row(row, first, last_col)) return Outcome_Memory;
+    if (!Scan_Row(row, last_col)) return Outcome_Memory;
     if (row >= 0 && !Finalize_Row(row)) return Outcome_Memory;
   }
   if (last_row >= first && last_row + 1 < nr_) {
@@ -455,7 +572,8 @@ Workspace::~Workspace() { delete records; }
 
 void Workspace::Trim() {
   constexpr size_t Kept_Bytes = size_t(16) << 20;  // the records of a 2048 x 2048 frame of blobs
-  if (records->nodes.Size() * sizeof(Node) + records->origin.Size() * sizeof(uint32_t) <= Kept_Bytes) return;
+  const size_t bytes = records->nodes.Size() * (sizeof(Node) + sizeof(Link)) + records->order.Size() * sizeof(uint32_t);
+  if (bytes <= Kept_Bytes) return;
   if (auto* fresh = new (std::nothrow) Records) {
     delete records;
     records = fresh;

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -261,6 +263,60 @@ TEST_F(Contour_Driver, TagsAreReadOutsideTheGlobalSection) {
   section_test::g_other.join();
   EXPECT_TRUE(section_test::g_entered_while_reading) << "another thread got into the global section during the reading";
   EXPECT_EQ(Loops_Of(f, 2).size(), 1u);
+}
+
+// A module's tag reader that, once armed, holds the first reading until the test lets it go.
+namespace busy_test {
+const Tag_Map* g_map = nullptr;
+std::mutex g_mutex;
+std::condition_variable g_changed;
+bool g_armed = false, g_reading = false, g_released = false;
+
+int Reader(Quarn_2D*, void*, Vec4 p) {
+  std::unique_lock<std::mutex> hold(g_mutex);
+  if (g_armed && !g_reading) {
+    g_reading = true;
+    g_changed.notify_all();
+    g_changed.wait(hold, [] { return g_released; });
+  }
+  return g_map->Tag(int(p.x), int(p.y));
+}
+}  // namespace busy_test
+
+// Regression: a second computation of a frame found the changed tags taken by a first one still
+// reading and answered "no change" before the first had filed them.
+TEST_F(Contour_Driver, ASecondComputationOfAFrameReturnsWithTheFirstOnesResults) {
+  using namespace busy_test;
+  constexpr uint32_t Flags = CONTOUR_LOOPS | CONTOUR_EXTEND;
+  Tag_Map m(16, 16);
+  m.Fill(2, 2, 5, 5, 2);
+  layers_test::Frame_Tree tree(Record_Of(m));
+  Quarn_2D_Frame* f = tree.Frame();
+  g_map = &m;
+  f->fct_read_tag = &Reader;
+  ASSERT_EQ(Fct_Contour_Create(f, Flags, 1, 1), 1);
+  m.Fill(9, 9, 12, 12, 2);  // a second square of tag 2, marked as a painting would
+  f->tag_used[2] = 1;
+  g_armed = true;
+  std::thread first([&] { Fct_Contour_Create(f, Flags, 1, 1); });
+  {
+    std::unique_lock<std::mutex> hold(g_mutex);
+    g_changed.wait(hold, [] { return g_reading; });
+  }
+  size_t loops_seen = 0;
+  std::thread second([&] {
+    EXPECT_EQ(Fct_Contour_Create(f, Flags, 1, 1), 1);
+    loops_seen = Loops_Of(f, 2).size();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // time to return early, were it to
+  {
+    std::lock_guard<std::mutex> hold(g_mutex);
+    g_released = true;
+  }
+  g_changed.notify_all();
+  first.join();
+  second.join();
+  EXPECT_EQ(loops_seen, 2u) << "the second computation returned before the first had filed the new square";
 }
 
 // A script's computation waits for its job: the contours are there when the call returns.
