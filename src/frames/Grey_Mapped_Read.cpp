@@ -95,6 +95,11 @@ void Set_Lattice(Lane& l, double start, double step, int grain, double bound) {
   l.start = start, l.step = step, l.grain = grain, l.bound = bound;
 }
 
+// count cells that read nothing, in vector stores.
+void Fill_None(int32_t* __restrict out, int count) {
+  For_Blocks(count, [out](int k) { out[k] = GLI_NONE; });
+}
+
 // A node maps (x, y, z, 1) by its matrix; a matrix that could divide by w is not followed.
 bool Affine(const Mat4& m) {
   for (const auto& row : m.m)
@@ -312,7 +317,7 @@ public:
       : r_(record), p_(plane), width_(width), index_(size_t(width) * 3) {}
 
   void Read(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
-    if (time < 0 || time >= p_.extent[3]) return std::fill(out, out + width_, GLI_NONE);
+    if (time < 0 || time >= p_.extent[3]) return Fill_None(out, width_);
     if (Contiguous(lanes, time, out)) return;
     if (Stepped(lanes, time, out)) return;
     const int* __restrict ix = Indices(lanes[0], 0);
@@ -414,7 +419,7 @@ private:
                      int32_t* __restrict out) {
     const int a = still == 0 ? 1 : 0, b = still == 2 ? 1 : 2;
     const long long fixed_index = (f[still].at >> Fraction_Bits) - Bias;
-    if (fixed_index < 0 || fixed_index >= p_.extent[still]) return std::fill(out, out + width_, GLI_NONE);
+    if (fixed_index < 0 || fixed_index >= p_.extent[still]) return Fill_None(out, width_);
     const uint8_t* base = p_.base + p_.stride[3] * time + p_.stride[still] * fixed_index;
     const unsigned na = unsigned(p_.extent[a]), nb = unsigned(p_.extent[b]);
     const long long sa = p_.stride[a], sb = p_.stride[b], da = f[a].step, db = f[b].step;
@@ -454,8 +459,8 @@ private:
     int on_first = 0, on_end = width_;
     Reachable(at_a, da, f[a].margin, na, on_first, on_end);
     Reachable(at_b, db, f[b].margin, nb, on_first, on_end);
-    std::fill(out, out + on_first, GLI_NONE);
-    std::fill(out + on_end, out + width_, GLI_NONE);
+    Fill_None(out, on_first);
+    Fill_None(out + on_end, width_ - on_end);
     // Columns whose coordinates, margins included, lie well inside the record.
     int first = on_first, end = on_end;
     Interior(at_a, da, f[a].margin, na, first, end);
@@ -506,10 +511,16 @@ private:
   }
 
   using Wide = __int128;
+  static constexpr Wide Narrow_Limit = Wide(1) << 62;
 
   // Narrows [first, end) to the columns k at which at + k * step lies in [0, top].
   static void Within(Wide at, long long step, Wide top, int& first, int& end) {
     auto floor_div = [](Wide num, Wide den) {  // den > 0
+      // The numbers met in practice fit 64 bits, whose division needs no library call.
+      if (num > -Narrow_Limit && num < Narrow_Limit && den < Narrow_Limit) {
+        const long long n = (long long)num, d = (long long)den;
+        return Wide(n >= 0 ? n / d : -((-n + d - 1) / d));
+      }
       return num >= 0 ? num / den : -((-num + den - 1) / den);
     };
     Wide low, high;  // the run of k, both ends included
@@ -584,7 +595,7 @@ private:
       Grey_Run<Kind, T>(start, count, r_->pad_value, out);
     });
     if (!read) return false;
-    std::fill(out + count, out + width_, GLI_NONE);
+    Fill_None(out + count, width_ - count);
     return true;
   }
 
