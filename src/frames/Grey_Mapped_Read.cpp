@@ -471,7 +471,14 @@ private:
     // (an edge near, the row's last few) go one by one.
     const Stepped_Run run = Run_Of(base, sa, sb, na, nb, da, db, limit_a, limit_b, pad, sizeof(T));
     for (int k = first; k < end;) {
-      if (run.base) k += Stepped_Run_Vector(Kind, run, at_a + k * da, at_b + k * db, end - k, out + k);
+      if (run.base) {
+        k += Stepped_Run_Vector(Kind, run, at_a + k * da, at_b + k * db, end - k, out + k);
+        // The last few columns as the run's last eight, some of them read twice.
+        const int last = end - Vector_Columns;
+        if (k < end && last >= first && k > last &&
+            Stepped_Run_Vector(Kind, run, at_a + last * da, at_b + last * db, Vector_Columns, out + last))
+          break;
+      }
       const int stop = run.base ? std::min(end, k + Vector_Columns) : end;
       long long ta = at_a + k * da, tb = at_b + k * db;
       for (; k < stop; ++k, ta += da, tb += db) {
