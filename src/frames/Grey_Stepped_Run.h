@@ -23,8 +23,8 @@ struct Stepped_Run {
 /// eight at a time, while no pixel edge is near and every read stays in the block; returns how
 /// many columns it wrote (a multiple of eight, up to count). Byte offsets must fit 32 bits.
 /// Returns 0 when the vector path is switched off or the processor lacks it.
-int Stepped_Run_Vector(int kind, const Stepped_Run& run, long long at_a, long long at_b, int count,
-                       int32_t* out);
+QUARN_API int Stepped_Run_Vector(int kind, const Stepped_Run& run, long long at_a, long long at_b, int count,
+                                 int32_t* out);
 
 /// Allows (true) or forbids the vector path of stepped rows; returns the previous setting.
 /// Both paths give identical values: tests switch it off to check the scalar one.

@@ -5,6 +5,9 @@
 #include "frames/Grey_Kind_Cases.h"
 #include "frames/Grey_Stepped_Run.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cmath>
 #include <string>
@@ -107,6 +110,32 @@ TEST_F(Grey_Stepped, LongObliqueRowsHoldWhatTheChainReads) {
         EXPECT_EQ(wrong, 0) << what << ": first at column " << first % W << " row " << first / W << ", "
                             << got[size_t(std::max(first, 0))] << " instead of " << expect[size_t(std::max(first, 0))];
       }
+}
+
+// The vector path reads a whole 32-bit word at each element: for a narrower element at the end
+// of the block that word runs past it. With the block's end against an unreadable page, the
+// eight columns that would read its last element must be left to the caller, and the eight
+// before them read.
+TEST(Grey_Stepped_Vector, StopsBeforeReadingPastTheBlock) {
+  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no vector path on this processor";
+  const long page = sysconf(_SC_PAGESIZE);
+  void* pages = mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(pages, MAP_FAILED);
+  ASSERT_EQ(mprotect(static_cast<uint8_t*>(pages) + page, size_t(page), PROT_NONE), 0);
+  constexpr int N = 64;  // one row of N bytes, its last against the unreadable page
+  uint8_t* row = static_cast<uint8_t*>(pages) + page - N;
+  for (int i = 0; i < N; ++i) row[i] = uint8_t(i + 100);
+  constexpr long long One = 1ll << 32, Half = One / 2;
+  quarn::Stepped_Run run;
+  run.base = row;
+  run.stride_a = 1, run.step_a = One;  // one element per column, halfway into each
+  run.limit_a = run.limit_b = One - 2000;
+  run.last_safe = N - 4;  // the last offset with four readable bytes
+  int32_t out[8] = {};
+  EXPECT_EQ(quarn::Stepped_Run_Vector(HOST_PIXEL_U8, run, (N - 8) * One + Half, Half, 8, out), 0);
+  EXPECT_EQ(quarn::Stepped_Run_Vector(HOST_PIXEL_U8, run, (N - 12) * One + Half, Half, 8, out), 8);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(out[k], N - 12 + k + 100) << "column " << k;
+  munmap(pages, size_t(2 * page));
 }
 
 }  // namespace
