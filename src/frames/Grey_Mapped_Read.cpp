@@ -95,7 +95,7 @@ void Set_Lattice(Lane& l, double start, double step, int grain, double bound) {
   l.start = start, l.step = step, l.grain = grain, l.bound = bound;
 }
 
-// count cells that read nothing, in vector stores.
+// Marks count cells as reading nothing, in vector stores.
 void Fill_None(int32_t* __restrict out, int count) {
   For_Blocks(count, [out](int k) { out[k] = GLI_NONE; });
 }
@@ -504,6 +504,10 @@ private:
     return run;
   }
 
+  using Wide = __int128;
+  // Below this magnitude the run ends are found with 64-bit division.
+  static constexpr Wide Narrow_Limit = Wide(1) << 62;
+
   // Narrows [first, end) to the columns k at which the lowered coordinate at + k * step and the
   // same plus twice the margin both lie in [0, n) (a straight line: they form one run).
   static void Interior(long long at, long long step, long long margin, unsigned n, int& first, int& end) {
@@ -516,9 +520,6 @@ private:
     const Wide below = (Wide(1) << Fraction_Bits) + 2 * Wide(margin);  // lowest lowered value kept, negated
     Within(Wide(at) + below, step, (Wide(n) << Fraction_Bits) - 1 + below, first, end);
   }
-
-  using Wide = __int128;
-  static constexpr Wide Narrow_Limit = Wide(1) << 62;
 
   // Narrows [first, end) to the columns k at which at + k * step lies in [0, top].
   static void Within(Wide at, long long step, Wide top, int& first, int& end) {

@@ -9,7 +9,10 @@
 #include <atomic>
 #include <climits>
 
+#if defined(__x86_64__)
 #include <immintrin.h>
+#define QUARN_STEPPED_VECTOR 1
+#endif
 
 namespace quarn {
 
@@ -19,6 +22,7 @@ constexpr int Lanes = 8;
 
 std::atomic<bool> vector_allowed{true};
 
+#ifdef QUARN_STEPPED_VECTOR
 #define QUARN_AVX2 __attribute__((target("avx2")))
 
 // Lanes holding a value at least `limit`, unsigned.
@@ -112,11 +116,13 @@ bool Vector_Available() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
+#endif
 
 }  // namespace
 
 int Stepped_Run_Vector(int kind, const Stepped_Run& run, long long at_a, long long at_b, int count,
                        int32_t* out) {
+#ifdef QUARN_STEPPED_VECTOR
   if (!vector_allowed.load(std::memory_order_relaxed) || !Vector_Available()) return 0;
   switch (kind) {
     case HOST_PIXEL_U8: return Run<HOST_PIXEL_U8>(run, at_a, at_b, count, out);
@@ -127,6 +133,10 @@ int Stepped_Run_Vector(int kind, const Stepped_Run& run, long long at_a, long lo
     case HOST_PIXEL_RGBA: return Run<HOST_PIXEL_RGBA>(run, at_a, at_b, count, out);
     default: return 0;
   }
+#else
+  (void)kind, (void)run, (void)at_a, (void)at_b, (void)count, (void)out;
+  return 0;
+#endif
 }
 
 bool Grey_Stepped_Vector_Allow(bool allow) { return vector_allowed.exchange(allow); }
