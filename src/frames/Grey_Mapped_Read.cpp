@@ -7,12 +7,15 @@
 
 #include "frames/Frame_Access_Slots.h"
 #include "frames/Grey_Convert.h"
+#include "frames/Grey_Stepped_Run.h"
 #include "frames/Pixel_Chain.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace quarn {
@@ -23,6 +26,11 @@ namespace {
 constexpr double Float_Exact_Limit = 16777216.0;
 // Grids finer than 2^-60 are not followed: such coordinates are mapped pixel by pixel.
 constexpr int Finest_Grain = 60;
+// Magnitudes below this convert to a 64-bit integer and back unchanged when whole.
+constexpr double Whole_Limit = 9007199254740992.0;  // 2^53
+
+// 2^e for the exponents a double holds as a normal number, built from its bits.
+double Power_Of_Two(int e) { return std::bit_cast<double>(uint64_t(1023 + e) << 52); }
 
 // How one coordinate varies along a row.
 enum class Lane_Kind : uint8_t {
@@ -66,7 +74,8 @@ float Affine_At(const Lane& l, int k) {
 // Smallest g >= 0 such that v * 2^g is whole; -1 when there is none up to Finest_Grain.
 int Grain_Of(double v) {
   if (!std::isfinite(v)) return -1;
-  if (v == 0) return 0;
+  // Whole numbers (row and slice indices, most weights) need no grid finer than 1.
+  if (std::fabs(v) < Whole_Limit && double(static_cast<long long>(v)) == v) return 0;
   int exponent;
   const double fraction = std::frexp(std::fabs(v), &exponent);  // v = fraction * 2^exponent
   // The 53 bits of the fraction as a whole number, and how many of its low bits are zero.
@@ -75,7 +84,21 @@ int Grain_Of(double v) {
   return grain > Finest_Grain ? -1 : grain;
 }
 
-Lane Constant_Lane(float v) { return {Lane_Kind::Constant, double(v), 0, Grain_Of(v), std::fabs(double(v))}; }
+// Lanes are rewritten in place row after row: only the fields their kind reads are set.
+void Set_Constant(Lane& l, float v) {
+  l.kind = Lane_Kind::Constant;
+  l.start = v, l.step = 0, l.grain = Grain_Of(v), l.bound = std::fabs(double(v));
+}
+
+void Set_Lattice(Lane& l, double start, double step, int grain, double bound) {
+  l.kind = Lane_Kind::Lattice;
+  l.start = start, l.step = step, l.grain = grain, l.bound = bound;
+}
+
+// Marks count cells as reading nothing, in vector stores.
+void Fill_None(int32_t* __restrict out, int count) {
+  For_Blocks(count, [out](int k) { out[k] = GLI_NONE; });
+}
 
 // A node maps (x, y, z, 1) by its matrix; a matrix that could divide by w is not followed.
 bool Affine(const Mat4& m) {
@@ -146,22 +169,25 @@ public:
     }
   }
 
-  // The record coordinates (column, row, slice) at every column of row y of slice z, time t.
-  std::array<Lane, 3> Map(float y, float z, float t) {
-    std::array<Lane, 3> lanes = {Column_Lane(), Constant_Lane(y), Constant_Lane(z)};
+  // The record coordinates (column, row, slice) at every column of row y of slice z, time t;
+  // valid until the next call.
+  const std::array<Lane, 3>& Map(float y, float z, float t) {
+    std::array<Lane, 3>*in = &lanes_[0], *next = &lanes_[1];
+    Column_Lane((*in)[0]);
+    Set_Constant((*in)[1], y);
+    Set_Constant((*in)[2], z);
     Vec4 first(0.0f, y, z, t);
     int side = 0;
     for (size_t k = 0; k < matrices_.size(); ++k) {
       const Mat4& m = *matrices_[k];
       first *= m;  // column 0 through the chain's own transform
       const float at_first[3] = {first.x, first.y, first.z};
-      std::array<Lane, 3> next;
       for (int j = 0; j < 3; ++j)
-        next[size_t(j)] = Combine(lanes, m, grains_[k], j, at_first[j], Row(side * 3 + j), k + 1 == matrices_.size());
-      lanes = next;
+        Combine(*in, m, grains_[k], j, at_first[j], Row(side * 3 + j), k + 1 == matrices_.size(), (*next)[size_t(j)]);
+      std::swap(in, next);
       side ^= 1;
     }
-    return lanes;
+    return *in;
   }
 
 private:
@@ -175,15 +201,15 @@ private:
 
   float* Row(int i) { return store_.data() + size_t(i) * size_t(width_); }
 
-  Lane Column_Lane() const {
-    if (width_ < 2) return Constant_Lane(0.0f);
-    return {Lane_Kind::Lattice, 0.0, 1.0, 0, double(width_ - 1)};
+  void Column_Lane(Lane& l) const {
+    if (width_ < 2) return Set_Constant(l, 0.0f);
+    Set_Lattice(l, 0.0, 1.0, 0, double(width_ - 1));
   }
 
   // Coordinate j after matrix m, from the coordinates before it.
   // The last matrix's general sums are left to the reader, which needs only their indices.
-  Lane Combine(const std::array<Lane, 3>& in, const Mat4& m, const Grains& grains, int j, float at_first,
-               float* out, bool last) {
+  void Combine(const std::array<Lane, 3>& in, const Mat4& m, const Grains& grains, int j, float at_first,
+               float* out, bool last, Lane& lane) {
     bool varying = false, general = false;
     for (int i = 0; i < 3; ++i) {
       const Lane& l = in[size_t(i)];
@@ -192,17 +218,16 @@ private:
       varying |= l.kind != Lane_Kind::Constant;
       general |= l.kind == Lane_Kind::General;
     }
-    if (!varying) return Constant_Lane(at_first);
-    Lane stepped;
-    if (!general && Exact_Step(in, m, grains, j, at_first, stepped)) return stepped;
-    if (!general && last) return Affine(in, m, j);
-    return Evaluate(in, m, j, out);
+    if (!varying) return Set_Constant(lane, at_first);
+    if (!general && Exact_Step(in, m, grains, j, at_first, lane)) return;
+    if (!general && last) return Affine(in, m, j, lane);
+    Evaluate(in, m, j, out, lane);
   }
 
   // The terms Evaluate would sum, kept for the reader.
-  static Lane Affine(const std::array<Lane, 3>& in, const Mat4& m, int j) {
-    Lane l;
+  static void Affine(const std::array<Lane, 3>& in, const Mat4& m, int j, Lane& l) {
     l.kind = Lane_Kind::Affine;
+    l.grain = -1, l.bound = 0, l.term_count = 0;
     l.last = m.m[3][j];
     for (int i = 0; i < 3; ++i) {
       const Lane& c = in[size_t(i)];
@@ -211,7 +236,6 @@ private:
       l.bound += c.bound * std::fabs(m.m[i][j]);
     }
     l.bound += std::fabs(l.last);
-    return l;
   }
 
   // Every term on a grid that a float holds along the whole row: the chain's arithmetic is then
@@ -231,14 +255,15 @@ private:
       bound += l.bound * std::fabs(w);
       if (l.kind == Lane_Kind::Lattice) step += l.step * w;
     }
-    if (grain > Finest_Grain || std::ldexp(bound, grain) > Float_Exact_Limit) return false;
-    out = {Lane_Kind::Lattice, double(at_first), step, grain, bound};
+    // bound * 2^grain beyond the limit, without a library call.
+    if (grain > Finest_Grain || bound > Float_Exact_Limit * Power_Of_Two(-grain)) return false;
+    Set_Lattice(out, double(at_first), step, grain, bound);
     return true;
   }
 
   // Column by column with the transform's own operations: each coordinate (a float) times its
   // weight in double, summed in the transform's order, rounded once to float.
-  Lane Evaluate(const std::array<Lane, 3>& in, const Mat4& m, int j, float* out) {
+  void Evaluate(const std::array<Lane, 3>& in, const Mat4& m, int j, float* out, Lane& l) {
     double* __restrict sum = sums_.data();
     bool first = true;
     for (int i = 0; i < 3; ++i) {
@@ -253,11 +278,10 @@ private:
     const double last = m.m[3][j];
     float* __restrict o = out;
     For_Blocks(width_, [&](int k) { o[k] = float(sum[k] + last); });
-    Lane l;
     l.kind = Lane_Kind::General;
+    l.grain = -1, l.bound = 0;
     l.values = out;
     l.finite = std::all_of(out, out + width_, [](float f) { return std::isfinite(f); });
-    return l;
   }
 
   // sum = (first ? 0 : sum) + coordinate * weight, per column.
@@ -283,6 +307,7 @@ private:
   int width_;
   std::vector<float> store_;
   std::vector<double> sums_;
+  std::array<Lane, 3> lanes_[2];  // the coordinates before and after a matrix
 };
 
 // Record indices of the columns of one row, and the reads they give.
@@ -292,7 +317,7 @@ public:
       : r_(record), p_(plane), width_(width), index_(size_t(width) * 3) {}
 
   void Read(const std::array<Lane, 3>& lanes, int time, int32_t* out) {
-    if (time < 0 || time >= p_.extent[3]) return std::fill(out, out + width_, GLI_NONE);
+    if (time < 0 || time >= p_.extent[3]) return Fill_None(out, width_);
     if (Contiguous(lanes, time, out)) return;
     if (Stepped(lanes, time, out)) return;
     const int* __restrict ix = Indices(lanes[0], 0);
@@ -341,6 +366,9 @@ private:
   static constexpr double Stepped_Limit = 1048576.0;
   static constexpr long long Bias = 1ll << 21;
   static constexpr int Longest_Stepped_Row = 1 << 16;
+  // The vector path reads four bytes per element and hands back eight columns at a time.
+  static constexpr int Gather_Bytes = 4;
+  static constexpr int Vector_Columns = 8;
 
   bool Fixed_Of(const Lane& l, Fixed& f) const {
     if (width_ > Longest_Stepped_Row || !(l.bound <= Stepped_Limit)) return false;
@@ -391,7 +419,7 @@ private:
                      int32_t* __restrict out) {
     const int a = still == 0 ? 1 : 0, b = still == 2 ? 1 : 2;
     const long long fixed_index = (f[still].at >> Fraction_Bits) - Bias;
-    if (fixed_index < 0 || fixed_index >= p_.extent[still]) return std::fill(out, out + width_, GLI_NONE);
+    if (fixed_index < 0 || fixed_index >= p_.extent[still]) return Fill_None(out, width_);
     const uint8_t* base = p_.base + p_.stride[3] * time + p_.stride[still] * fixed_index;
     const unsigned na = unsigned(p_.extent[a]), nb = unsigned(p_.extent[b]);
     const long long sa = p_.stride[a], sb = p_.stride[b], da = f[a].step, db = f[b].step;
@@ -427,28 +455,80 @@ private:
         out[k] = GLI_NONE;
       }
     };
+    // Columns that may read the record; the others surely fall off it.
+    int on_first = 0, on_end = width_;
+    Reachable(at_a, da, f[a].margin, na, on_first, on_end);
+    Reachable(at_b, db, f[b].margin, nb, on_first, on_end);
+    Fill_None(out, on_first);
+    Fill_None(out + on_end, width_ - on_end);
     // Columns whose coordinates, margins included, lie well inside the record.
-    int first = 0, end = width_;
+    int first = on_first, end = on_end;
     Interior(at_a, da, f[a].margin, na, first, end);
     Interior(at_b, db, f[b].margin, nb, first, end);
-    if (first >= end) return border(0, width_);
-    border(0, first);
-    long long ta = at_a + first * da, tb = at_b + first * db;
-    for (int k = first; k < end; ++k, ta += da, tb += db) {
-      long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;
-      if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
-        exact(k, ia, ib);
-      out[k] = read(ia, ib);
+    if (first >= end) return border(on_first, on_end);
+    border(on_first, first);
+    // Eight columns at a time while no pixel edge is near; the columns the vector path leaves
+    // (an edge near, the row's last few) go one by one.
+    const Stepped_Run run = Run_Of(base, sa, sb, na, nb, da, db, limit_a, limit_b, pad, sizeof(T));
+    for (int k = first; k < end;) {
+      if (run.base) {
+        k += Stepped_Run_Vector(Kind, run, at_a + k * da, at_b + k * db, end - k, out + k);
+        // The last few columns as the run's last eight, some of them read twice.
+        const int last = end - Vector_Columns;
+        if (k < end && last >= first && k > last &&
+            Stepped_Run_Vector(Kind, run, at_a + last * da, at_b + last * db, Vector_Columns, out + last))
+          break;
+      }
+      const int stop = run.base ? std::min(end, k + Vector_Columns) : end;
+      long long ta = at_a + k * da, tb = at_b + k * db;
+      for (; k < stop; ++k, ta += da, tb += db) {
+        long long ia = ta >> Fraction_Bits, ib = tb >> Fraction_Bits;
+        if ((Fraction(ta) >= limit_a) | (Fraction(tb) >= limit_b)) [[unlikely]]
+          exact(k, ia, ib);
+        out[k] = read(ia, ib);
+      }
     }
-    border(end, width_);
+    border(end, on_end);
   }
+
+  // What the vector path needs for a row's interior run; a null base when its byte offsets
+  // could not be held in 32 bits.
+  static Stepped_Run Run_Of(const uint8_t* base, long long sa, long long sb, unsigned na, unsigned nb, long long da,
+                            long long db, unsigned long long limit_a, unsigned long long limit_b, int32_t pad,
+                            int size) {
+    Stepped_Run run;
+    const long long reach_a = sa * (long long)(na - 1), reach_b = sb * (long long)(nb - 1);
+    if (std::llabs(reach_a) + std::llabs(reach_b) + Gather_Bytes > INT_MAX) return run;
+    run = {base, sa, sb, da, db, limit_a, limit_b, std::max(0ll, reach_a) + std::max(0ll, reach_b) + size - Gather_Bytes,
+           pad};
+    return run;
+  }
+
+  using Wide = __int128;
+  // Below this magnitude the run ends are found with 64-bit division.
+  static constexpr Wide Narrow_Limit = Wide(1) << 62;
 
   // Narrows [first, end) to the columns k at which the lowered coordinate at + k * step and the
   // same plus twice the margin both lie in [0, n) (a straight line: they form one run).
   static void Interior(long long at, long long step, long long margin, unsigned n, int& first, int& end) {
-    using Wide = __int128;
-    const Wide top = (Wide(n) << Fraction_Bits) - 1 - 2 * Wide(margin);  // largest lowered value
+    Within(at, step, (Wide(n) << Fraction_Bits) - 1 - 2 * Wide(margin), first, end);
+  }
+
+  // Narrows [first, end) to the columns whose coordinate may truncate into [0, n): a lowered
+  // coordinate at n or above, or one whose margins leave it at -1 or below, is off the record.
+  static void Reachable(long long at, long long step, long long margin, unsigned n, int& first, int& end) {
+    const Wide below = (Wide(1) << Fraction_Bits) + 2 * Wide(margin);  // lowest lowered value kept, negated
+    Within(Wide(at) + below, step, (Wide(n) << Fraction_Bits) - 1 + below, first, end);
+  }
+
+  // Narrows [first, end) to the columns k at which at + k * step lies in [0, top].
+  static void Within(Wide at, long long step, Wide top, int& first, int& end) {
     auto floor_div = [](Wide num, Wide den) {  // den > 0
+      // The numbers met in practice fit 64 bits, whose division needs no library call.
+      if (num > -Narrow_Limit && num < Narrow_Limit && den < Narrow_Limit) {
+        const long long n = (long long)num, d = (long long)den;
+        return Wide(n >= 0 ? n / d : -((-n + d - 1) / d));
+      }
       return num >= 0 ? num / den : -((-num + den - 1) / den);
     };
     Wide low, high;  // the run of k, both ends included
@@ -458,11 +538,11 @@ private:
       return;
     }
     if (step > 0) {
-      low = -floor_div(Wide(at), step);      // ceil(-at / step)
+      low = -floor_div(at, step);      // ceil(-at / step)
       high = floor_div(top - at, step);
     } else {
       low = -floor_div(top - at, -step);     // ceil((top - at) / step)
-      high = floor_div(Wide(at), -step);
+      high = floor_div(at, -step);
     }
     if (low > first) first = low > end ? end : int(low);
     if (high + 1 < end) end = high + 1 < first ? first : int(high + 1);
@@ -523,7 +603,7 @@ private:
       Grey_Run<Kind, T>(start, count, r_->pad_value, out);
     });
     if (!read) return false;
-    std::fill(out + count, out + width_, GLI_NONE);
+    Fill_None(out + count, width_ - count);
     return true;
   }
 

@@ -2,7 +2,7 @@
 // what the chain reads pixel by pixel: every element kind, every kind of view (shifts, flips,
 // reslices, zooms, rotations, several matrices), points falling off the record, and random
 // chains.
-#include "frames/Frame_Layers_Host.h"
+#include "frames/Grey_Kind_Cases.h"
 
 #include <climits>
 #include <cmath>
@@ -21,15 +21,8 @@ Host_Image_Record* Kind_Record(int kind, const std::vector<T>& specials, int32_t
   std::vector<T> v(size_t(W) * H * S);
   for (size_t i = 0; i < v.size(); ++i) v[i] = T((i * 2654435761u) % 97 + 3);
   for (size_t i = 0; i < specials.size(); ++i) v[(i * 11 + 5) % v.size()] = specials[i];
-  Host_Image_Layout layout;
-  layout.pad_value = pad;
-  return Record(W, H, S, kind, v, &layout);
+  return Padded_Record(W, H, S, kind, v, pad);
 }
-
-struct Kind_Case {
-  const char* what;
-  Host_Image_Record* (*make)();
-};
 
 const Kind_Case Kinds[] = {
     {"U8", [] { return Kind_Record<uint8_t>(HOST_PIXEL_U8, {0, 255, 7}, 7); }},
