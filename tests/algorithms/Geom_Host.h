@@ -11,23 +11,18 @@
 
 namespace geom_test {
 
-using undo_test::Var;
+using test_support::Var;
 
 /// Columns x rows x slices 16-bit frames with the given layout, as one series under a root.
 class Series {
 public:
   Series(Quarn_2D* root, const wchar_t* name, int columns, int rows, int slices, const Host_Image_Layout& layout) {
     std::vector<int16_t> grey(size_t(columns) * rows * slices, 100);
-    Host_Image_Record* record = Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data(), &layout);
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = record;
-    file_ = std::make_unique<Quarn_2D_File>(name, list);
+    file_ = test_support::File_Of(
+        name, {Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data(), &layout)});
     group = new undo_test::Group(name);
     root->Child_Add(group);
-    for (int n = 0; n < slices; ++n) {
-      Class_2D_Frame_Insert(group, file_.get(), 0, 0, n);
-      frames.push_back(static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(-1)));
-    }
+    frames = test_support::Insert_Frames(group, file_.get());
   }
   Host_Image_Record* Record() const { return file_->Record_Get(0); }
   /// The record's tag byte at pixel (x, y) of slice n (0 while the record has no tag plane).
@@ -56,14 +51,12 @@ class Geom_Host : public undo_test::Undo_Host {
 public:
   void SetUp() override {
     Undo_Host::SetUp();
-    *Var<Quarn_Window*>(L"$WINDOW_CUR") = Window();
-    *Var<void*>(L"$DB_2D_ROOT_PT") = &root2d;
-    *Var<void*>(L"$DB_3D_ROOT_PT") = &root3d;
+    saved_.Set<void*>(L"$WINDOW_CUR", Window());
+    saved_.Set<void*>(L"$DB_2D_ROOT_PT", &root2d);
+    saved_.Set<void*>(L"$DB_3D_ROOT_PT", &root3d);
   }
   void TearDown() override {
-    *Var<void*>(L"$DB_3D_ROOT_PT") = nullptr;
-    *Var<void*>(L"$DB_2D_ROOT_PT") = nullptr;
-    *Var<Quarn_Window*>(L"$WINDOW_CUR") = nullptr;
+    saved_.Restore();
     root3d.Child_Delete();
     root2d.Child_Delete();  // frames go before the records they point into
     series_.clear();
