@@ -14,7 +14,10 @@ namespace services_test {
 class Services_Host : public test_support::Host_Fixture {
 protected:
   void SetUp() override { Install(); }
-  void TearDown() override { Host_Var_Default_Install(); }
+  void TearDown() override {
+    Host_Fixture::TearDown();
+    Host_Var_Default_Install();
+  }
 
   /// The storage of a host variable (the test fails when there is none).
   template <class T>
