@@ -14,22 +14,14 @@ namespace geom_test {
 using test_support::Var;
 
 /// Columns x rows x slices 16-bit frames with the given layout, as one series under a root.
-class Series {
+class Series : public test_support::Frame_Series {
 public:
-  Series(Quarn_2D* root, const wchar_t* name, int columns, int rows, int slices, const Host_Image_Layout& layout) {
-    std::vector<int16_t> grey(size_t(columns) * rows * slices, 100);
-    file_ = test_support::File_Of(
-        name, {Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data(), &layout)});
-    group = new undo_test::Group(name);
-    root->Child_Add(group);
-    frames = test_support::Insert_Frames(group, file_.get());
-  }
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
+  Series(Quarn_2D* root, const wchar_t* name, int columns, int rows, int slices, const Host_Image_Layout& layout)
+      : Frame_Series(root, new undo_test::Group(name), name,
+                     Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16,
+                                       std::vector<int16_t>(size_t(columns) * rows * slices, 100).data(), &layout)) {}
   /// The record's tag byte at pixel (x, y) of slice n (0 while the record has no tag plane).
-  uint8_t Tag(int n, int x, int y) const {
-    if (!Record()->tags) return 0;
-    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
-  }
+  uint8_t Tag(int n, int x, int y) const { return Record()->tags ? Frame_Series::Tag(n, x, y) : 0; }
   /// Pixels of slice n holding tag.
   int Count(int n, uint8_t tag) const {
     int c = 0;
@@ -37,12 +29,6 @@ public:
       for (int x = 0; x < frames[n]->width; ++x) c += Tag(n, x, y) == tag;
     return c;
   }
-
-  Quarn_2D* group = nullptr;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  std::unique_ptr<Quarn_2D_File> file_;
 };
 
 /// The undo host plus a current window and the 2D and 3D roots; surfaces are added as file

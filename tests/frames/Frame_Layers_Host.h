@@ -45,28 +45,11 @@ Host_Image_Record* Record(int columns, int rows, int slices, int kind, const std
 }
 
 /// root -> group -> one frame per slice of a record held by a file record.
-class Frame_Tree {
+class Frame_Tree : public test_support::Root_Holder, public test_support::Frame_Series {
 public:
-  explicit Frame_Tree(Host_Image_Record* record) : file_(test_support::File_Of(L"/scans/layers.dcm", {record})) {
-    group = new tree_test::Group<Quarn_2D>(L"series");
-    root.Child_Add(group);
-    frames = test_support::Insert_Frames(group, file_.get());
-  }
+  explicit Frame_Tree(Host_Image_Record* record)
+      : Frame_Series(&root, new tree_test::Group<Quarn_2D>(L"series"), L"/scans/layers.dcm", record) {}
   ~Frame_Tree() { root.Child_Delete(); }  // the frames go before the record they point into
-  Frame_Tree(const Frame_Tree&) = delete;
-  Frame_Tree& operator=(const Frame_Tree&) = delete;
-
-  /// The record behind every frame.
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
-  /// Frame n (slice n).
-  Quarn_2D_Frame* Frame(int n = 0) const { return frames[size_t(n)]; }
-
-  Quarn_2D_Root root;
-  Quarn_2D* group = nullptr;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  std::unique_ptr<Quarn_2D_File> file_;
 };
 
 /// The frame's grey read at a point (what drawing and editing code calls).

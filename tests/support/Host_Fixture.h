@@ -45,6 +45,39 @@ inline std::vector<Quarn_2D_Frame*> Insert_Frames(Quarn_2D* group, Quarn_2D_File
   return frames;
 }
 
+/// parent -> group -> one frame per slice of one image record, which a file record holds.
+class Frame_Series {
+public:
+  /// Puts group (taken over) under parent, its frames over record (taken over) in a file at path.
+  Frame_Series(Quarn_2D* parent, Quarn_2D* group, const wchar_t* path, Host_Image_Record* record)
+      : group(group), file_(File_Of(path, {record})) {
+    parent->Child_Add(group);
+    frames = Insert_Frames(group, file_.get());
+  }
+  Frame_Series(const Frame_Series&) = delete;
+  Frame_Series& operator=(const Frame_Series&) = delete;
+
+  /// The record behind every frame.
+  Host_Image_Record* Record() const { return file_->Record_Get(0); }
+  /// Frame n (slice n).
+  Quarn_2D_Frame* Frame(int n = 0) const { return frames[size_t(n)]; }
+  /// The record's tag byte at pixel (x, y) of slice n.
+  uint8_t& Tag(int n, int x, int y) const {
+    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
+  }
+
+  Quarn_2D* group;
+  std::vector<Quarn_2D_Frame*> frames;
+
+private:
+  std::unique_ptr<Quarn_2D_File> file_;
+};
+
+/// A 2D root that a series under it can name before it is built (a base ahead of Frame_Series).
+struct Root_Holder {
+  Quarn_2D_Root root;
+};
+
 /// The host kit's variables; window records drawn on a main window whose queue the test reads;
 /// slots saved in saved_ put back after the test.
 class Host_Fixture : public ::testing::Test {

@@ -18,31 +18,26 @@ using Group = test_support::Group_2D;
 /// The 256 marks of "$UNDO_TAG" (the variable holds their address).
 inline uint8_t* Marks() { return *Var<uint8_t*>(L"$UNDO_TAG"); }
 
-/// Frames over one record of columns x rows x slices 16-bit pixels: root -> series -> frames.
-class Frame_Set {
+/// A record of columns x rows x slices 16-bit pixels, pixel i holding i modulo 997.
+inline Host_Image_Record* Grey_997(int columns, int rows, int slices) {
+  std::vector<int16_t> grey(size_t(columns) * rows * slices);
+  for (size_t i = 0; i < grey.size(); ++i) grey[i] = int16_t(i % 997);
+  return Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data());
+}
+
+/// Frames over one record of columns x rows x slices 16-bit pixels: root -> series -> frames,
+/// the root in $DB_2D_ROOT_PT.
+class Frame_Set : public test_support::Root_Holder, public test_support::Frame_Series {
 public:
-  Frame_Set(int columns, int rows, int slices) {
-    std::vector<int16_t> grey(size_t(columns) * rows * slices);
-    for (size_t i = 0; i < grey.size(); ++i) grey[i] = int16_t(i % 997);
-    file_ = test_support::File_Of(
-        L"/undo/series.dcm", {Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data())});
-    auto* series = new Group(L"series");
-    root.Child_Add(series);
-    frames = test_support::Insert_Frames(series, file_.get());
+  Frame_Set(int columns, int rows, int slices)
+      : Frame_Series(&root, new Group(L"series"), L"/undo/series.dcm", Grey_997(columns, rows, slices)) {
     *Var<void*>(L"$DB_2D_ROOT_PT") = &root;
   }
   ~Frame_Set() {
     *Var<void*>(L"$DB_2D_ROOT_PT") = nullptr;
     root.Child_Delete();  // the frames go before the record they point into
   }
-  Frame_Set(const Frame_Set&) = delete;
-  Frame_Set& operator=(const Frame_Set&) = delete;
 
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
-  /// The record's tag byte at a pixel of frame n.
-  uint8_t& Tag(int n, int x, int y) const {
-    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
-  }
   /// The record's grey value at a pixel of frame n.
   int16_t& Grey(int n, int x, int y) const {
     return *static_cast<int16_t*>(Host_Image_Pixel(nullptr, Record(), Record()->pixels, 0, x, y, n, 0));
@@ -52,12 +47,6 @@ public:
     Database_2D_Update_A(~0ull, &root);
     root.Update_A_Set_Off(0x30, reinterpret_cast<void*>(uintptr_t(8)), ~0ull);
   }
-
-  Quarn_2D_Root root;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  std::unique_ptr<Quarn_2D_File> file_;
 };
 
 /// Default variables, a main window, the undo ring emptied; pop-ups answered from a script.
