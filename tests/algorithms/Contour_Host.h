@@ -8,7 +8,6 @@
 
 #include <quarn/algorithms/Contour.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,19 +31,14 @@ inline Contour_Variables& Variables() {
 
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   Contour_Variables& v = Variables();
-  void* storage = nullptr;
-  if (!std::wcscmp(name, L"$TAG_NB")) storage = &v.tag_nb;
-  else if (!std::wcscmp(name, L"$DB_2D_ROOT_PT")) storage = &v.root;
-  else if (!std::wcscmp(name, L"$INTERFACE_LOCK_FOCUS")) storage = &v.lock_focus;
-  else if (!std::wcscmp(name, L"$INTERFACE_LOCK_ACTION")) storage = &v.lock_action;
-  else if (!std::wcscmp(name, L"$COMPUTER_THREAD_NB")) storage = &v.thread_nb;
-  else if (!std::wcscmp(name, L"$COMPUTER_THREAD_ID")) storage = &v.thread_id;
-  else if (!std::wcscmp(name, L"$COMPUTER_TIMEOUT")) storage = &v.timeout;
-  else return layers_test::Lookup(name, count, flags, update);
-  if (count) *count = 1;
-  if (flags) *flags = std::wcscmp(name, L"$COMPUTER_THREAD_ID") ? 0 : VARIABLE_POINTER | VARIABLE_ARRAY;
-  if (update) *update = nullptr;
-  return storage;
+  return test_support::Var_Lookup({{L"$TAG_NB", &v.tag_nb},
+                                   {L"$DB_2D_ROOT_PT", &v.root},
+                                   {L"$INTERFACE_LOCK_FOCUS", &v.lock_focus},
+                                   {L"$INTERFACE_LOCK_ACTION", &v.lock_action},
+                                   {L"$COMPUTER_THREAD_NB", &v.thread_nb},
+                                   {L"$COMPUTER_THREAD_ID", &v.thread_id, 1, test_support::kTableFlags},
+                                   {L"$COMPUTER_TIMEOUT", &v.timeout}},
+                                  layers_test::Lookup, name, count, flags, update);
 }
 
 /// A tag map: one text line per row, '.' for tag 0, hex digits for tags 1 to 15.

@@ -11,30 +11,17 @@
 
 namespace geom_test {
 
-using undo_test::Var;
+using test_support::Var;
 
 /// Columns x rows x slices 16-bit frames with the given layout, as one series under a root.
-class Series {
+class Series : public test_support::Frame_Series {
 public:
-  Series(Quarn_2D* root, const wchar_t* name, int columns, int rows, int slices, const Host_Image_Layout& layout) {
-    std::vector<int16_t> grey(size_t(columns) * rows * slices, 100);
-    Host_Image_Record* record = Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data(), &layout);
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = record;
-    file_ = std::make_unique<Quarn_2D_File>(name, list);
-    group = new undo_test::Group(name);
-    root->Child_Add(group);
-    for (int n = 0; n < slices; ++n) {
-      Class_2D_Frame_Insert(group, file_.get(), 0, 0, n);
-      frames.push_back(static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(-1)));
-    }
-  }
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
+  Series(Quarn_2D* root, const wchar_t* name, int columns, int rows, int slices, const Host_Image_Layout& layout)
+      : Frame_Series(root, new undo_test::Group(name), name,
+                     Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16,
+                                       std::vector<int16_t>(size_t(columns) * rows * slices, 100).data(), &layout)) {}
   /// The record's tag byte at pixel (x, y) of slice n (0 while the record has no tag plane).
-  uint8_t Tag(int n, int x, int y) const {
-    if (!Record()->tags) return 0;
-    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
-  }
+  uint8_t Tag(int n, int x, int y) const { return Record()->tags ? Frame_Series::Tag(n, x, y) : 0; }
   /// Pixels of slice n holding tag.
   int Count(int n, uint8_t tag) const {
     int c = 0;
@@ -42,12 +29,6 @@ public:
       for (int x = 0; x < frames[n]->width; ++x) c += Tag(n, x, y) == tag;
     return c;
   }
-
-  Quarn_2D* group = nullptr;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  std::unique_ptr<Quarn_2D_File> file_;
 };
 
 /// The undo host plus a current window and the 2D and 3D roots; surfaces are added as file
@@ -56,14 +37,12 @@ class Geom_Host : public undo_test::Undo_Host {
 public:
   void SetUp() override {
     Undo_Host::SetUp();
-    *Var<Quarn_Window*>(L"$WINDOW_CUR") = Window();
-    *Var<void*>(L"$DB_2D_ROOT_PT") = &root2d;
-    *Var<void*>(L"$DB_3D_ROOT_PT") = &root3d;
+    saved_.Set<void*>(L"$WINDOW_CUR", Window());
+    saved_.Set<void*>(L"$DB_2D_ROOT_PT", &root2d);
+    saved_.Set<void*>(L"$DB_3D_ROOT_PT", &root3d);
   }
   void TearDown() override {
-    *Var<void*>(L"$DB_3D_ROOT_PT") = nullptr;
-    *Var<void*>(L"$DB_2D_ROOT_PT") = nullptr;
-    *Var<Quarn_Window*>(L"$WINDOW_CUR") = nullptr;
+    saved_.Restore();
     root3d.Child_Delete();
     root2d.Child_Delete();  // frames go before the records they point into
     series_.clear();

@@ -20,11 +20,7 @@ inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_U
   return Host_Var_Get(name, count, flags, update);
 }
 
-/// The storage of a host kit variable, as T.
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using test_support::Var;
 
 /// Windows 0, 1, 2 listed, window 1 current, and the host kit's defaults with no tree roots.
 class Iterator_Test : public tree_test::Tree_Test {

@@ -2,12 +2,12 @@
 // variables, ten window records, and node kinds that count their destruction.
 #pragma once
 
+#include "support/Host_Vars.h"
+
 #include <quarn/quarn.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -37,23 +37,13 @@ inline Host_State& Host() {
   return state;
 }
 
-/// The flag word of a test variable: the lists hold the address of their array, as a host's do.
-inline uint16_t Flags_Of(const wchar_t* name) {
-  for (const wchar_t* table : {L"$WINDOW_PT", L"$DB_2D_FILE_PT", L"$FRAME_CUR"})
-    if (!std::wcscmp(name, table)) return VARIABLE_POINTER | VARIABLE_ARRAY;
-  return 0;
-}
-
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   Host_State& h = Host();
-  if (count) *count = 1;
-  if (flags) *flags = Flags_Of(name);
-  if (update) *update = nullptr;
-  if (!std::wcscmp(name, L"$WINDOW_NB")) return &h.window_nb;
-  if (!std::wcscmp(name, L"$WINDOW_PT")) return &h.window_list;
-  if (!std::wcscmp(name, L"$WINDOW_CUR")) return &h.window_cur;
-  if (!std::wcscmp(name, L"$DB_2D_INDEX")) return &h.db_2d_index;
-  return nullptr;
+  return test_support::Var_Lookup({{L"$WINDOW_NB", &h.window_nb},
+                                   {L"$WINDOW_PT", &h.window_list, 1, test_support::kTableFlags},
+                                   {L"$WINDOW_CUR", &h.window_cur},
+                                   {L"$DB_2D_INDEX", &h.db_2d_index}},
+                                  nullptr, name, count, flags, update);
 }
 
 /// Window i as the operations take it.

@@ -1,5 +1,7 @@
 // File records: sequence numbers per kind, key order by code units, generic names, 1D curves
 // copied with their bounds, 3D surfaces taken over and replaced, and the sorted tag-surface list.
+#include "support/Host_Vars.h"
+
 #include <quarn/quarn.h>
 
 #include <gtest/gtest.h>
@@ -226,7 +228,8 @@ TEST(File1D, WithoutTheCurveFlagNothingIsCopied) {
 
 // A data leaf reads its file; deleting it from the tree closes the file while the host lists it.
 TEST(File1D, TreeLeavesReadTheFileAndCloseIt) {
-  Host_Var_Lookup saved = Fct_Main_Var_Get;
+  test_support::Var_Restore saved;
+  saved.Save(&Fct_Main_Var_Get);
   Fct_Main_Var_Get = Host_Var_Get;
   Host_Var_Default_Install();
   const float x[] = {1, 2}, y[] = {3, 4};
@@ -234,8 +237,8 @@ TEST(File1D, TreeLeavesReadTheFileAndCloseIt) {
   Host_1D_Record_Add_Curve(rec, 2, x, y, nullptr, kTexts);
   Quarn_1D_File listed(L"/mrs/v7.spc", rec), unlisted(L"/mrs/v8.spc", rec);
   Quarn_1D_File* list[] = {&listed};
-  *static_cast<int*>(Host_Var_Get(L"$DB_1D_FILE_NB", nullptr, nullptr, nullptr)) = 1;
-  *static_cast<Quarn_1D_File***>(Host_Var_Get(L"$DB_1D_FILE_PT", nullptr, nullptr, nullptr)) = list;
+  saved.Set<int>(L"$DB_1D_FILE_NB", 1);
+  saved.Set<Quarn_1D_File**>(L"$DB_1D_FILE_PT", list);
 
   Quarn_1D_Root root;
   for (Quarn_1D_File* file : {&listed, &unlisted}) {
@@ -249,10 +252,8 @@ TEST(File1D, TreeLeavesReadTheFileAndCloseIt) {
   EXPECT_EQ(listed.state, 0x40u);
   EXPECT_EQ(unlisted.state, 0u);  // no longer the host's: left alone
 
-  *static_cast<int*>(Host_Var_Get(L"$DB_1D_FILE_NB", nullptr, nullptr, nullptr)) = 0;
-  *static_cast<Quarn_1D_File***>(Host_Var_Get(L"$DB_1D_FILE_PT", nullptr, nullptr, nullptr)) = nullptr;
+  saved.Restore();
   Host_1D_Record_Free(rec);
-  Fct_Main_Var_Get = saved;
 }
 
 // ---- 3D files ------------------------------------------------------------------------------------
@@ -292,7 +293,7 @@ TEST(File3D, SurfacesArePreparedWhenTakenAndReplacedByAssign) {
 class Tag_Files : public ::testing::Test {
 protected:
   void SetUp() override {
-    saved_ = Fct_Main_Var_Get;
+    saved_.Save(&Fct_Main_Var_Get);
     Fct_Main_Var_Get = Host_Var_Get;
     Host_Var_Default_Install();
   }
@@ -300,20 +301,18 @@ protected:
     for (const std::wstring& name : Names()) File_3D_Del(name.c_str());
     EXPECT_EQ(Count(), 0);
     EXPECT_EQ(List(), nullptr);
-    Fct_Main_Var_Get = saved_;
+    saved_.Restore();
   }
 
-  static int Count() { return *static_cast<int*>(Host_Var_Get(L"$DB_3D_TAG_NB", nullptr, nullptr, nullptr)); }
-  static Quarn_3D_File** List() {
-    return *static_cast<Quarn_3D_File***>(Host_Var_Get(L"$DB_3D_TAG_PT", nullptr, nullptr, nullptr));
-  }
+  static int Count() { return *test_support::Var<int>(L"$DB_3D_TAG_NB"); }
+  static Quarn_3D_File** List() { return *test_support::Var<Quarn_3D_File**>(L"$DB_3D_TAG_PT"); }
   static std::vector<std::wstring> Names() {
     std::vector<std::wstring> names;
     for (int i = 0; i < Count(); ++i) names.push_back(List()[i]->Name_Get());
     return names;
   }
 
-  Host_Var_Lookup saved_ = nullptr;
+  test_support::Var_Restore saved_;
 };
 
 TEST_F(Tag_Files, SameNameReplacesTheSurfaceOfTheOneRecord) {

@@ -2,19 +2,18 @@
 // (entry i holds i) that the tests can put in place of the host's maps.
 #pragma once
 
-#include <quarn/quarn.h>
+#include "support/Host_Vars.h"
 
 #include <gtest/gtest.h>
+
+#include <quarn/quarn.h>
 
 #include <cstdint>
 #include <vector>
 
 namespace pixel_test {
 
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using test_support::Var;
 
 /// The default host variables; Identity_Map() swaps the host's colour maps for one whose entry i
 /// is i, so that a mapped value shows its map index.
@@ -23,9 +22,9 @@ protected:
   void SetUp() override {
     Host_Var_Default_Install();
     Fct_Main_Var_Get = Host_Var_Get;
-    saved_maps_ = *Var<uint32_t**>(L"$COLORMAP_GLI_PT");
+    saved_.Save<uint32_t**>(L"$COLORMAP_GLI_PT");
   }
-  void TearDown() override { *Var<uint32_t**>(L"$COLORMAP_GLI_PT") = saved_maps_; }
+  void TearDown() override { saved_.Restore(); }
 
   /// Replaces the colour maps by one identity map of size entries.
   void Identity_Map(uint16_t size = 256) {
@@ -40,7 +39,7 @@ protected:
   void No_Maps() { *Var<uint32_t**>(L"$COLORMAP_GLI_PT") = nullptr; }
 
 private:
-  uint32_t** saved_maps_ = nullptr;
+  test_support::Var_Restore saved_;
   std::vector<uint32_t> identity_;
   uint32_t* table_[1] = {};
 };

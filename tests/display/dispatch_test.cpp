@@ -159,14 +159,9 @@ TEST_F(Dispatch, TheHostHearsOfAWholeBatchOnce) {
   Messages(UPDATE_MESSAGE);
   std::thread host_side(Fct_Dispatch_TAG, &r);  // as a host starts it
   host_side.join();
-  Platform_Message m;
-  int updates = 0, redraws = 0;
-  while (Platform_Peek_Message(Host_Main_Window, &m, 1)) {
-    updates += m.id == UPDATE_MESSAGE;
-    redraws += m.id == REDRAW_MESSAGE;
-  }
-  EXPECT_EQ(updates, 1);
-  EXPECT_EQ(redraws, 1);
+  const auto m = Messages();
+  EXPECT_EQ(std::count_if(m.begin(), m.end(), [](auto& x) { return x.id == UPDATE_MESSAGE; }), 1);
+  EXPECT_EQ(std::count_if(m.begin(), m.end(), [](auto& x) { return x.id == REDRAW_MESSAGE; }), 1);
   for (Quarn_2D_Frame* f : set.frames) EXPECT_NE(f->Update_A_Get_Bit(0x10, Window(), UPDATE_DATA_TAG), 0u);
   EXPECT_EQ(Host_Wait_Cursor_Depth(), 0);
 }

@@ -154,15 +154,6 @@ TEST_F(PixelDisplayUpdate, RefusedMappingOrMissingFrameFailsWithItsReason) {
   EXPECT_EQ(Fct_Callback_Update_GLI_Disp(nullptr), 0);
 }
 
-TEST_F(PixelDisplayUpdate, ConstructorPutsTheBuiltInUpdatesInSlotZero) {
-  EXPECT_EQ(f->fct_gli_disp[0], &Class_Frame_Update_GLI_Disp);
-  EXPECT_EQ(f->fct_tag_disp[0], &Class_Frame_Update_TAG_Disp);
-  for (int slot = 1; slot < 32; ++slot) {
-    EXPECT_EQ(f->fct_gli_disp[slot], nullptr) << slot;
-    EXPECT_EQ(f->fct_tag_disp[slot], nullptr) << slot;
-  }
-}
-
 // What the slots of the update tables answered, in the order they ran.
 std::string g_calls;
 template <int Slot, int Answer>

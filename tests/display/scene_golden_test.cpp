@@ -35,7 +35,6 @@ protected:
 
 TEST_F(Scene_Golden, TreeListWithThumbnails) {
   Open(320, 200);
-  w_->box_2.color = Host_Color(40, 44, 52);
   std::vector<Quarn_2D_Frame*> frames = Series(6, 40);
   // A second group shows its current child only, with its position slider.
   event_test::Group* other = Make_Group(3);
@@ -51,7 +50,6 @@ TEST_F(Scene_Golden, TreeListWithThumbnails) {
 
 TEST_F(Scene_Golden, TreeListLargeInterface) {
   Open(480, 240);
-  w_->box_2.color = Host_Color(40, 44, 52);
   event_test::Vars().interface_size = 3;
   std::vector<Quarn_2D_Frame*> frames = Series(3, 48);
   frames[0]->Flag_Set_On(0x50, w_, quarn::flag::Current_Path);
@@ -61,7 +59,6 @@ TEST_F(Scene_Golden, TreeListLargeInterface) {
 
 TEST_F(Scene_Golden, HighlightColours) {
   Open(240, 110);
-  w_->box_2.color = Host_Color(40, 44, 52);
   std::vector<Quarn_2D_Frame*> frames = Series(4, 24);
   // Red, green, blue, and no highlight bit (drawn in the background colour, erasing).
   const uint64_t bits[] = {0x1000, 0x2000, 0x4000, 0};
@@ -80,27 +77,27 @@ TEST_F(Scene_Golden, HighlightColours) {
   }
 }
 
-TEST_F(Scene_Golden, OneFrameAtZoomOne) {
-  Open(96, 96);
-  std::vector<Quarn_2D_Frame*> frames = Make_Frames(&root_, 1, 64, 64, 1);
-  w_->Class_A_Set(WINDOW_MODE_2D_ONE);
-  event_test::Vars().frame_cur[0] = frames[0];
-  frames[0]->Flag_Set_On(0x10, w_, quarn::flag::Current | quarn::flag::Selected);
-  Lay_Out();
-  EXPECT_TRUE(test_support::Golden_Match(Draw_All(), "display/golden/scene/frame_zoom_1.png", kTolerance));
-}
-
-TEST_F(Scene_Golden, OneFrameAtZoomTwoAndAHalfPanned) {
-  Open(96, 96);
-  std::vector<Quarn_2D_Frame*> frames = Make_Frames(&root_, 1, 64, 64, 2.5f);
-  w_->Class_A_Set(WINDOW_MODE_2D_ONE);
-  event_test::Vars().frame_cur[0] = frames[0];
-  frames[0]->Flag_Set_On(0x10, w_, quarn::flag::Current | quarn::flag::Selected);
-  // Panned by a part of a zoomed pixel, so that the first column and row start outside.
-  w_->pan_x.value = 21;
-  w_->pan_y.value = 11;
-  Lay_Out();
-  EXPECT_TRUE(test_support::Golden_Match(Draw_All(), "display/golden/scene/frame_zoom_2_5.png", kTolerance));
+TEST_F(Scene_Golden, OneFrameAtZoomOneAndTwoAndAHalfPanned) {
+  const struct {
+    float zoom, pan_x, pan_y;
+    const char* golden;
+  } rows[] = {
+      {1, 0, 0, "display/golden/scene/frame_zoom_1.png"},
+      // Panned by a part of a zoomed pixel, so that the first column and row start outside.
+      {2.5f, 21, 11, "display/golden/scene/frame_zoom_2_5.png"},
+  };
+  for (const auto& row : rows) {
+    Open(96, 96);
+    root_.Child_Delete();
+    std::vector<Quarn_2D_Frame*> frames = Make_Frames(&root_, 1, 64, 64, row.zoom);
+    w_->Class_A_Set(WINDOW_MODE_2D_ONE);
+    event_test::Vars().frame_cur[0] = frames[0];
+    frames[0]->Flag_Set_On(0x10, w_, quarn::flag::Current | quarn::flag::Selected);
+    w_->pan_x.value = row.pan_x;
+    w_->pan_y.value = row.pan_y;
+    Lay_Out();
+    EXPECT_TRUE(test_support::Golden_Match(Draw_All(), row.golden, kTolerance)) << row.golden;
+  }
 }
 
 }  // namespace

@@ -30,10 +30,8 @@ public:
       return group;
     }
     std::vector<uint16_t> pixels(size_t(16 * n), 1);
-    auto** list = static_cast<Host_Image_Record**>(std::calloc(2, sizeof(void*)));
-    list[0] = Host_Image_Create(4, 4, n, 1, HOST_PIXEL_U16, pixels.data());
-    files_.push_back(std::make_unique<Quarn_2D_File>(L"/scans/window.img", reinterpret_cast<void**>(list)));
-    for (int i = 0; i < n; ++i) Class_2D_Frame_Insert(group, files_.back().get(), 0, 0, i);
+    files_.push_back(test_support::File_Of(L"/scans/window.img", {Host_Image_Create(4, 4, n, 1, HOST_PIXEL_U16, pixels.data())}));
+    test_support::Insert_Frames(group, files_.back().get());
     return group;
   }
   std::vector<std::unique_ptr<Quarn_2D_File>> files_;

@@ -1,20 +1,9 @@
-// Tests of the window record: the default view, copies and module ownership.
+// Tests of the window record: copies and module ownership.
 #include <quarn/quarn.h>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(Window_Record, StartsAsTiledWindowWithDefaultView) {
-  Quarn_Window w(3);
-  EXPECT_EQ(w.Class_A_Get(), WINDOW_MODE_2D_ALL);
-  EXPECT_STREQ(w.Name_Get(), L"Window 3");  // named after its id
-  EXPECT_EQ(w.Module_Get(), 0xFFFFFFu);     // no module yet
-  // The half turn about x keeps x and flips y and z.
-  const double expected[4][4] = {{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, 1}};
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(w.view_a.m[r][c], expected[r][c], 1e-12) << r << "," << c;
-}
 
 TEST(Window_Record, CopyTakesFieldsAndIdentityButNotTheId) {
   Quarn_Window a(1);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classes/Tree_Host.h"
+#include "support/Host_Fixture.h"
 
 #include <quarn/quarn.h>
 
@@ -36,13 +37,11 @@ inline Frame_Vars& Vars() {
 
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   Frame_Vars& v = Vars();
-  void* found = tree_test::Lookup(name, count, flags, update);  // also fills the outs
-  const std::wstring n = name;
-  if (n == L"$DB_2D_ROOT_PT") found = &v.root;
-  if (n == L"$DB_2D_FILE_NB") found = &v.file_nb;
-  if (n == L"$DB_2D_FILE_PT") found = &v.files;
-  if (n == L"$MORPHO_MERGE_NB") found = &v.morpho_merge_nb;
-  return found;
+  return test_support::Var_Lookup({{L"$DB_2D_ROOT_PT", &v.root},
+                                   {L"$DB_2D_FILE_NB", &v.file_nb},
+                                   {L"$DB_2D_FILE_PT", &v.files, 1, test_support::kTableFlags},
+                                   {L"$MORPHO_MERGE_NB", &v.morpho_merge_nb}},
+                                  tree_test::Lookup, name, count, flags, update);
 }
 
 /// A grey record of 16-bit pixels, value x + 10 y + 100 slice + 1000 time.
@@ -82,9 +81,7 @@ protected:
 
   /// A file record over the records, listed in $DB_2D_FILE_PT and released with the test.
   Quarn_2D_File* Add_File(const wchar_t* path, std::vector<Host_Image_Record*> records) {
-    auto** list = static_cast<Host_Image_Record**>(std::calloc(records.size() + 1, sizeof(void*)));
-    std::copy(records.begin(), records.end(), list);
-    files_.push_back(std::make_unique<Quarn_2D_File>(path, reinterpret_cast<void**>(list)));
+    files_.push_back(test_support::File_Of(path, records));
     Vars().file_storage[Vars().file_nb++ % 64] = files_.back().get();
     return files_.back().get();
   }

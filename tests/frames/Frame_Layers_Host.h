@@ -3,14 +3,13 @@
 #pragma once
 
 #include "classes/Tree_Host.h"
+#include "support/Host_Fixture.h"
 
 #include <quarn/frames/Frame_Layers.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <cwchar>
+#include <memory>
 #include <vector>
 
 namespace layers_test {
@@ -30,17 +29,11 @@ inline Layer_Variables& Variables() {
 
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
   Layer_Variables& v = Variables();
-  void* storage = nullptr;
-  int n = 1;
-  if (!std::wcscmp(name, L"$TAG_LOCK")) storage = v.tag_lock, n = 256;
-  else if (!std::wcscmp(name, L"$CUDA_FLAG")) storage = &v.cuda_flag;
-  else if (!std::wcscmp(name, L"$GLI_HISTO_BINS_MAX")) storage = &v.bins_max;
-  else if (!std::wcscmp(name, L"$GLI_COLOR_COMPONENT")) storage = &v.colour_component;
-  else return tree_test::Lookup(name, count, flags, update);
-  if (count) *count = n;
-  if (flags) *flags = 0;
-  if (update) *update = nullptr;
-  return storage;
+  return test_support::Var_Lookup({{L"$TAG_LOCK", v.tag_lock, 256},
+                                   {L"$CUDA_FLAG", &v.cuda_flag},
+                                   {L"$GLI_HISTO_BINS_MAX", &v.bins_max},
+                                   {L"$GLI_COLOR_COMPONENT", &v.colour_component}},
+                                  tree_test::Lookup, name, count, flags, update);
 }
 
 /// A record of columns x rows x slices pixels of kind from values (row after row, slice after
@@ -52,37 +45,11 @@ Host_Image_Record* Record(int columns, int rows, int slices, int kind, const std
 }
 
 /// root -> group -> one frame per slice of a record held by a file record.
-class Frame_Tree {
+class Frame_Tree : public test_support::Root_Holder, public test_support::Frame_Series {
 public:
-  explicit Frame_Tree(Host_Image_Record* record) {
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = record;
-    file_ = new Quarn_2D_File(L"/scans/layers.dcm", list);
-    group = new tree_test::Group<Quarn_2D>(L"series");
-    root.Child_Add(group);
-    for (int n = 0; n < record->slices * record->times; ++n) {
-      Class_2D_Frame_Insert(group, file_, 0, 0, n);
-      frames.push_back(static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(-1)));
-    }
-  }
-  ~Frame_Tree() {
-    root.Child_Delete();  // the frames go before the record they point into
-    delete file_;
-  }
-  Frame_Tree(const Frame_Tree&) = delete;
-  Frame_Tree& operator=(const Frame_Tree&) = delete;
-
-  /// The record behind every frame.
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
-  /// Frame n (slice n).
-  Quarn_2D_Frame* Frame(int n = 0) const { return frames[size_t(n)]; }
-
-  Quarn_2D_Root root;
-  Quarn_2D* group = nullptr;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  Quarn_2D_File* file_ = nullptr;
+  explicit Frame_Tree(Host_Image_Record* record)
+      : Frame_Series(&root, new tree_test::Group<Quarn_2D>(L"series"), L"/scans/layers.dcm", record) {}
+  ~Frame_Tree() { root.Child_Delete(); }  // the frames go before the record they point into
 };
 
 /// The frame's grey read at a point (what drawing and editing code calls).

@@ -1,9 +1,9 @@
 // A host for the small services: the default variable table, installed afresh for every test.
 #pragma once
 
-#include <quarn/quarn.h>
+#include "support/Host_Fixture.h"
 
-#include <gtest/gtest.h>
+#include <quarn/quarn.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,13 +11,13 @@
 
 namespace services_test {
 
-class Services_Host : public ::testing::Test {
+class Services_Host : public test_support::Host_Fixture {
 protected:
-  void SetUp() override {
+  void SetUp() override { Install(); }
+  void TearDown() override {
+    Host_Fixture::TearDown();
     Host_Var_Default_Install();
-    Fct_Main_Var_Get = Host_Var_Get;
   }
-  void TearDown() override { Host_Var_Default_Install(); }
 
   /// The storage of a host variable (the test fails when there is none).
   template <class T>

@@ -421,9 +421,7 @@ protected:
     Services_Host::TearDown();
   }
   static Quarn_2D_File* File_2D(const wchar_t* path) {
-    auto** records = static_cast<Host_Image_Record**>(std::calloc(2, sizeof(void*)));
-    records[0] = Host_Image_Create(4, 4, 2, 1, HOST_PIXEL_U16, nullptr);
-    return new Quarn_2D_File(path, reinterpret_cast<void**>(records));
+    return test_support::File_Of(path, {Host_Image_Create(4, 4, 2, 1, HOST_PIXEL_U16, nullptr)}).release();
   }
   std::vector<Quarn_2D_File*> two_;
 };

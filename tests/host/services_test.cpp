@@ -45,14 +45,13 @@ class Tool_Texts : public Services_Host {
 protected:
   void SetUp() override {
     Services_Host::SetUp();
-    saved_ = Host_Install_Dir;
+    saved_.Save(&Host_Install_Dir);
     dir_ = fs::temp_directory_path() / ("quarn_texts_" + std::to_string(::getpid()));
     fs::create_directories(dir_ / "Quarn_Interface" / "Eng");
     install_ = dir_.wstring() + L"/";
     Host_Install_Dir = install_.c_str();
   }
   void TearDown() override {
-    Host_Install_Dir = saved_;
     fs::remove_all(dir_);
     Services_Host::TearDown();
   }
@@ -68,7 +67,6 @@ protected:
     return out;
   }
 
-  const wchar_t* saved_ = nullptr;
   fs::path dir_;
   std::wstring install_;
 };
@@ -129,12 +127,11 @@ protected:
     dir_ = fs::temp_directory_path() / ("quarn_help_" + std::to_string(::getpid()));
     fs::create_directories(dir_ / "pages");
     std::ofstream(dir_ / "pages" / "paint.htm") << "<html/>";
-    saved_ = Host_Scratch_Dir;
+    saved_.Save(&Host_Scratch_Dir);
     scratch_ = dir_.wstring() + L"/";
     Host_Scratch_Dir = scratch_.c_str();
   }
   void TearDown() override {
-    Host_Scratch_Dir = saved_;
     Platform_Shell_Program_Set("");
     fs::remove_all(dir_);
     Services_Host::TearDown();
@@ -150,7 +147,6 @@ protected:
 
   fs::path dir_;
   std::wstring scratch_;
-  const wchar_t* saved_ = nullptr;
 };
 
 TEST_F(Help, TheAddressFollowsTheTopicsKind) {

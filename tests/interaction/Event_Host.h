@@ -3,10 +3,10 @@
 #pragma once
 
 #include "frames/Frame_Host.h"
+#include "support/Host_Fixture.h"
 
 #include <quarn/quarn.h>
 
-#include <cstring>
 #include <string>
 
 namespace event_test {
@@ -35,24 +35,17 @@ inline Event_Vars& Vars() {
 }
 
 inline void* Lookup(const wchar_t* name, int* count, uint16_t* flags, Host_Var_Update* update) {
-  void* found = frame_test::Lookup(name, count, flags, update);
   Event_Vars& v = Vars();
-  if (!std::wcscmp(name, L"$FRAME_CUR")) found = &v.frame_cur_pt;
-  if (!std::wcscmp(name, L"$FRAME_OVR")) found = &v.frame_ovr;
-  if (!std::wcscmp(name, L"$MOUSE_INF")) found = &v.mouse_inf;
-  if (!std::wcscmp(name, L"$MOUSE_FRM")) found = &v.mouse_frm;
-  if (!std::wcscmp(name, L"$MOUSE_WND")) found = &v.mouse_wnd;
-  if (!std::wcscmp(name, L"$INTERFACE_SIZE")) found = &v.interface_size;
-  return found;
+  return test_support::Var_Lookup({{L"$FRAME_CUR", &v.frame_cur_pt, 1, test_support::kTableFlags},
+                                   {L"$FRAME_OVR", &v.frame_ovr},
+                                   {L"$MOUSE_INF", &v.mouse_inf},
+                                   {L"$MOUSE_FRM", &v.mouse_frm},
+                                   {L"$MOUSE_WND", &v.mouse_wnd},
+                                   {L"$INTERFACE_SIZE", &v.interface_size}},
+                                  frame_test::Lookup, name, count, flags, update);
 }
 
-/// A plain group node of the 2D tree.
-struct Group : Quarn_2D {
-  explicit Group(const wchar_t* name = L"group") {
-    Name_Set(L"%ls", name);
-    Class_A_Set(0x2001);
-  }
-};
+using Group = test_support::Group_2D;
 
 /// Window 0 in the tiled mode, an empty root, released keys and cleared pointer variables.
 class Event_Test : public frame_test::Frame_Test {

@@ -2,12 +2,11 @@
 // records with patient and series texts, and the file and tree-module lists the database reads.
 #pragma once
 
+#include "support/Host_Fixture.h"
+
 #include <quarn/quarn.h>
 
 #include <hostkit/HostTreeModule2D.h>
-#include <platform/PlatformWindow.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -28,23 +27,15 @@ inline Host_Image_Record* Record(const char* patient, const char* series, int sl
   return r;
 }
 
-class Database_Host : public ::testing::Test {
+class Database_Host : public test_support::Host_Fixture {
 public:
   void SetUp() override {
     // Installed once and kept across tests, unless another test emptied the table meanwhile.
-    if (!Var<void*>(L"$WINDOW_PT")) Host_Var_Default_Install();
+    if (!Var<void*>(L"$WINDOW_PT")) Install();
     Fct_Main_Var_Get = Host_Var_Get;
-    Host_Main_Window = Platform_Window_Create(L"main", 100, 100, nullptr);
-    void** list = *Var<void**>(L"$WINDOW_PT");
-    for (int i = 0; i < 3; ++i) {
-      windows_.push_back(std::make_unique<Quarn_Window>(i));
-      windows_[i]->Class_B_Set(uint16_t(i));
-      windows_[i]->Class_A_Set(i == 0 ? 0x100 : 0x101);
-      windows_[i]->hwnd = Host_Main_Window;
-      list[i] = windows_[i].get();
-    }
-    *Var<int>(L"$WINDOW_NB") = 3;
-    *Var<void*>(L"$WINDOW_CUR") = windows_[1].get();
+    Open_Windows(3);
+    for (int i = 0; i < 3; ++i) W(i)->Class_A_Set(i == 0 ? 0x100 : 0x101);
+    *Var<void*>(L"$WINDOW_CUR") = W(1);
     Files_Publish();
     Modules_Set({});
     Host_Popup_Reset();
@@ -55,23 +46,14 @@ public:
     files_.clear();
     Files_Publish();
     Modules_Set({});
-    Platform_Window_Destroy(Host_Main_Window);
-    Host_Main_Window = nullptr;
+    Host_Fixture::TearDown();
   }
 
-  template <class T>
-  static T* Var(const wchar_t* name) {
-    return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-  }
-
-  Quarn_Window* W(int i) { return windows_[i].get(); }
   static Quarn_2D* Root() { return *Var<Quarn_2D*>(L"$DB_2D_ROOT_PT"); }
 
   /// A file record over the records, appended to $DB_2D_FILE_PT.
   Quarn_2D_File* Add_File(const wchar_t* path, std::vector<Host_Image_Record*> records) {
-    auto** list = static_cast<Host_Image_Record**>(std::calloc(records.size() + 1, sizeof(void*)));
-    std::copy(records.begin(), records.end(), list);
-    files_.push_back(std::make_unique<Quarn_2D_File>(path, reinterpret_cast<void**>(list)));
+    files_.push_back(test_support::File_Of(path, records));
     Files_Publish();
     return files_.back().get();
   }
@@ -91,7 +73,6 @@ public:
     return n;
   }
 
-  std::vector<std::unique_ptr<Quarn_Window>> windows_;
   std::vector<std::unique_ptr<Quarn_2D_File>> files_;
   std::vector<Quarn_2D_File*> file_list_;
   std::vector<Module_Functions*> modules_;

@@ -2,66 +2,42 @@
 // test reads, an empty undo ring, and frames over one image record when a test asks for them.
 #pragma once
 
+#include "support/Host_Fixture.h"
+
 #include <quarn/quarn.h>
 
-#include <platform/PlatformMessage.h>
-#include <platform/PlatformWindow.h>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace undo_test {
 
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using test_support::Var;
+using Group = test_support::Group_2D;
 
 /// The 256 marks of "$UNDO_TAG" (the variable holds their address).
 inline uint8_t* Marks() { return *Var<uint8_t*>(L"$UNDO_TAG"); }
 
-/// A plain group node of the 2D tree.
-struct Group : Quarn_2D {
-  explicit Group(const wchar_t* name) {
-    Name_Set(L"%ls", name);
-    Class_A_Set(0x2001);
-  }
-};
+/// A record of columns x rows x slices 16-bit pixels, pixel i holding i modulo 997.
+inline Host_Image_Record* Grey_997(int columns, int rows, int slices) {
+  std::vector<int16_t> grey(size_t(columns) * rows * slices);
+  for (size_t i = 0; i < grey.size(); ++i) grey[i] = int16_t(i % 997);
+  return Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data());
+}
 
-/// Frames over one record of columns x rows x slices 16-bit pixels: root -> series -> frames.
-class Frame_Set {
+/// Frames over one record of columns x rows x slices 16-bit pixels: root -> series -> frames,
+/// the root in $DB_2D_ROOT_PT.
+class Frame_Set : public test_support::Root_Holder, public test_support::Frame_Series {
 public:
-  Frame_Set(int columns, int rows, int slices) {
-    std::vector<int16_t> grey(size_t(columns) * rows * slices);
-    for (size_t i = 0; i < grey.size(); ++i) grey[i] = int16_t(i % 997);
-    Host_Image_Record* record = Host_Image_Create(columns, rows, slices, 1, HOST_PIXEL_S16, grey.data());
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = record;
-    file_ = std::make_unique<Quarn_2D_File>(L"/undo/series.dcm", list);
-    auto* series = new Group(L"series");
-    root.Child_Add(series);
-    for (int n = 0; n < slices; ++n) {
-      Class_2D_Frame_Insert(series, file_.get(), 0, 0, n);
-      frames.push_back(static_cast<Quarn_2D_Frame*>(series->Child_Get_Pt(-1)));
-    }
+  Frame_Set(int columns, int rows, int slices)
+      : Frame_Series(&root, new Group(L"series"), L"/undo/series.dcm", Grey_997(columns, rows, slices)) {
     *Var<void*>(L"$DB_2D_ROOT_PT") = &root;
   }
   ~Frame_Set() {
     *Var<void*>(L"$DB_2D_ROOT_PT") = nullptr;
     root.Child_Delete();  // the frames go before the record they point into
   }
-  Frame_Set(const Frame_Set&) = delete;
-  Frame_Set& operator=(const Frame_Set&) = delete;
 
-  Host_Image_Record* Record() const { return file_->Record_Get(0); }
-  /// The record's tag byte at a pixel of frame n.
-  uint8_t& Tag(int n, int x, int y) const {
-    return *static_cast<uint8_t*>(Host_Image_Pixel(nullptr, Record(), Record()->tags, HOST_PIXEL_TAG, x, y, n, 0));
-  }
   /// The record's grey value at a pixel of frame n.
   int16_t& Grey(int n, int x, int y) const {
     return *static_cast<int16_t*>(Host_Image_Pixel(nullptr, Record(), Record()->pixels, 0, x, y, n, 0));
@@ -71,29 +47,17 @@ public:
     Database_2D_Update_A(~0ull, &root);
     root.Update_A_Set_Off(0x30, reinterpret_cast<void*>(uintptr_t(8)), ~0ull);
   }
-
-  Quarn_2D_Root root;
-  std::vector<Quarn_2D_Frame*> frames;
-
-private:
-  std::unique_ptr<Quarn_2D_File> file_;
 };
 
 /// Default variables, a main window, the undo ring emptied; pop-ups answered from a script.
-class Undo_Host : public ::testing::Test {
+class Undo_Host : public test_support::Host_Fixture {
 public:
   void SetUp() override {
-    Host_Var_Default_Install();
+    Install();
     // A plain 256-byte lock table reads the same whether or not the reader honours the array flag.
     static uint8_t no_locks[256] = {};
     Host_Var_Define(L"$TAG_LOCK", VARIABLE_CHAR | VARIABLE_UNSIGNED, 256, no_locks);
-    Fct_Main_Var_Get = Host_Var_Get;
-    Host_Main_Window = Platform_Window_Create(L"main", 100, 100, nullptr);
-    // One window, index 0, in the host's list: "all windows" reaches it.
-    window_ = std::make_unique<Quarn_Window>(0);
-    window_->hwnd = Host_Main_Window;
-    (*Var<void**>(L"$WINDOW_PT"))[0] = window_.get();
-    *Var<int>(L"$WINDOW_NB") = 1;
+    Open_Windows(1);  // index 0 in the host's list: "all windows" reaches it
     Host_Popup_Reset();
     Undo_Create();
     Undo_Reset();
@@ -103,27 +67,13 @@ public:
     // edits of later tests in this process are not refused.
     if (Undo_Pixel_Start_TAG()) std::free(Undo_Pixel_Stop_TAG());
     if (Undo_Pixel_Start_GLI()) std::free(Undo_Pixel_Stop_GLI());
-    *Var<int>(L"$WINDOW_NB") = 0;
-    (*Var<void**>(L"$WINDOW_PT"))[0] = nullptr;
     Undo_Cleanup();
     Host_Popup_Reset();
-    Platform_Window_Destroy(Host_Main_Window);
-    Host_Main_Window = nullptr;
-  }
-
-  /// Takes every queued message off the main window; returns how many had the id.
-  static int Messages(uint32_t id) {
-    int n = 0;
-    Platform_Message m;
-    while (Platform_Peek_Message(Host_Main_Window, &m, 1)) n += m.id == id;
-    return n;
+    Host_Fixture::TearDown();
   }
 
   /// The host's window.
-  Quarn_Window* Window() const { return window_.get(); }
-
-private:
-  std::unique_ptr<Quarn_Window> window_;
+  Quarn_Window* Window() const { return W(0); }
 };
 
 }  // namespace undo_test

@@ -35,6 +35,33 @@ unsigned Paint_Worker(Fct_Dispatch_Block* b) {
   return 0;
 }
 
+/// Paints rows y0 to y1 - 1 of f with Painted.
+void Paint_Rows(Quarn_2D_Frame* f, int y0, int y1) {
+  for (int y = y0; y < y1; ++y)
+    for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
+}
+
+// A worker that outlives its dispatch: it paints the first row, waits for the test's release,
+// paints the other rows and tells late_done once it has ended.
+std::binary_semaphore release{0};
+std::atomic<bool> first_row{false}, late_done{false};
+
+unsigned Late_Worker(Fct_Dispatch_Block* b) {
+  Paint_Rows(b->frame, 0, 1);
+  first_row = true;
+  release.acquire();
+  Paint_Rows(b->frame, 1, b->frame->height);
+  Fct_Dispatch_End();
+  late_done = true;
+  return 0;
+}
+
+/// Waits until the late worker has ended and left its routine.
+void Wait_Late_Worker() {
+  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 Fct_Dispatch_Request Request(const std::vector<Quarn_2D_Frame*>& frames, Fct_Dispatch_Worker worker) {
   Fct_Dispatch_Request r;
   r.name = "paint";
@@ -50,6 +77,10 @@ int Dummy_Undo(uint8_t, void*) { return 1; }
 
 class Undo_Dispatch : public Undo_Host {
 protected:
+  void SetUp() override {
+    Undo_Host::SetUp();
+    first_row = late_done = false;
+  }
   void Workers(int n) { *Var<uint16_t>(L"$COMPUTER_THREAD_NB") = uint16_t(n); }
   void Save_Earlier() {
     ASSERT_EQ(Undo_Save_Command(&Dummy_Undo, nullptr, std::malloc(8), "earlier"), 1);
@@ -122,7 +153,6 @@ TEST_F(Undo_Dispatch, AnOverflowInTheMiddleOfADispatchIsDecidedByTheDialog) {
 TEST_F(Undo_Dispatch, AWorkerUnitThatNeverComesBackStopsTheLaunches) {
   Frame_Set set(4, 4, 3);
   Workers(1);
-  static std::binary_semaphore release{0};
   static std::atomic<int> started{0}, ended{0};
   started = ended = 0;
   Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
@@ -164,20 +194,8 @@ TEST_F(Undo_Dispatch, AWorkerPastTheTimeOutKeepsWhatItRecordedInTime) {
   constexpr int Side = 8;
   Frame_Set set(Side, Side, 3);
   Workers(3);
-  static std::binary_semaphore release{0};
-  static std::atomic<bool> first_row{false}, late_done{false};
-  first_row = late_done = false;
   Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
-    Quarn_2D_Frame* f = b->frame;
-    if (f->z_index != 0) return Paint_Worker(b);
-    for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, 0), Painted);
-    first_row = true;
-    release.acquire();
-    for (int y = 1; y < f->height; ++y)
-      for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
-    Fct_Dispatch_End();
-    late_done = true;
-    return 0;
+    return b->frame->z_index != 0 ? Paint_Worker(b) : Late_Worker(b);
   });
   r.timeout = 1;
   Host_Report_Capture capture;
@@ -188,14 +206,13 @@ TEST_F(Undo_Dispatch, AWorkerPastTheTimeOutKeepsWhatItRecordedInTime) {
   // Two whole frames and the late frame's first row.
   EXPECT_EQ(Undo_Memory(), int(2 * Side * Side + Side) * 16);
   release.release();
-  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Wait_Late_Worker();
   EXPECT_EQ(Count(set, Painted), 3 * Side * Side);
   ASSERT_EQ(Undo_Undo_Command(), UNDO_KIND_TAG);
   EXPECT_EQ(Count(set, Painted), Side * Side - Side);  // the late rows stay
   for (int x = 0; x < Side; ++x) EXPECT_EQ(set.Tag(0, x, 0), 0);
   ASSERT_EQ(Undo_Redo_Command(), UNDO_KIND_TAG);
   EXPECT_EQ(Count(set, Painted), 3 * Side * Side);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
 }
 
 // Regression: a worker past the time-out whose first record call of the recording came while the
@@ -205,8 +222,6 @@ TEST_F(Undo_Dispatch, ALateWorkersFirstRecordDoesNotRaceTheStop) {
   Frame_Set set(8, 8, 2);
   Workers(2);
   static Host_Report_Capture* capture = nullptr;
-  static std::atomic<bool> late_done{false};
-  late_done = false;
   Host_Report_Capture seen;
   capture = &seen;
   Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
@@ -214,20 +229,18 @@ TEST_F(Undo_Dispatch, ALateWorkersFirstRecordDoesNotRaceTheStop) {
     if (f->z_index != 0) return Paint_Worker(b);
     // Computes past the time-out, then writes as soon as the dispatch gives up on it.
     while (!capture->Contains("Fct_Dispatch: Thread[0] timeout")) std::this_thread::yield();
-    for (int y = 0; y < f->height; ++y)
-      for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
+    Paint_Rows(f, 0, f->height);
     Fct_Dispatch_End();
     late_done = true;
     return 0;
   });
   r.timeout = 1;
   ASSERT_EQ(Fct_Dispatch_TAG(&r), 1u);
-  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Wait_Late_Worker();
   EXPECT_EQ(Count(set, Painted), 2 * 8 * 8);
   // Whatever of the late frame made it into the command goes back with the other frame.
   ASSERT_EQ(Undo_Undo_Command(), UNDO_KIND_TAG);
   for (int x = 0; x < 8; ++x) EXPECT_EQ(set.Tag(1, x, 7), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
   capture = nullptr;
 }
 
@@ -237,29 +250,16 @@ TEST_F(Undo_Dispatch, TheOnlyWorkerPastTheTimeOutKeepsItsListUntilItEnds) {
   constexpr int Side = 16;
   Frame_Set set(Side, Side, 1);
   Workers(1);
-  static std::binary_semaphore release{0};
-  static std::atomic<bool> late_done{false};
-  late_done = false;
-  Fct_Dispatch_Request r = Request(set.frames, [](Fct_Dispatch_Block* b) -> unsigned {
-    Quarn_2D_Frame* f = b->frame;
-    for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, 0), Painted);
-    release.acquire();
-    for (int y = 1; y < f->height; ++y)
-      for (int x = 0; x < f->width; ++x) f->fct_write_tag(f, f->image, Point(f, x, y), Painted);
-    Fct_Dispatch_End();
-    late_done = true;
-    return 0;
-  });
+  Fct_Dispatch_Request r = Request(set.frames, &Late_Worker);
   r.timeout = 1;
   Host_Report_Capture capture;
   ASSERT_EQ(Fct_Dispatch_TAG(&r), 1u);
   EXPECT_TRUE(capture.Contains("-> Undo_Pixel_TAG: 1 late thread(s), their lists are kept until they end"));
   EXPECT_EQ(Undo_Memory(), Side * 16);  // the first row, recorded in time
   release.release();
-  while (!late_done.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Wait_Late_Worker();
   ASSERT_EQ(Undo_Undo_Command(), UNDO_KIND_TAG);
   EXPECT_EQ(Count(set, Painted), Side * Side - Side);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the late thread leaves its routine
 }
 
 }  // namespace

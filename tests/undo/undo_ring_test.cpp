@@ -64,19 +64,6 @@ protected:
   }
 };
 
-TEST_F(Undo_Ring, FullRingDropsTheOldestAndASaveDropsEveryRedo) {
-  Capacity(3);
-  for (int n = 1; n <= 4; ++n) ASSERT_EQ(Save(n), 1);
-  EXPECT_EQ(Held(), Names({2, 3, 4}));
-  EXPECT_EQ(Undo_Undo_Command(), 104);
-  EXPECT_EQ(Undo_Undo_Command(), 103);
-  ASSERT_EQ(Save(5), 1);
-  EXPECT_EQ(Held(), Names({2, 5}));
-  EXPECT_EQ(Undo_Redo_Enable(), 0);
-  EXPECT_EQ(Undo_Redo_Command(), 0);
-  EXPECT_EQ(Calls(), (std::vector<int>{-4, -3}));
-}
-
 TEST_F(Undo_Ring, FortyCommandsAtMostWhateverTheVariableAsks) {
   *Var<uint16_t>(L"$UNDO_NB") = 60;
   EXPECT_EQ(Undo_Resize(), 1);
