@@ -36,11 +36,6 @@ Region_2D Region_To_Draw(Quarn_2D_Frame* frame, Quarn_Window* window) {
   return r;
 }
 
-uint8_t Scheme_Of(const Quarn_2D_Frame* frame) {
-  const uint8_t scheme = scene::Color_Scheme_Value();
-  return frame->frame_type & scene::Frame_Type_Scheme_Cap ? std::min(scheme, scene::Scheme_Cap) : scheme;
-}
-
 void Draw_Region(Quarn_2D_Frame* frame, Quarn_Window* window, const Region_2D& r) {
   const int px = scene::Trunc(r.x_min), py = scene::Trunc(r.y_min);
   const Point_2D raster = window->Inf_2_Wnd(frame->Frm_2_Inf(window, Point_2D(6, float(px), float(py))));
@@ -52,7 +47,7 @@ void Draw_Region(Quarn_2D_Frame* frame, Quarn_Window* window, const Region_2D& r
   const GLboolean colour = scene::Flag_Of(frame, window, flag::Selected) ? GL_TRUE : GL_FALSE;
   glColorMask(GL_TRUE, colour, colour, GL_TRUE);
   QUARN_GL_ERRORS("glColorMask");
-  const uint8_t scheme = Scheme_Of(frame);
+  const uint8_t scheme = scene::Scheme_Of(frame);
   glRasterPos2f(plan.raster_x, plan.raster_y);
   QUARN_GL_ERRORS("glRasterPos");
   glPushMatrix();

@@ -1,6 +1,5 @@
 // The scene passes: each walks the 2D tree for one window and runs one table of draw callbacks
 // on every object it reaches.
-#include <quarn/display/Pixel_Render.h>
 #include <quarn/display/Scene_Draw.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 
@@ -40,15 +39,6 @@ Quarn_2D_Frame* Frame_Cur(Quarn_Window* window) {
   return Frame_If(Frame_Cur_Get(Window_Index_Of(window)));
 }
 
-/// Makes sure the frame's display layers exist before it is drawn; texts name the pass's voice.
-void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text) {
-  if (!frame->Work_GLI_Get()) QUARN_REPORT(msg::Low_File, gli_text, Name_Of(frame));
-  if (!frame->disp_gli) Fct_Callback_Update_GLI_Disp(frame);
-  if (!frame->Work_TAG_Get()) QUARN_REPORT(msg::Low_File, tag_text, Name_Of(frame));
-  if (!frame->disp_tag) Fct_Callback_Update_TAG_Disp(frame);
-  frame->Region_Update_Clear();
-}
-
 void Draw_Tables(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
   // A failed drawing does not stop the pass: the rest of the window still needs drawing.
   Fct_Callback_Draw_Base(object, mask, window);
@@ -65,7 +55,7 @@ int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* objec
   if (One_Frame(window)) {
     Quarn_2D_Frame* frame = Frame_Cur(window);
     if (!frame) return scene::Pass_Out(name, "! *Frame_Cur", 0);
-    Layers_Ready(frame, "-> Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
+    scene::Layers_Ready(frame, "-> Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
                  "-> Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
     Draw_Tables(frame, mask, window);
     return scene::Pass_Out(name, "WINDOW_MODE_2D_ONE", 1);
@@ -73,7 +63,7 @@ int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* objec
   if (!object) return scene::Pass_Out(name, "no root", 1);
   Quarn_2D_Frame* frame = Frame_If(object);
   if (frame && scene::Flag_Of(frame, window, flag::Visible))
-    Layers_Ready(frame, "WARNING: Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
+    scene::Layers_Ready(frame, "WARNING: Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
                  "WARNING: Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
   Draw_Tables(object, mask, window);
   if (!Walk(&Database_2D_Draw_OpenGL, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);

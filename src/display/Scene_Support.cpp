@@ -1,8 +1,13 @@
 // Traces, colours and host variables shared by the scene passes and the built-in drawings.
 #include "display/Scene_Support.h"
 
+#include <quarn/display/Pixel_Render.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
 #include "display/OpenGL_Internal.h"
 #include "script/Remembered_Variable.h"
+
+#include <algorithm>
 
 namespace quarn::scene {
 
@@ -29,6 +34,19 @@ int Class_Out(const char* name, const char* why, int result) {
 Rgb Background_Of(const Quarn_Window* window) {
   const Host_Color& c = window->box_2.color;
   return {c.red(), c.green(), c.blue()};
+}
+
+uint8_t Scheme_Of(const Quarn_2D_Frame* frame) {
+  const uint8_t scheme = Color_Scheme_Value();
+  return frame->frame_type & Frame_Type_Scheme_Cap ? std::min(scheme, Scheme_Cap) : scheme;
+}
+
+void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text) {
+  if (!frame->Work_GLI_Get()) QUARN_REPORT(msg::Low_File, gli_text, Name_Of(frame));
+  if (!frame->disp_gli) Fct_Callback_Update_GLI_Disp(frame);
+  if (!frame->Work_TAG_Get()) QUARN_REPORT(msg::Low_File, tag_text, Name_Of(frame));
+  if (!frame->disp_tag) Fct_Callback_Update_TAG_Disp(frame);
+  frame->Region_Update_Clear();
 }
 
 bool Highlight_Of(Quarn_2D* node, Quarn_Window* window, Rgb* colour) {

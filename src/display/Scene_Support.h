@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+class Quarn_2D_Frame;
+
 namespace quarn::scene {
 
 /// Light grey of the tree lines.
@@ -46,6 +48,12 @@ inline bool Redraw_Hit(Quarn_2D* node, Quarn_Window* window, uint64_t mask) {
 struct Rgb {
   uint8_t r = 0, g = 0, b = 0;
 };
+/// $COLOR_SCHEME as the frame is drawn with it (capped for frames whose type asks so).
+uint8_t Scheme_Of(const Quarn_2D_Frame* frame);
+/// Makes sure the frame's display layers exist before it is drawn; the texts (with the frame's
+/// name) report a missing work layer in the voice of the drawing that asks.
+void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text);
+
 /// The window's background colour (its second panel's colour).
 Rgb Background_Of(const Quarn_Window* window);
 /// The highlight colour of the node's flag bits; false when no highlight bit is set.
