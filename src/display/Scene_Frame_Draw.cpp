@@ -77,15 +77,7 @@ const char* Draw_Locked(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* wind
 }  // namespace
 
 int Class_Frame_Draw_Base(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
-  QUARN_REPORT(msg::Draw, ">>> in  Class: %s(%s:%ls)", Base_Name, Title_Of(Object_Of(object)),
-               Name_Of(Object_Of(object)));
-  Quarn_2D_Frame* frame = Frame_If(object);
-  if (!frame || !window) return scene::Class_Out(Base_Name, "! frame", 0);
-  if (!scene::Flag_Of(frame, window, flag::Visible)) return scene::Class_Out(Base_Name, "! pt->Flag_Get_Bit", 1);
-  frame->Critical_Class_In(Base_Name);
-  const char* why = Draw_Locked(frame, mask, window);
-  frame->Critical_Class_Out(Base_Name);
-  return scene::Class_Out(Base_Name, why, 1);
+  return scene::Frame_Drawing(Base_Name, object, mask, window, flag::Visible, "! pt->Flag_Get_Bit", &Draw_Locked);
 }
 
 int Class_Frame_Draw_Highlight(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {

@@ -48,7 +48,7 @@ void Outline_Draw(const Quarn_2D_Frame* frame) {
   glEnd();
 }
 
-/// The part under the frame's lock: the display layers must not be replaced while drawn.
+/// The drawing under the frame's lock.
 const char* Draw_Locked(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* window) {
   if (!scene::Redraw_Hit(frame, window, mask)) return "! pt->Redraw_Get_Bit";
   scene::Layers_Ready(frame, "WARNING: Class_Frame_Draw_3D: Unable to access GLI image! (frame %ls)",
@@ -78,12 +78,5 @@ const char* Draw_Locked(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* wind
 }  // namespace
 
 int Class_Frame_Draw_3D(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
-  QUARN_REPORT(msg::Draw, ">>> in  Class: %s(%s:%ls)", Name, Title_Of(Object_Of(object)), Name_Of(Object_Of(object)));
-  Quarn_2D_Frame* frame = Frame_If(object);
-  if (!frame || !window) return scene::Class_Out(Name, "! frame", 0);
-  if (!scene::Flag_Of(frame, window, flag::Selected)) return scene::Class_Out(Name, "! selected", 1);
-  frame->Critical_Class_In(Name);
-  const char* why = Draw_Locked(frame, mask, window);
-  frame->Critical_Class_Out(Name);
-  return scene::Class_Out(Name, why, 1);
+  return scene::Frame_Drawing(Name, object, mask, window, flag::Selected, "! selected", &Draw_Locked);
 }

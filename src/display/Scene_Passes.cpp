@@ -32,6 +32,22 @@ bool Walk(Pass pass, uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
 
 Quarn_2D* Start_Of(Quarn_2D* object) { return object ? object : Root_2D_Get(); }
 
+/// The entry of a pass: object becomes the one it starts from (the root for none) and the entry
+/// is traced; false, with the exit traced, when there is no window.
+bool Begin(const char* name, Quarn_2D*& object, Quarn_Window* window, uint64_t mask) {
+  object = Start_Of(object);
+  scene::Pass_In(name, object, window, mask);
+  if (window) return true;
+  scene::Pass_Out(name, "! window", 0);
+  return false;
+}
+
+/// The end of a pass over a tree-list window: the walk below the object, then the exit.
+int Walk_Out(const char* name, Pass pass, uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
+  if (!Walk(pass, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
+  return scene::Pass_Out(name, nullptr, 1);
+}
+
 bool One_Frame(const Quarn_Window* window) { return Window_Mode_Of(window) == WINDOW_MODE_2D_ONE; }
 
 /// The window's current frame, or null.
@@ -47,16 +63,14 @@ void Draw_Tables(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
 
 }  // namespace
 
-int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_OpenGL";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     Quarn_2D_Frame* frame = Frame_Cur(window);
     if (!frame) return scene::Pass_Out(name, "! *Frame_Cur", 0);
     scene::Layers_Ready(frame, "-> Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
-                 "-> Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
+                        "-> Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
     Draw_Tables(frame, mask, window);
     return scene::Pass_Out(name, "WINDOW_MODE_2D_ONE", 1);
   }
@@ -64,10 +78,9 @@ int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* objec
   Quarn_2D_Frame* frame = Frame_If(object);
   if (frame && scene::Flag_Of(frame, window, flag::Visible))
     scene::Layers_Ready(frame, "WARNING: Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
-                 "WARNING: Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
+                        "WARNING: Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
   Draw_Tables(object, mask, window);
-  if (!Walk(&Database_2D_Draw_OpenGL, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_OpenGL, mask, window, object);
 }
 
 namespace {
@@ -95,11 +108,9 @@ int Clear_Frame(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* window, cons
 
 }  // namespace
 
-int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_BackGrnd";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     Quarn_2D_Frame* frame = Frame_Cur(window);
     if (!frame) return scene::Pass_Out(name, "no cur frame", 0);
@@ -108,15 +119,12 @@ int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* obj
   if (!object) return scene::Pass_Out(name, "no root", 1);
   if (Window_Mode_Of(window) == WINDOW_MODE_2D_ALL)
     if (Quarn_2D_Frame* frame = Frame_If(object)) return Clear_Frame(frame, mask, window, name);
-  if (!Walk(&Database_2D_Draw_BackGrnd, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_BackGrnd, mask, window, object);
 }
 
-int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_Stencil";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     if (!Frame_Cur_Table()) return scene::Pass_Out(name, "no cur frame ptr", 0);
     Quarn_2D_Frame* frame = Frame_Cur(window);
@@ -126,20 +134,16 @@ int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* obje
   }
   if (!object) return scene::Pass_Out(name, "no root", 1);
   Fct_Callback_Draw_Stencil(object, mask, window);
-  if (!Walk(&Database_2D_Draw_Stencil, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_Stencil, mask, window, object);
 }
 
-int Database_2D_Draw_Highlight(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_Highlight(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_Highlight";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) return scene::Pass_Out(name, "WINDOW_MODE_2D_ONE", 1);
   if (!object) return scene::Pass_Out(name, "no root", 1);
   if (object->fct_draw_highlight) object->fct_draw_highlight(object, mask, window);
-  if (!Walk(&Database_2D_Draw_Highlight, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_Highlight, mask, window, object);
 }
 
 int Database_3D_Draw(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {

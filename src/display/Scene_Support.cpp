@@ -4,6 +4,7 @@
 #include <quarn/display/Pixel_Render.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 
+#include "classes/Node_Kinds.h"
 #include "display/OpenGL_Internal.h"
 #include "script/Remembered_Variable.h"
 
@@ -34,6 +35,18 @@ int Class_Out(const char* name, const char* why, int result) {
 Rgb Background_Of(const Quarn_Window* window) {
   const Host_Color& c = window->box_2.color;
   return {c.red(), c.green(), c.blue()};
+}
+
+int Frame_Drawing(const char* name, Quarn_2D* object, uint64_t mask, Quarn_Window* window, uint64_t flag_bit,
+                  const char* why_off, Frame_Locked_Draw draw) {
+  QUARN_REPORT(msg::Draw, ">>> in  Class: %s(%s:%ls)", name, Title_Of(Object_Of(object)), Name_Of(Object_Of(object)));
+  Quarn_2D_Frame* frame = Frame_If(object);
+  if (!frame || !window) return Class_Out(name, "! frame", 0);
+  if (!Flag_Of(frame, window, flag_bit)) return Class_Out(name, why_off, 1);
+  frame->Critical_Class_In(name);
+  const char* why = draw(frame, mask, window);
+  frame->Critical_Class_Out(name);
+  return Class_Out(name, why, 1);
 }
 
 uint8_t Scheme_Of(const Quarn_2D_Frame* frame) {
