@@ -35,7 +35,7 @@ test: build
 demo: build
 	$(BUILD)/examples/example_foundation_demo
 	$(BUILD)/apps/quarn-host run apps/quarn-host/demo/demo.qs
-	mkdir -p $(BUILD)/demo && cd $(BUILD)/demo && ../apps/quarn-host run $(CURDIR)/apps/quarn-host/demo/pictures.qs
+	mkdir -p $(BUILD)/demo && cp apps/quarn-host/demo/ball.obj $(BUILD)/demo/ && cd $(BUILD)/demo && ../apps/quarn-host run $(CURDIR)/apps/quarn-host/demo/pictures.qs
 	apps/quarn-host/demo/road.sh $(BUILD)/apps/quarn-host $(BUILD)/demo
 
 bench: build

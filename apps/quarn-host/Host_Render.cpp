@@ -1,5 +1,6 @@
 // The host's paint: its window's drawable opened at the window's size, the update pass, the
-// layout, and the library's background, OpenGL, stencil and highlight passes.
+// layout, and the library's background, OpenGL, stencil and highlight passes; in a 3D window the
+// selected frames at their patient positions and the surfaces.
 #include "Host_Render.h"
 
 #include "Host_Command.h"
@@ -107,7 +108,20 @@ void View_3D(Quarn_Window* window) {
   p.m[2][2] = -1 / half;  // nearer the viewer is smaller depth
 }
 
+/// Slot of the frames' 3D drawing table that holds the frame's own 3D drawing.
+constexpr int Frame_3D_Slot = 0;
+
+/// Every frame takes its place in the 3D view (those selected in the window are drawn).
+void Frames_In_3D(Quarn_2D* node) {
+  for (int i = 0; i < node->Child_Get_Nb(); ++i) {
+    Quarn_2D* child = node->Child_Get_Pt(i);
+    if (child->Class_A_Get() == Quarn_2D_Frame::Class_A) child->fct_draw_3d[Frame_3D_Slot] = &Class_Frame_Draw_3D;
+    Frames_In_3D(child);
+  }
+}
+
 void Passes_3D(Quarn_Window* window) {
+  if (auto** root = Var<Quarn_2D*>(L"$DB_2D_ROOT_PT"); root && *root) Frames_In_3D(*root);
   View_3D(window);
   const Host_Color& c = window->box_2.color;
   glDisable(GL_SCISSOR_TEST);

@@ -1,9 +1,10 @@
 // Class_Geom_Draw_Geom, Fct_Callback_Draw_Geom, Database_Geom_Draw: the surfaces of the 3D tree in
-// a 3D window, lit, each with its model matrix, colour and render mode.
+// a 3D window, lit, each with its model matrix, colour and render mode, over the 2D tree's slices.
 #include <quarn/algorithms/Geom.h>
 #include <quarn/classes/Iterator.h>
 #include <quarn/classes/Quarn_3D_Geom.h>
 #include <quarn/display/Quarn_Window.h>
+#include <quarn/display/Scene_Draw.h>
 
 #include <hostkit/HostMovie.h>
 
@@ -153,7 +154,8 @@ int Database_Geom_Draw(uint64_t mask, Quarn_Window* window) {
   Light_Set(view.inverse());
   glClear(GL_DEPTH_BUFFER_BIT);
   QUARN_GL_ERRORS("Database_Geom_Draw: View");
-  int result = 1;
+  // The slices first: the surfaces are then depth-tested against them where they cross.
+  int result = Database_3D_Draw(mask, window, nullptr);
   const uint16_t id = Iterator_Init("Database_Geom_Draw", nullptr);
   while (Quarn_3D* node = Iterator_Class_3D(id, Quarn_3D_Geom::Class_A, nullptr, 0))
     if (Quarn_3D_Geom* geom = Geom_If(node))

@@ -6,6 +6,7 @@
 #include "classes/Tree_Trace.h"
 #include "display/GL.h"
 #include "display/Overlay_Internal.h"
+#include "display/Pixel_Frame_Quad.h"
 #include "display/Pixel_Tag_Palette.h"
 #include "display/Pixel_Variables.h"
 
@@ -119,6 +120,21 @@ void Unpack_Reset() {
   Unpack(0, 0, 0);
 }
 
+/// The scheme's layers of the frame, grey then tags, each through its own drawing; 0 when a layer
+/// the scheme needs is missing.
+template <class Grey, class Tags>
+int Layers_Draw(uint8_t scheme, Quarn_2D_Frame* frame, Grey grey, Tags tags) {
+  if (scheme != Scheme_Tags_Only) {
+    if (!frame->disp_gli) return 0;
+    grey();
+  }
+  if (scheme == Scheme_Grey_Only) return 1;
+  if (!frame->disp_tag) return 0;
+  // Tag numbers are for the host's own drawing; they are no colours.
+  if (!Tag_Layer_Is_Bytes(frame)) tags();
+  return 1;
+}
+
 }  // namespace
 
 int Fct_Draw_OpenGL_GLI(uint8_t, float zoom_x, float zoom_y, uint16_t width, uint16_t height,
@@ -150,20 +166,32 @@ int Fct_Draw_OpenGL_Pixel(uint8_t scheme, float zoom_x, float zoom_y, uint16_t s
   width = uint16_t(std::min<int>(width, frame->width - skip_x));
   height = uint16_t(std::min<int>(height, frame->height - skip_y));
   Unpack(frame->width, skip_x, skip_y);
-  int result = 1;
-  if (scheme != Scheme_Tags_Only) {
-    if (!frame->disp_gli) result = 0;
-    else Fct_Draw_OpenGL_GLI(scheme, zoom_x, zoom_y, width, height, &frame->tex_gli, frame->disp_gli);
-  }
-  if (result && scheme != Scheme_Grey_Only) {
-    if (!frame->disp_tag) result = 0;
-    // Tag numbers are for the host's own drawing; they are no colours.
-    else if (!Tag_Layer_Is_Bytes(frame))
-      Fct_Draw_OpenGL_TAG(scheme, zoom_x, zoom_y, width, height, &frame->tex_tag, frame->disp_tag);
-  }
+  const int result = Layers_Draw(
+      scheme, frame,
+      [&] { Fct_Draw_OpenGL_GLI(scheme, zoom_x, zoom_y, width, height, &frame->tex_gli, frame->disp_gli); },
+      [&] { Fct_Draw_OpenGL_TAG(scheme, zoom_x, zoom_y, width, height, &frame->tex_tag, frame->disp_tag); });
   Unpack_Reset();
   return result;
 }
+
+namespace quarn::pixel {
+
+int Frame_Quad_Draw(uint8_t scheme, Quarn_2D_Frame* frame) {
+  Unpack(frame->width, 0, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, Draw_Alignment);
+  const uint16_t w = frame->width, h = frame->height;
+  const int result = Layers_Draw(
+      scheme, frame, [&] { Draw_Textured(1, 1, w, h, &frame->tex_gli, frame->disp_gli); },
+      [&] {
+        Tag_State_On(scheme);
+        Draw_Textured(1, 1, w, h, &frame->tex_tag, frame->disp_tag);
+        Tag_State_Off();
+      });
+  Unpack_Reset();
+  return result;
+}
+
+}  // namespace quarn::pixel
 
 int Fct_Draw_OpenGL_Preview(float zoom_x, float zoom_y, uint16_t width, uint16_t height, const void* gli_rgba,
                             const void* tag_rgba) {

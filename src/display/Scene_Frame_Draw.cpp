@@ -36,11 +36,6 @@ Region_2D Region_To_Draw(Quarn_2D_Frame* frame, Quarn_Window* window) {
   return r;
 }
 
-uint8_t Scheme_Of(const Quarn_2D_Frame* frame) {
-  const uint8_t scheme = scene::Color_Scheme_Value();
-  return frame->frame_type & scene::Frame_Type_Scheme_Cap ? std::min(scheme, scene::Scheme_Cap) : scheme;
-}
-
 void Draw_Region(Quarn_2D_Frame* frame, Quarn_Window* window, const Region_2D& r) {
   const int px = scene::Trunc(r.x_min), py = scene::Trunc(r.y_min);
   const Point_2D raster = window->Inf_2_Wnd(frame->Frm_2_Inf(window, Point_2D(6, float(px), float(py))));
@@ -52,7 +47,7 @@ void Draw_Region(Quarn_2D_Frame* frame, Quarn_Window* window, const Region_2D& r
   const GLboolean colour = scene::Flag_Of(frame, window, flag::Selected) ? GL_TRUE : GL_FALSE;
   glColorMask(GL_TRUE, colour, colour, GL_TRUE);
   QUARN_GL_ERRORS("glColorMask");
-  const uint8_t scheme = Scheme_Of(frame);
+  const uint8_t scheme = scene::Scheme_Of(frame);
   glRasterPos2f(plan.raster_x, plan.raster_y);
   QUARN_GL_ERRORS("glRasterPos");
   glPushMatrix();
@@ -82,15 +77,7 @@ const char* Draw_Locked(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* wind
 }  // namespace
 
 int Class_Frame_Draw_Base(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
-  QUARN_REPORT(msg::Draw, ">>> in  Class: %s(%s:%ls)", Base_Name, Title_Of(Object_Of(object)),
-               Name_Of(Object_Of(object)));
-  Quarn_2D_Frame* frame = Frame_If(object);
-  if (!frame || !window) return scene::Class_Out(Base_Name, "! frame", 0);
-  if (!scene::Flag_Of(frame, window, flag::Visible)) return scene::Class_Out(Base_Name, "! pt->Flag_Get_Bit", 1);
-  frame->Critical_Class_In(Base_Name);
-  const char* why = Draw_Locked(frame, mask, window);
-  frame->Critical_Class_Out(Base_Name);
-  return scene::Class_Out(Base_Name, why, 1);
+  return scene::Frame_Drawing(Base_Name, object, mask, window, flag::Visible, "! pt->Flag_Get_Bit", &Draw_Locked);
 }
 
 int Class_Frame_Draw_Highlight(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {

@@ -1,6 +1,5 @@
 // The scene passes: each walks the 2D tree for one window and runs one table of draw callbacks
 // on every object it reaches.
-#include <quarn/display/Pixel_Render.h>
 #include <quarn/display/Scene_Draw.h>
 #include <quarn/frames/Quarn_2D_Frame.h>
 
@@ -33,20 +32,27 @@ bool Walk(Pass pass, uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
 
 Quarn_2D* Start_Of(Quarn_2D* object) { return object ? object : Root_2D_Get(); }
 
+/// The entry of a pass: object becomes the one it starts from (the root for none) and the entry
+/// is traced; false, with the exit traced, when there is no window.
+bool Begin(const char* name, Quarn_2D*& object, Quarn_Window* window, uint64_t mask) {
+  object = Start_Of(object);
+  scene::Pass_In(name, object, window, mask);
+  if (window) return true;
+  scene::Pass_Out(name, "! window", 0);
+  return false;
+}
+
+/// The end of a pass over a tree-list window: the walk below the object, then the exit.
+int Walk_Out(const char* name, Pass pass, uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
+  if (!Walk(pass, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
+  return scene::Pass_Out(name, nullptr, 1);
+}
+
 bool One_Frame(const Quarn_Window* window) { return Window_Mode_Of(window) == WINDOW_MODE_2D_ONE; }
 
 /// The window's current frame, or null.
 Quarn_2D_Frame* Frame_Cur(Quarn_Window* window) {
   return Frame_If(Frame_Cur_Get(Window_Index_Of(window)));
-}
-
-/// Makes sure the frame's display layers exist before it is drawn; texts name the pass's voice.
-void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text) {
-  if (!frame->Work_GLI_Get()) QUARN_REPORT(msg::Low_File, gli_text, Name_Of(frame));
-  if (!frame->disp_gli) Fct_Callback_Update_GLI_Disp(frame);
-  if (!frame->Work_TAG_Get()) QUARN_REPORT(msg::Low_File, tag_text, Name_Of(frame));
-  if (!frame->disp_tag) Fct_Callback_Update_TAG_Disp(frame);
-  frame->Region_Update_Clear();
 }
 
 void Draw_Tables(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
@@ -57,27 +63,24 @@ void Draw_Tables(Quarn_2D* object, uint64_t mask, Quarn_Window* window) {
 
 }  // namespace
 
-int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_OpenGL(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_OpenGL";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     Quarn_2D_Frame* frame = Frame_Cur(window);
     if (!frame) return scene::Pass_Out(name, "! *Frame_Cur", 0);
-    Layers_Ready(frame, "-> Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
-                 "-> Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
+    scene::Layers_Ready(frame, "-> Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
+                        "-> Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
     Draw_Tables(frame, mask, window);
     return scene::Pass_Out(name, "WINDOW_MODE_2D_ONE", 1);
   }
   if (!object) return scene::Pass_Out(name, "no root", 1);
   Quarn_2D_Frame* frame = Frame_If(object);
   if (frame && scene::Flag_Of(frame, window, flag::Visible))
-    Layers_Ready(frame, "WARNING: Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
-                 "WARNING: Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
+    scene::Layers_Ready(frame, "WARNING: Database_2D_Draw_OpenGL: Unable to access GLI image! (frame %ls)",
+                        "WARNING: Database_2D_Draw_OpenGL: Unable to access TAG image! (frame %ls)");
   Draw_Tables(object, mask, window);
-  if (!Walk(&Database_2D_Draw_OpenGL, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_OpenGL, mask, window, object);
 }
 
 namespace {
@@ -105,11 +108,9 @@ int Clear_Frame(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* window, cons
 
 }  // namespace
 
-int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_BackGrnd";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     Quarn_2D_Frame* frame = Frame_Cur(window);
     if (!frame) return scene::Pass_Out(name, "no cur frame", 0);
@@ -118,15 +119,12 @@ int Database_2D_Draw_BackGrnd(uint64_t mask, Quarn_Window* window, Quarn_2D* obj
   if (!object) return scene::Pass_Out(name, "no root", 1);
   if (Window_Mode_Of(window) == WINDOW_MODE_2D_ALL)
     if (Quarn_2D_Frame* frame = Frame_If(object)) return Clear_Frame(frame, mask, window, name);
-  if (!Walk(&Database_2D_Draw_BackGrnd, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_BackGrnd, mask, window, object);
 }
 
-int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_Stencil";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) {
     if (!Frame_Cur_Table()) return scene::Pass_Out(name, "no cur frame ptr", 0);
     Quarn_2D_Frame* frame = Frame_Cur(window);
@@ -136,20 +134,16 @@ int Database_2D_Draw_Stencil(uint64_t mask, Quarn_Window* window, Quarn_2D* obje
   }
   if (!object) return scene::Pass_Out(name, "no root", 1);
   Fct_Callback_Draw_Stencil(object, mask, window);
-  if (!Walk(&Database_2D_Draw_Stencil, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_Stencil, mask, window, object);
 }
 
-int Database_2D_Draw_Highlight(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {
+int Database_2D_Draw_Highlight(uint64_t mask, Quarn_Window* window, Quarn_2D* object) {
   constexpr const char* name = "Database_2D_Draw_Highlight";
-  Quarn_2D* object = Start_Of(object_in);
-  scene::Pass_In(name, object, window, mask);
-  if (!window) return scene::Pass_Out(name, "! window", 0);
+  if (!Begin(name, object, window, mask)) return 0;
   if (One_Frame(window)) return scene::Pass_Out(name, "WINDOW_MODE_2D_ONE", 1);
   if (!object) return scene::Pass_Out(name, "no root", 1);
   if (object->fct_draw_highlight) object->fct_draw_highlight(object, mask, window);
-  if (!Walk(&Database_2D_Draw_Highlight, mask, window, object)) return scene::Pass_Out(name, Recursion_Failed, 0);
-  return scene::Pass_Out(name, nullptr, 1);
+  return Walk_Out(name, &Database_2D_Draw_Highlight, mask, window, object);
 }
 
 int Database_3D_Draw(uint64_t mask, Quarn_Window* window, Quarn_2D* object_in) {

@@ -1,8 +1,14 @@
 // Traces, colours and host variables shared by the scene passes and the built-in drawings.
 #include "display/Scene_Support.h"
 
+#include <quarn/display/Pixel_Render.h>
+#include <quarn/frames/Quarn_2D_Frame.h>
+
+#include "classes/Node_Kinds.h"
 #include "display/OpenGL_Internal.h"
 #include "script/Remembered_Variable.h"
+
+#include <algorithm>
 
 namespace quarn::scene {
 
@@ -29,6 +35,31 @@ int Class_Out(const char* name, const char* why, int result) {
 Rgb Background_Of(const Quarn_Window* window) {
   const Host_Color& c = window->box_2.color;
   return {c.red(), c.green(), c.blue()};
+}
+
+int Frame_Drawing(const char* name, Quarn_2D* object, uint64_t mask, Quarn_Window* window, uint64_t flag_bit,
+                  const char* why_off, Frame_Locked_Draw draw) {
+  QUARN_REPORT(msg::Draw, ">>> in  Class: %s(%s:%ls)", name, Title_Of(Object_Of(object)), Name_Of(Object_Of(object)));
+  Quarn_2D_Frame* frame = Frame_If(object);
+  if (!frame || !window) return Class_Out(name, "! frame", 0);
+  if (!Flag_Of(frame, window, flag_bit)) return Class_Out(name, why_off, 1);
+  frame->Critical_Class_In(name);
+  const char* why = draw(frame, mask, window);
+  frame->Critical_Class_Out(name);
+  return Class_Out(name, why, 1);
+}
+
+uint8_t Scheme_Of(const Quarn_2D_Frame* frame) {
+  const uint8_t scheme = Color_Scheme_Value();
+  return frame->frame_type & Frame_Type_Scheme_Cap ? std::min(scheme, Scheme_Cap) : scheme;
+}
+
+void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text) {
+  if (!frame->Work_GLI_Get()) QUARN_REPORT(msg::Low_File, gli_text, Name_Of(frame));
+  if (!frame->disp_gli) Fct_Callback_Update_GLI_Disp(frame);
+  if (!frame->Work_TAG_Get()) QUARN_REPORT(msg::Low_File, tag_text, Name_Of(frame));
+  if (!frame->disp_tag) Fct_Callback_Update_TAG_Disp(frame);
+  frame->Region_Update_Clear();
 }
 
 bool Highlight_Of(Quarn_2D* node, Quarn_Window* window, Rgb* colour) {

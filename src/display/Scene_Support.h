@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+class Quarn_2D_Frame;
+
 namespace quarn::scene {
 
 /// Light grey of the tree lines.
@@ -46,6 +48,20 @@ inline bool Redraw_Hit(Quarn_2D* node, Quarn_Window* window, uint64_t mask) {
 struct Rgb {
   uint8_t r = 0, g = 0, b = 0;
 };
+/// The part of a frame drawing done under the frame's lock: null when drawn, else why not.
+using Frame_Locked_Draw = const char* (*)(Quarn_2D_Frame* frame, uint64_t mask, Quarn_Window* window);
+/// A frame drawing's frame: entry trace, 0 for no frame or window, nothing but the exit "why_off"
+/// when the frame's flag word for the window lacks flag_bit, else draw under the frame's lock
+/// (the display layers must not be replaced while drawn) and its answer as the exit. Returns 1.
+int Frame_Drawing(const char* name, Quarn_2D* object, uint64_t mask, Quarn_Window* window, uint64_t flag_bit,
+                  const char* why_off, Frame_Locked_Draw draw);
+
+/// $COLOR_SCHEME as the frame is drawn with it (capped for frames whose type asks so).
+uint8_t Scheme_Of(const Quarn_2D_Frame* frame);
+/// Makes sure the frame's display layers exist before it is drawn; the texts (with the frame's
+/// name) report a missing work layer in the voice of the drawing that asks.
+void Layers_Ready(Quarn_2D_Frame* frame, const char* gli_text, const char* tag_text);
+
 /// The window's background colour (its second panel's colour).
 Rgb Background_Of(const Quarn_Window* window);
 /// The highlight colour of the node's flag bits; false when no highlight bit is set.

@@ -8,6 +8,7 @@
 
 #include "classes/Node_Kinds.h"
 #include "classes/Tree_Trace.h"
+#include "frames/Frame_Layer_Buffer.h"
 #include "frames/Frame_Slots.h"
 #include "frames/Pixel_Chain.h"
 #include "script/Remembered_Variable.h"
@@ -31,6 +32,22 @@ bool Cell_Of(const Quarn_2D_Frame& frame, const Vec4& p, int& x, int& y) {
   QUARN_REPORT(msg::Invalid, "-> type:%s, name:%ls", Title_Of(Object_Of(frame)),
                Name_Of(Object_Of(frame)));
   return 0;
+}
+
+/// The tag layer a write keeps in step: the loaded one, or the one reloaded where it went stale.
+/// A frame that never made its layer gets none: a write must not cost a read of the whole frame,
+/// and whatever loads the layer later reads the written tags.
+uint16_t** Tag_Rows_For_Write(Quarn_2D_Frame* frame) {
+  if (uint16_t** rows = View_Get(frame->work_tag)) return rows;
+  return frame->User_Get(Layer_Work_TAG.slot) ? frame->Work_TAG_Get() : nullptr;
+}
+
+/// The pixel's tag where the frame's layer would load it from.
+int Tag_Through_Chain(Quarn_2D_Frame* frame, void* image, const Vec4& point) {
+  const int tag = frame->fct_read_tag && frame->fct_read_tag != &Frame_Read_TAG
+                      ? frame->fct_read_tag(frame, image, point)
+                      : Node_Read_TAG(frame, image, point);
+  return tag & 0xFF;
 }
 
 }  // namespace
@@ -57,18 +74,16 @@ int Frame_Write_TAG(Quarn_2D* node, void* image, Vec4 point, int tag) {
   Quarn_2D_Frame* frame = quarn::Frame_Of(node);
   if (tag < 0 || tag > 255) return Tag_Out_Of_Range(frame, tag);
   Tag_Used_Mark(frame, tag);
-  if (uint16_t** rows = frame->Work_TAG_Get()) {
-    int x, y;
-    if (!Cell_Of(*frame, point, x, y)) return 0;
-    uint16_t& cell = rows[y][x];
-    const int current = cell & 0xFF;
-    if (const auto* lock = g_tag_lock.Table<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
-    if (current == tag) return 0;
-    // The tag overwritten loses a pixel: its contours change as much as those of the new one.
-    Tag_Used_Mark(frame, current);
-    // The high byte belongs to whoever marks cells beside their tag; keep it.
-    cell = uint16_t((cell & 0xFF00) | tag);
-  }
+  int x, y;
+  if (!Cell_Of(*frame, point, x, y)) return 0;
+  uint16_t** rows = Tag_Rows_For_Write(frame);
+  const int current = rows ? rows[y][x] & 0xFF : Tag_Through_Chain(frame, image, point);
+  if (const auto* lock = g_tag_lock.Table<uint8_t>(); lock && (lock[current] || lock[tag])) return 0;
+  if (current == tag) return 0;
+  // The tag overwritten loses a pixel: its contours change as much as those of the new one.
+  Tag_Used_Mark(frame, current);
+  // The high byte belongs to whoever marks cells beside their tag; keep it.
+  if (rows) rows[y][x] = uint16_t((rows[y][x] & 0xFF00) | tag);
   return Node_Write_TAG(node, image, point, tag);
 }
 

@@ -39,6 +39,14 @@ Vec4 Tag_Point_For_Parent(Quarn_2D* node, Vec4 p) {
   return p;
 }
 
+/// Sets bits in a word that other workers set too; read first, since a write on every pixel
+/// would keep the word's cache line moving between the workers' cores.
+template <class T>
+void Bits_Set(T& word, T bits) {
+  std::atomic_ref<T> shared(word);
+  if ((shared.load(std::memory_order_relaxed) & bits) != bits) shared.fetch_or(bits, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 int Node_Read_GLI(Quarn_2D* node, void* image, Vec4 point) {
@@ -92,10 +100,8 @@ int Root_Write_TAG(Quarn_2D*, void* image, Vec4 point, int tag) {
   if (!Undo_Pixel_Record_TAG(pixel, *pixel, uint8_t(tag))) return -1;
   *pixel = uint8_t(tag);
   // Frames of one record (its slices) may be edited on several worker threads at once.
-  std::atomic_ref<uint32_t>(record->flags)
-      .fetch_or(HOST_IMAGE_TAG_EDITED, std::memory_order_relaxed);
-  if (auto* cuda = g_cuda_flag.As<uint64_t>())
-    std::atomic_ref<uint64_t>(*cuda).fetch_or(Cuda_Flag_Tags_Edited, std::memory_order_relaxed);
+  Bits_Set(record->flags, uint32_t(HOST_IMAGE_TAG_EDITED));
+  if (auto* cuda = g_cuda_flag.As<uint64_t>()) Bits_Set(*cuda, Cuda_Flag_Tags_Edited);
   return 1;
 }
 

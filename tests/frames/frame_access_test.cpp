@@ -133,15 +133,20 @@ TEST_F(Tag_Write, LocksAndUnchangedPixelsRefuseTheWrite) {
       {"outside the frame", 0, 3, 0, 4, 0},
       {"not a tag", 0, 256, 0, 1, 0},
   };
+  // Each case on a frame whose working layer is loaded, and on one that never made it: the
+  // write then reads the pixel's tag through the chain and leaves the layer unmade.
+  for (const bool loaded : {true, false})
   for (const auto& c : cases) {
     Variables() = Layer_Variables{};
     if (c.locked) Variables().tag_lock[c.locked] = 1;
     Frame_Tree tree(Graded_Record());
     Quarn_2D_Frame* f = tree.Frame(0);
     Record_Tag_Ref(tree.Record(), 1, 2) = uint8_t(c.current);
+    if (loaded) ASSERT_NE(f->Work_TAG_Get(), nullptr);
     if (c.tag < 256) f->tag_used[c.tag] = 0;
     const uint32_t flags_before = tree.Record()->flags;
     EXPECT_EQ(Write(f, c.x, 2, c.tag), c.expect) << c.what;
+    EXPECT_EQ(f->work_tag != nullptr, loaded) << c.what;
     const int now = c.expect == 1 ? c.tag : c.current;
     EXPECT_EQ(Record_Tag(tree.Record(), 1, 2), now) << c.what;
     EXPECT_EQ(Tag(f, 1, 2), now) << c.what;  // the working layer follows the record

@@ -1,5 +1,5 @@
-* The demo's pictures: the phantom CT series as a tree list with thumbnails, and one slice
-* at a larger zoom with the bright tissue tagged over its grey levels.
+* The demo's pictures: the phantom CT series as a tree list with thumbnails, one slice at a
+* larger zoom with the bright tissue tagged over its grey levels, and the series in 3D with a ball.
 $series = "$HOST_TEMP""/ct"
 phantom: $series 6 64 CT
 read: $series
@@ -16,3 +16,8 @@ window: size 320 320
 window: zoom 4.5
 window: scheme 1
 render: "quarn-demo-frame.png"
+* The series in a 3D window, with a ball that crosses its middle slices drawn where it lies.
+mesh: read ball.obj
+window: mode 3d
+window: size 400 400
+render: "quarn-demo-3d.png"

@@ -22,8 +22,10 @@ QUARN_API int Class_Geom_Draw_Geom(Quarn_3D_Geom* geom, uint64_t mask, Quarn_Win
 /// 0 when a called slot answered 0, else 1.
 QUARN_API int Fct_Callback_Draw_Geom(Quarn_3D_Geom* geom, uint64_t mask, Quarn_Window* window, int width,
                                      int height);
-/// Draws every geometry of the 3D tree into the window with its 3D view (view_b x view_c as the
-/// projection), lit from the viewer; 0 when a table failed or the window is none.
+/// Draws the window's 3D scene with its 3D view (view_b x view_c as the projection): first the
+/// 2D tree's 3D drawings (Database_3D_Draw, e.g. frames through Class_Frame_Draw_3D), then every
+/// geometry of the 3D tree lit from the viewer, all depth-tested together; 0 when a table or the
+/// 2D walk failed or the window is none.
 QUARN_API int Database_Geom_Draw(uint64_t mask, Quarn_Window* window);
 
 /// The first geometry of the 3D tree whose name is exactly name, or null.

@@ -51,3 +51,7 @@ QUARN_API int Class_Class_Draw_Base(Quarn_2D* object, uint64_t mask, Quarn_Windo
 QUARN_API int Class_Frame_Draw_Base(Quarn_2D* object, uint64_t mask, Quarn_Window* window);
 /// Draws the frame's highlight (three nested outlines) or erases it. Returns 1.
 QUARN_API int Class_Frame_Draw_Highlight(Quarn_2D* object, uint64_t mask, Quarn_Window* window);
+/// Draws a frame selected in a 3D window where it lies in patient space: its pixels in the
+/// colour scheme as a textured quad, depth-tested, and its outline. For a slot of fct_draw_3d,
+/// run inside the window's 3D view (Database_Geom_Draw). Returns 1, 0 for no frame.
+QUARN_API int Class_Frame_Draw_3D(Quarn_2D* object, uint64_t mask, Quarn_Window* window);
