@@ -45,6 +45,7 @@ T* Table(const wchar_t* name) {
 struct One_Frame {
   Quarn_2D_Root root;
   Quarn_2D_File* file = nullptr;
+  Quarn_2D* group = nullptr;
   Quarn_2D_Frame* frame = nullptr;
 
   /// Makes the record (kind is a HOST_PIXEL_* value matching T), its file and the frame.
@@ -53,7 +54,7 @@ struct One_Frame {
     auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
     list[0] = Host_Image_Create(columns, rows, 1, 1, kind, values.data());
     file = new Quarn_2D_File(path, list);
-    auto* group = new Group_Node;
+    group = new Group_Node;
     root.Child_Add(group);
     Class_2D_Frame_Insert(group, file, 0, 0, 0);
     frame = static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(0));

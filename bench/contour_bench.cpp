@@ -1,6 +1,8 @@
 // Contours of every tag of a map of random blobs: the frame's computation against OpenCV's
 // findContours on the same map (with the per-tag masks it needs), measured in turns in one run,
 // and the per-frame work over 64 frames through the dispatcher with one and two workers.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 #include <quarn/algorithms/Contour.h>
 
@@ -58,7 +60,8 @@ std::vector<uint8_t> Blob_Map(int side, unsigned seed) {
   return map;
 }
 
-struct Group_Node : Quarn_2D {};
+using quarn_bench::Group_Node;
+using quarn_bench::Thread_Seconds;
 
 // root -> group -> one frame per slice of a record whose tag plane holds blob maps.
 struct Frames {
@@ -135,13 +138,6 @@ void BM_OpenCV_Find_Contours(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(OpenCV_Contours(map, mask));
 }
 BENCHMARK(BM_OpenCV_Find_Contours)->ArgName("side")->Arg(512)->Arg(2048)->Unit(benchmark::kMicrosecond);
-
-// This thread's processor time: on a shared machine the wall clock also counts other programs.
-double Thread_Seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 // Both in turns within one benchmark, so that the ratio compares like with like: the ratio of
 // the totals and, less sensitive to other programs, of the fastest turns.

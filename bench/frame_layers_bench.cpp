@@ -1,6 +1,8 @@
 // Loading the working grey layer of a 512 x 512 frame through the pixel-access chain (plain, with
 // an identity matrix, with an oblique matrix), against a plain copy of the same pixels out of the
 // image record measured in the same run.
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <benchmark/benchmark.h>
@@ -16,32 +18,15 @@ namespace {
 constexpr int Side = 512;
 constexpr int Pixels = Side * Side;
 
-struct Group_Node : Quarn_2D {};
-
 // root -> group -> frame over one S16 record of varied values.
-struct Frame_Setup {
-  Quarn_2D_Root root;
-  Quarn_2D_File* file = nullptr;
-  Quarn_2D* group = nullptr;
-  Quarn_2D_Frame* frame = nullptr;
+struct Frame_Setup : quarn_bench::One_Frame {
+  Frame_Setup() : One_Frame(L"/bench/frame.dcm", Side, Side, HOST_PIXEL_S16, Values()) {}
 
-  Frame_Setup() {
+  static std::vector<int16_t> Values() {
     std::vector<int16_t> values(Pixels);
     for (int i = 0; i < Pixels; ++i) values[size_t(i)] = int16_t((i * 37) % 4000 - 1000);
-    auto** list = static_cast<void**>(std::calloc(2, sizeof(void*)));
-    list[0] = Host_Image_Create(Side, Side, 1, 1, HOST_PIXEL_S16, values.data());
-    file = new Quarn_2D_File(L"/bench/frame.dcm", list);
-    group = new Group_Node;
-    root.Child_Add(group);
-    Class_2D_Frame_Insert(group, file, 0, 0, 0);
-    frame = static_cast<Quarn_2D_Frame*>(group->Child_Get_Pt(0));
+    return values;
   }
-  ~Frame_Setup() {
-    root.Child_Delete();
-    delete file;
-  }
-  Frame_Setup(const Frame_Setup&) = delete;
-  Frame_Setup& operator=(const Frame_Setup&) = delete;
 
   // A matrix on the group: 1 the identity (the same pixels, but the chain must map every
   // point), 2 a turn by 30 degrees about the frame's centre (an oblique view).

@@ -3,6 +3,8 @@
 // from window points through the ray grid, against the grid query alone on the same lines.
 #include "../tests/algorithms/Mesh_Shapes.h"
 
+#include "Bench_Support.h"
+
 #include <quarn/quarn.h>
 
 #include <platform/PlatformWindow.h>
@@ -24,10 +26,7 @@ constexpr int Rings = 224;
 constexpr float Radius = 90, Cx = 256.3f, Cy = 255.6f, Cz = 100.4f;
 constexpr int Pick_Points = 4096;
 
-template <class T>
-T* Var(const wchar_t* name) {
-  return static_cast<T*>(Host_Var_Get(name, nullptr, nullptr, nullptr));
-}
+using quarn_bench::Var;
 
 struct Group : Quarn_2D {
   Group() { Class_A_Set(0x2001), Name_Set(L"series"); }
