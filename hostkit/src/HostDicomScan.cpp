@@ -375,6 +375,12 @@ int Dicom_Scan(const std::wstring& path, Dicom_File* f, std::string* reason) {
     *reason = "holds no image (no pixel data)";
     return 2;
   }
+  // The toolkit's meta reader aborts the process on a stream that ends right after the meta
+  // group, so a file with nothing between its meta group and its pixels stops here.
+  if (layout.element_at <= layout.data_set_at) {
+    *reason = "holds no image (no data set before its pixel data)";
+    return 2;
+  }
   f->syntax = layout.transfer_syntax;
   try {
     // The toolkit parses the header only, from the checked bytes: never the file a second time.

@@ -724,6 +724,10 @@ TEST_F(HostDicom, DamagedFilesAreReportedWithTheirReasonAndGiveNoRecord) {
   std::vector<char> wide_bits = good, colour = good;
   Patch_US(wide_bits, 0x0028, 0x0100, 32);
   Patch_US(colour, 0x0028, 0x0002, 3);
+  // The meta group (its length is the value of its first element) straight before the pixels.
+  const size_t meta_end = 144 + size_t(uint8_t(good[140])) + (size_t(uint8_t(good[141])) << 8);
+  std::vector<char> no_data_set(good.begin(), good.begin() + long(meta_end));
+  no_data_set.insert(no_data_set.end(), good.begin() + long(pixels), good.end());
   const Case cases[] = {
       {"text file", std::vector<char>(text.begin(), text.end()), "not a DICOM file"},
       {"empty file", {}, "empty file"},
@@ -731,6 +735,8 @@ TEST_F(HostDicom, DamagedFilesAreReportedWithTheirReasonAndGiveNoRecord) {
       {"cut inside the pixel data", std::vector<char>(good.begin(), good.end() - 10), "truncated"},
       {"cut inside the header", std::vector<char>(good.begin(), good.begin() + 300), "truncated"},
       {"cut before the pixel data", std::vector<char>(good.begin(), good.begin() + long(pixels)), "holds no image"},
+      // Regression: the toolkit's meta reader asserted on a stream ending after the meta group.
+      {"meta group straight before the pixels", no_data_set, "no data set before its pixel data"},
       {"32-bit pixels in 16-bit data", wide_bits, "does not fit an image"},
       {"three samples of a grey image", colour, "3 samples per pixel for MONOCHROME2"},
   };
