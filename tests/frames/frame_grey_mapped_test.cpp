@@ -40,17 +40,6 @@ Mat4 Identity() {
   return m;
 }
 
-Mat4 Rows(std::initializer_list<std::initializer_list<double>> rows) {
-  Mat4 m;
-  int i = 0;
-  for (const auto& row : rows) {
-    int j = 0;
-    for (double v : row) m.m[i][j++] = v;
-    ++i;
-  }
-  return m;
-}
-
 // Rotation by angle about the slice normal around the frame's centre.
 Mat4 Turned(double angle) {
   const double c = std::cos(angle), s = std::sin(angle), cx = (W - 1) / 2.0, cy = (H - 1) / 2.0;

@@ -38,18 +38,6 @@ const Kind_Case Kinds[] = {
     {"colour", [] { return Kind_Record<uint32_t>(HOST_PIXEL_RGBA, 0x00102030, 0x00FFFFFF, 0); }},
 };
 
-Mat4 Rows(std::initializer_list<std::initializer_list<double>> rows) {
-  Mat4 m;
-  m.init();
-  int i = 0;
-  for (const auto& row : rows) {
-    int j = 0;
-    for (double v : row) m.m[i][j++] = v;
-    ++i;
-  }
-  return m;
-}
-
 // Turn by angle about the slice normal around (cx, cy), scaled by zoom.
 Mat4 Turned(double angle, double zoom = 1, double cx = (W - 1) / 2.0, double cy = (H - 1) / 2.0) {
   const double c = zoom * std::cos(angle), s = zoom * std::sin(angle);
